@@ -1,0 +1,53 @@
+# make run   builds everything and runs the main job (the bwcall runner)
+# make test  builds and passes every test, native and under Wine
+# make dll   builds build/win32/Brindlewick.dll
+BUILD    := build
+WIN      := $(BUILD)/win32
+NATIVE   := $(BUILD)/native
+JOBS     ?= $(shell nproc)
+ARGS     ?= --demo
+
+export WINEPREFIX := $(abspath $(BUILD)/wineprefix)
+export WINEDEBUG  := -all
+
+.PHONY: all setup dll native run test test-native test-win prefix clean
+
+all: dll
+
+setup:
+	@./setup.sh
+
+$(WIN)/CMakeCache.txt: | setup
+	cmake -S . -B $(WIN) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release
+
+$(NATIVE)/CMakeCache.txt: | setup
+	CC=clang CXX=clang++ cmake -S . -B $(NATIVE) -DCMAKE_BUILD_TYPE=Debug
+
+dll: $(WIN)/CMakeCache.txt
+	cmake --build $(WIN) -j $(JOBS)
+
+native: $(NATIVE)/CMakeCache.txt
+	cmake --build $(NATIVE) -j $(JOBS)
+
+# The first start of a Wine prefix prints set-up messages and takes a while;
+# make it once, before anything runs in it.
+prefix: $(WINEPREFIX)/system.reg
+$(WINEPREFIX)/system.reg: | setup
+	wineboot --init >/dev/null 2>&1 || true
+	wineserver -w
+	@test -f $@ || { echo "could not create the Wine prefix $(WINEPREFIX)"; exit 1; }
+
+run: dll prefix
+	wine $(WIN)/bwcall.exe $(ARGS)
+
+test-native: native
+	cd $(NATIVE) && ctest --output-on-failure
+
+# The message box tests need a display: the whole run goes under xvfb-run.
+test-win: dll prefix
+	cd $(WIN) && xvfb-run -a ctest --output-on-failure
+
+test: test-native test-win
+
+clean:
+	rm -rf $(BUILD)

@@ -1,0 +1,4 @@
+# The pure core built for Linux under AddressSanitizer and UBSan: its tests
+# and its fuzzers.
+set(sanitizers -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+add_subdirectory(tests/native)

@@ -1,0 +1,43 @@
+// The shared machinery of script bindings: reading arguments out of the
+// host's value records and the four deliveries back to the host.
+#pragma once
+
+#include "BrindlewickExtender.h"
+
+namespace bw {
+
+struct ScriptCall {
+    HWND window;
+    intptr_t host_a;
+    intptr_t host_b;
+    WilHostCallback callback;
+    const WilValue *args;
+    int32_t count;
+    WilValue *result;
+};
+
+// Argument k, counted from 1. A record the host did not pass reads as
+// NULL or 0, so the service reports its own error.
+const char *text_arg(const ScriptCall &call, int k);
+int32_t int_arg(const ScriptCall &call, int k);
+
+// The dispatcher's own last error, read by KeltLastErrorR8J.
+int32_t recorded_last_error();
+void record_last_error(int32_t value);
+
+// What happens when HeapFree refuses a delivered heap text.
+enum class Release { quiet, reported };
+
+int32_t deliver_integer(const ScriptCall &call, int32_t value);
+int32_t deliver_static_text(const ScriptCall &call, const char *text);
+int32_t deliver_heap_text(const ScriptCall &call, char *text, Release release);
+int32_t deliver_error(const ScriptCall &call, DWORD code);
+
+// Success test "neither NULL nor empty": a heap text delivery, or an error
+// delivery of the thread's last error.
+int32_t deliver_text_or_error(const ScriptCall &call, char *text, Release release);
+// Success test "the last error right after the call is 0": that value is
+// recorded either way.
+int32_t deliver_text_unless_error(const ScriptCall &call, char *text, DWORD error, Release release);
+
+} // namespace bw

@@ -1,0 +1,49 @@
+#include "module.hpp"
+
+#include "heap_faults.hpp"
+
+namespace {
+HINSTANCE instance;
+HANDLE heap;
+} // namespace
+
+namespace bw {
+
+HINSTANCE module_instance() { return instance; }
+HANDLE module_heap() { return heap; }
+
+void *heap_alloc(std::size_t bytes) {
+    if (heap_fault_now())
+        return nullptr;
+    return HeapAlloc(heap, HEAP_ZERO_MEMORY, bytes);
+}
+
+void *heap_realloc(void *block, std::size_t bytes) {
+    if (heap_fault_now())
+        return nullptr;
+    return HeapReAlloc(heap, HEAP_ZERO_MEMORY, block, bytes);
+}
+
+bool heap_free(void *block) { return HeapFree(heap, 0, block) != FALSE; }
+
+int load_message(std::uint32_t number, char *buffer, int capacity) {
+    if (!buffer || capacity <= 0)
+        return 0;
+    buffer[0] = '\0';
+    const int n = LoadStringA(instance, number & 0xFFFF, buffer, capacity);
+    if (n <= 0)
+        buffer[0] = '\0';
+    return n > 0 ? n : 0;
+}
+
+} // namespace bw
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID) {
+    instance = module;
+    if (reason == DLL_PROCESS_ATTACH) {
+        heap = GetProcessHeap();
+        if (!heap)
+            return FALSE;
+    }
+    return TRUE;
+}

@@ -1,0 +1,56 @@
+// Module-wide state and the helpers every service shares: the instance
+// handle, the process heap, the shared empty texts and the message lookup.
+#pragma once
+
+#include <windows.h>
+
+#include <cstddef>
+#include <cstdint>
+
+namespace bw {
+
+HINSTANCE module_instance();
+HANDLE module_heap();
+
+// Blocks of the process heap. Allocations and growth are zero-filled;
+// callers release with HeapFree on the process heap.
+void *heap_alloc(std::size_t bytes);
+void *heap_realloc(void *block, std::size_t bytes);
+bool heap_free(void *block);
+
+template <typename C> std::size_t text_length(const C *text) {
+    std::size_t n = 0;
+    if (text)
+        while (text[n])
+            ++n;
+    return n;
+}
+
+// A new heap block holding the characters of [text, text + n) and a
+// terminator, with room for `extra` more characters, or null.
+template <typename C> C *heap_text(const C *text, std::size_t n, std::size_t extra = 0) {
+    auto *block = static_cast<C *>(heap_alloc((n + extra + 1) * sizeof(C)));
+    if (block)
+        for (std::size_t i = 0; i < n; ++i)
+            block[i] = text[i];
+    return block;
+}
+
+// The one empty text of each width that failing text functions return. It
+// lives in read-only memory and is never released.
+inline constexpr char empty_narrow[1] = {};
+inline constexpr wchar_t empty_wide[1] = {};
+template <typename C> C *shared_empty();
+template <> inline char *shared_empty<char>() { return const_cast<char *>(empty_narrow); }
+template <> inline wchar_t *shared_empty<wchar_t>() { return const_cast<wchar_t *>(empty_wide); }
+template <typename C> bool is_shared_empty(const C *text) { return text == shared_empty<C>(); }
+
+// Extender error codes carry bit 29, the bit Windows leaves to applications.
+inline constexpr DWORD extender_flag = 0x20000000;
+inline constexpr bool is_extender_code(DWORD code) { return (code & extender_flag) != 0; }
+
+// Copies message `number` (low 16 bits count) of the message table into
+// buffer, truncated and always terminated; an absent message gives "".
+int load_message(std::uint32_t number, char *buffer, int capacity);
+
+} // namespace bw

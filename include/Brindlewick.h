@@ -1,0 +1,165 @@
+/*
+ * Brindlewick.dll: date, time, file and text services for native callers.
+ *
+ * Every function is stdcall (WINAPI). Narrow functions (A) take text in the
+ * ANSI code page, wide ones (W) UTF-16. A text result is a block of the
+ * process heap that the caller owns and releases with
+ *     HeapFree(GetProcessHeap(), 0, result);
+ * except where a function says it returns the shared empty text or a static
+ * buffer, which are never released. On failure a function returns NULL, 0 or
+ * the shared empty text, a static "" that is never released (any failing
+ * call returns the same pointer, e.g. PathStringFixupAR8J(NULL, 0)), and
+ * GetLastError() tells why: one of the BW_E_ codes below, or the system's
+ * own code.
+ *
+ * The reference with every argument, result and code is docs/REFERENCE.md.
+ */
+#ifndef BRINDLEWICK_H
+#define BRINDLEWICK_H
+
+#include <windows.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* Extender error codes: bit 29 set, message number in the low bits. */
+#define BW_CUSTOMER_FLAG 0x20000000L
+#define BW_E_TEMPLATE_NULL 0x20000001L     /* date template (or ExtractFromYmdHms text) NULL; month index too large */
+#define BW_E_TEMPLATE_EMPTY 0x20000002L    /* date template (or ExtractFromYmdHms text) empty; weekday index too large */
+#define BW_E_YMDHMS_NULL 0x20000003L       /* YmdHms text NULL; name block not allocated */
+#define BW_E_YMDHMS_EMPTY 0x20000004L      /* YmdHms text empty */
+#define BW_E_YMDHMS_TOO_LONG 0x20000005L   /* YmdHms text longer than 19 characters */
+#define BW_E_YMDHMS_LAYOUT 0x20000006L     /* colons misplaced, not exactly five, or a number out of range */
+#define BW_E_PATH_NULL 0x2000000BL         /* PathStringFixup: path NULL */
+#define BW_E_PATH_EMPTY 0x2000000CL        /* PathStringFixup: path empty */
+#define BW_E_NO_MEMORY 0x2000000DL         /* PathStringFixup, MakeFQFN, QuoteString: no heap block */
+#define BW_E_FILE_NAME_NULL 0x2000000EL    /* MakeFQFN: file name NULL */
+#define BW_E_FILE_NAME_EMPTY 0x2000000FL   /* MakeFQFN: file name empty */
+#define BW_E_DIRECTORY_NULL 0x20000010L    /* MakeFQFN: directory NULL and no backslash in the name */
+#define BW_E_QUOTE_TEXT_NULL 0x20000011L   /* QuoteString: text NULL */
+#define BW_E_QUOTE_TEXT_EMPTY 0x20000012L  /* QuoteString: text empty */
+#define BW_E_QUOTE_MODE 0x20000013L        /* QuoteString: mode not 1, 2 or 3 */
+#define BW_E_QUOTE_REFUSED 0x20000014L     /* QuoteString: the quote character would be ambiguous */
+
+/* Results of LogMsgAltAR8J besides 0 (success) and the system's codes. */
+#define BW_LOG_OK 0
+#define BW_LOG_NO_HANDLE (-1)
+#define BW_LOG_NO_MESSAGE (-4)
+#define BW_LOG_NO_MEMORY (-6)
+#define BW_LOG_SHORT_WRITE (-7)
+
+/* Field numbers of the extractors. */
+#define BW_FIELD_YEAR 1
+#define BW_FIELD_MONTH 2
+#define BW_FIELD_DAY 3
+#define BW_FIELD_HOUR 4
+#define BW_FIELD_MINUTE 5
+#define BW_FIELD_SECOND 6
+#define BW_FIELD_WEEKDAY 7
+
+/* Date templates: ^YYYY year (at least 4 wide), ^MM month (2 digits),
+ * ^MMMM / ^MMM full / abbreviated month name, ^DD / ^D day (2 digits /
+ * unpadded), ^hh / ^h hour, ^mm minute, ^ss second, ^WWWW / ^WWW / ^WW full
+ * and abbreviated weekday name. Names follow the user's locale. */
+
+/* The template expanded for the current local time (utc == 0) or UTC time.
+ * Heap text; NULL with BW_E_TEMPLATE_NULL / BW_E_TEMPLATE_EMPTY; the shared
+ * empty text when the expansion fails. */
+LPSTR WINAPI FormatNowAR8J(LPCSTR date_template, INT utc);
+LPWSTR WINAPI FormatNowWR8J(LPCWSTR date_template, INT utc);
+
+/* The template expanded for a YmdHms text ("2008:05:30:14:07:09"). Note the
+ * order: YmdHms text first. Heap text; NULL with the template codes or the
+ * parse's code (BW_E_YMDHMS_*); the shared empty text when the expansion
+ * fails. */
+LPSTR WINAPI FormatYmdHmsAR8J(LPCSTR ymdhms, LPCSTR date_template);
+LPWSTR WINAPI FormatYmdHmsWR8J(LPCWSTR ymdhms, LPCWSTR date_template);
+
+/* One field (BW_FIELD_*) of a YmdHms text; 0 with BW_E_TEMPLATE_NULL,
+ * BW_E_TEMPLATE_EMPTY or the parse's code. A field number outside 1 to 7
+ * gives 0 with the last error 0. */
+DWORD WINAPI ExtractFromYmdHmsAR8J(LPCSTR ymdhms, DWORD field);
+DWORD WINAPI ExtractFromYmdHmsWR8J(LPCWSTR ymdhms, DWORD field);
+
+/* One field (BW_FIELD_*) of the current local (utc == 0) or UTC date; 0 for
+ * a field number outside 1 to 7. */
+DWORD WINAPI ExtractrFromSystemDateR8J(INT utc, DWORD field);
+
+/* The name of the current time zone (standard or daylight, as in force).
+ * A static buffer, overwritten by the next call; never released. The
+ * shared empty text with the system's code on failure. */
+LPSTR WINAPI GetTimeZoneNameAR8J(void);
+LPWSTR WINAPI GetTimeZoneNameWR8J(void);
+
+/* Opens an existing file for reading (shared for reading). Handle, or 0 with
+ * the system's code. Close with CloseFileHandle_R8J. */
+HANDLE WINAPI OpenInputFileHandleA_R8J(LPCSTR file_name);
+HANDLE WINAPI OpenInputFileHandleW_R8J(LPCWSTR file_name);
+
+/* Opens or creates a file for writing (shared for reading). With append != 0
+ * the position is the end of the file, else its start (nothing is
+ * truncated). Handle, or 0 with the system's code. */
+HANDLE WINAPI OpenOutputFileHandleA_R8J(LPCSTR file_name, INT append);
+HANDLE WINAPI OpenOutputFileHandleW_R8J(LPCWSTR file_name, INT append);
+
+/* Closes a handle: 1, or 0 with the system's code. */
+INT WINAPI CloseFileHandle_R8J(HANDLE file);
+
+/* Writes one timestamped entry, continuation lines indented under the first,
+ * with one WriteFile. 0 on success, BW_LOG_* or the system's code. */
+INT WINAPI LogMsgAltAR8J(LPCSTR message, HANDLE file, INT utc);
+
+/* The integer with the user's locale grouping, no decimals: a 32-byte heap
+ * block (an empty text in it when the number does not fit), or the shared
+ * empty text with the system's code. */
+LPSTR WINAPI FormatLongIntR8J(INT value);
+
+/* mode 1: ensure one trailing backslash; mode 2: remove one; else copy.
+ * Heap text, or the shared empty text with BW_E_PATH_NULL, BW_E_PATH_EMPTY
+ * or BW_E_NO_MEMORY. */
+LPSTR WINAPI PathStringFixupAR8J(LPCSTR path, INT mode);
+LPWSTR WINAPI PathStringFixupWR8J(LPCWSTR path, INT mode);
+
+/* file_name joined to directory (or, when directory is "", the current
+ * directory) with one backslash; a name holding a backslash is copied as it
+ * is. Heap text, or the shared empty text with BW_E_FILE_NAME_NULL,
+ * BW_E_FILE_NAME_EMPTY, BW_E_DIRECTORY_NULL, BW_E_NO_MEMORY or the system's
+ * code when the current directory cannot be read. */
+LPSTR WINAPI MakeFQFNAR8J(LPCSTR file_name, LPCSTR directory);
+LPWSTR WINAPI MakeFQFNWR8J(LPCWSTR file_name, LPCWSTR directory);
+
+/* mode 1: quote texts holding a space; 2: quote every text; 3: copy. The
+ * quote character is the first of quote (a double quotation mark when quote
+ * is NULL or ""); a text that begins or ends with it is copied. Heap text,
+ * or the shared empty text with BW_E_QUOTE_* or BW_E_NO_MEMORY. */
+LPSTR WINAPI QuoteStringAR8J(LPCSTR text, INT mode, LPCSTR quote);
+LPWSTR WINAPI QuoteStringWR8J(LPCWSTR text, INT mode, LPCWSTR quote);
+
+#ifdef UNICODE
+#define FormatNowR8J FormatNowWR8J
+#define FormatYmdHmsR8J FormatYmdHmsWR8J
+#define ExtractFromYmdHmsR8J ExtractFromYmdHmsWR8J
+#define GetTimeZoneNameR8J GetTimeZoneNameWR8J
+#define OpenInputFileHandle_R8J OpenInputFileHandleW_R8J
+#define OpenOutputFileHandle_R8J OpenOutputFileHandleW_R8J
+#define PathStringFixupR8J PathStringFixupWR8J
+#define MakeFQFNR8J MakeFQFNWR8J
+#define QuoteStringR8J QuoteStringWR8J
+#else
+#define FormatNowR8J FormatNowAR8J
+#define FormatYmdHmsR8J FormatYmdHmsAR8J
+#define ExtractFromYmdHmsR8J ExtractFromYmdHmsAR8J
+#define GetTimeZoneNameR8J GetTimeZoneNameAR8J
+#define OpenInputFileHandle_R8J OpenInputFileHandleA_R8J
+#define OpenOutputFileHandle_R8J OpenOutputFileHandleA_R8J
+#define PathStringFixupR8J PathStringFixupAR8J
+#define MakeFQFNR8J MakeFQFNAR8J
+#define QuoteStringR8J QuoteStringAR8J
+#endif
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif

@@ -1,0 +1,44 @@
+// A fake script host: value records as the host lays them out, and a
+// recording callback that copies what each delivery carried.
+#pragma once
+
+#include "dll.hpp"
+
+#include <string>
+#include <vector>
+
+namespace test {
+
+struct Delivery {
+    int32_t status;
+    intptr_t host_a;
+    intptr_t host_b;
+    uint32_t type;
+    int32_t integer;
+    std::string text;
+    const char *text_pointer;
+};
+
+struct Host {
+    std::vector<Delivery> deliveries;
+    int32_t answer = 7; // what the callback returns
+    HWND window = nullptr;
+
+    // Calls script function `id` with the given arguments; returns what
+    // WILExtender2 returned.
+    int32_t call(int32_t id, std::vector<WilValue> args = {});
+    int32_t call_with_count(int32_t id, std::vector<WilValue> args, int32_t count);
+
+    // The single delivery of the last call.
+    const Delivery &only() const;
+    int32_t last_error(); // KeltLastErrorR8J
+    std::string last_error_text(); // KeltLastErrorStrR8J
+};
+
+WilValue text(const char *value);
+WilValue integer(int32_t value);
+
+WilExtender2Proc extender2();
+WilExtenderQueryProc extender_query();
+
+} // namespace test

@@ -8,11 +8,8 @@ namespace bw {
 namespace {
 
 constexpr std::array bindings{
-    Binding{0, kelt_last_error},
-    Binding{1, kelt_last_error_text},
-    Binding{2, kelt_version},
-    Binding{3, kelt_version},
-    Binding{31, message_box},
+    Binding{0, kelt_last_error}, Binding{1, kelt_last_error_text}, Binding{2, kelt_version},
+    Binding{3, kelt_version},    Binding{31, message_box},
 };
 
 } // namespace

@@ -77,9 +77,7 @@ const char *text_arg(const ScriptCall &call, int k) {
     return k <= call.count && call.args ? call.args[k - 1].text : nullptr;
 }
 
-int32_t int_arg(const ScriptCall &call, int k) {
-    return k <= call.count && call.args ? call.args[k - 1].integer : 0;
-}
+int32_t int_arg(const ScriptCall &call, int k) { return k <= call.count && call.args ? call.args[k - 1].integer : 0; }
 
 int32_t recorded_last_error() { return recorded; }
 void record_last_error(int32_t value) { recorded = value; }
@@ -141,8 +139,8 @@ int32_t kelt_last_error_text(const ScriptCall &call) {
 int32_t kelt_version(const ScriptCall &call) { return deliver_integer(call, WIL_EXTENDER_VERSION); }
 
 int32_t message_box(const ScriptCall &call) {
-    const int button = MessageBoxA(call.window, text_arg(call, 2), text_arg(call, 1),
-                                   static_cast<UINT>(int_arg(call, 3)));
+    const int button =
+        MessageBoxA(call.window, text_arg(call, 2), text_arg(call, 1), static_cast<UINT>(int_arg(call, 3)));
     return deliver_integer(call, button);
 }
 
@@ -169,8 +167,8 @@ extern "C" int32_t WINAPI WILExtenderQuery(int32_t query, void *buffer, int32_t 
 }
 
 extern "C" int32_t WINAPI WILExtender2(HWND window, intptr_t, intptr_t host_a, int32_t function_id,
-                                       WilHostCallback callback, intptr_t host_b, intptr_t, void *args,
-                                       int32_t count, WilValue *result) {
+                                       WilHostCallback callback, intptr_t host_b, intptr_t, void *args, int32_t count,
+                                       WilValue *result) {
     SetLastError(0);
     const int16_t id = static_cast<int16_t>(function_id);
     switch (id) {

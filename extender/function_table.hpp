@@ -17,8 +17,7 @@ constexpr WilFunctionInfo function(int32_t id, uint32_t arg_types, uint32_t arg_
     return entry;
 }
 
-template <std::size_t N>
-constexpr WilFunctionInfo constant(int32_t id, uint32_t value, const char (&name)[N]) {
+template <std::size_t N> constexpr WilFunctionInfo constant(int32_t id, uint32_t value, const char (&name)[N]) {
     WilFunctionInfo entry = function(id, 0, value, name);
     entry.kind = WIL_KIND_CONSTANT;
     return entry;

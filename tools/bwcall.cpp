@@ -52,8 +52,8 @@ bool load(const char *path, Host &host) {
         std::fprintf(stderr, "bwcall: cannot load %s (error %lu)\n", path, GetLastError());
         return false;
     }
-    host.extender = reinterpret_cast<WilExtender2Proc>(
-        reinterpret_cast<void (*)()>(GetProcAddress(module, "_WILExtender2@40")));
+    host.extender =
+        reinterpret_cast<WilExtender2Proc>(reinterpret_cast<void (*)()>(GetProcAddress(module, "_WILExtender2@40")));
     if (!host.extender) {
         std::fprintf(stderr, "bwcall: %s has no _WILExtender2@40\n", path);
         return false;

@@ -211,14 +211,14 @@ TEST(VersionResource, Is1009ForAUsEnglishDll) {
     EXPECT_EQ(fixed->dwFileDateMS | fixed->dwFileDateLS, 0u);
 
     WORD *translation = nullptr;
-    ASSERT_TRUE(VerQueryValueA(data.data(), "\\VarFileInfo\\Translation", reinterpret_cast<void **>(&translation),
-                               &length));
+    ASSERT_TRUE(
+        VerQueryValueA(data.data(), "\\VarFileInfo\\Translation", reinterpret_cast<void **>(&translation), &length));
     EXPECT_EQ(translation[0], 0x0409);
     EXPECT_EQ(translation[1], 0x04B0);
 
-    const char *keys[] = {"Comments",       "CompanyName",  "FileDescription",  "FileVersion",
-                          "InternalName",   "LegalCopyright", "LegalTrademarks", "OriginalFilename",
-                          "PrivateBuild",   "ProductName",  "ProductVersion",   "SpecialBuild"};
+    const char *keys[] = {"Comments",     "CompanyName",    "FileDescription", "FileVersion",
+                          "InternalName", "LegalCopyright", "LegalTrademarks", "OriginalFilename",
+                          "PrivateBuild", "ProductName",    "ProductVersion",  "SpecialBuild"};
     for (const char *key : keys) {
         char *value = nullptr;
         const std::string query = std::string("\\StringFileInfo\\040904b0\\") + key;

@@ -31,7 +31,7 @@ struct Host {
 
     // The single delivery of the last call.
     const Delivery &only() const;
-    int32_t last_error(); // KeltLastErrorR8J
+    int32_t last_error();          // KeltLastErrorR8J
     std::string last_error_text(); // KeltLastErrorStrR8J
 };
 

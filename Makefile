@@ -41,11 +41,11 @@ run: dll prefix
 	wine $(WIN)/bwcall.exe $(ARGS)
 
 test-native: native
-	cd $(NATIVE) && ctest --output-on-failure
+	cd $(NATIVE) && ctest --output-on-failure --timeout 900
 
 # The message box tests need a display: the whole run goes under xvfb-run.
 test-win: dll prefix
-	cd $(WIN) && xvfb-run -a ctest --output-on-failure
+	cd $(WIN) && xvfb-run -a ctest --output-on-failure --timeout 900
 
 test: test-native test-win
 

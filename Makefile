@@ -1,6 +1,7 @@
 # make run   builds everything and runs the main job (the bwcall runner)
 # make test  builds and passes every test, native and under Wine
 # make dll   builds build/win32/Brindlewick.dll
+# make package builds build/win32/Brindlewick-1.0.0.9-win32.zip
 BUILD    := build
 WIN      := $(BUILD)/win32
 NATIVE   := $(BUILD)/native
@@ -10,7 +11,7 @@ ARGS     ?= --demo
 export WINEPREFIX := $(abspath $(BUILD)/wineprefix)
 export WINEDEBUG  := -all
 
-.PHONY: all setup dll native run test test-native test-win prefix clean
+.PHONY: all setup dll native run test test-native test-win prefix package clean
 
 all: dll
 
@@ -36,6 +37,9 @@ $(WINEPREFIX)/system.reg: | setup
 	wineboot --init >/dev/null 2>&1 || true
 	wineserver -w
 	@test -f $@ || { echo "could not create the Wine prefix $(WINEPREFIX)"; exit 1; }
+
+package: dll
+	cd $(WIN) && cpack -G ZIP
 
 run: dll prefix
 	wine $(WIN)/bwcall.exe $(ARGS)

@@ -76,6 +76,8 @@ bool fill_number_format(LCID locale, NUMBERFMTA &format, int decimal_size, int t
 } // namespace
 
 extern "C" LPSTR WINAPI FormatLongIntR8J(INT value) {
+    // The locale calls may set the last error even when they succeed.
+    const DWORD caller_error = GetLastError();
     auto *result = static_cast<char *>(bw::heap_alloc(result_size));
     if (!result)
         return bw::shared_empty<char>();
@@ -93,8 +95,12 @@ extern "C" LPSTR WINAPI FormatLongIntR8J(INT value) {
     }
     std::snprintf(printed, print_size, "%d", value);
     // A text that does not fit leaves an empty one, never a cut one.
-    if (!GetNumberFormatA(LOCALE_USER_DEFAULT, 0, printed, &format, result, static_cast<int>(result_size)))
+    const bool formatted =
+        GetNumberFormatA(LOCALE_USER_DEFAULT, 0, printed, &format, result, static_cast<int>(result_size)) != 0;
+    if (!formatted)
         std::fill_n(result, result_size, '\0');
     bw::release_keeping_error(printed);
+    if (formatted)
+        SetLastError(caller_error);
     return result;
 }

@@ -4,15 +4,16 @@
 #include <cstddef>
 #include <string_view>
 
-namespace bw::core {
+namespace bw {
 
-// 1-based position of the first occurrence of pattern in text; 0 when there
-// is none or when either text is empty.
-template <typename C> std::size_t find_position(std::basic_string_view<C> text, std::basic_string_view<C> pattern) {
-    if (text.empty() || pattern.empty())
+// 1-based position of the first occurrence of needle in haystack; 0 when
+// either is empty or needle does not occur.
+template <typename C>
+constexpr std::size_t find_position(std::basic_string_view<C> haystack, std::basic_string_view<C> needle) {
+    if (haystack.empty() || needle.empty())
         return 0;
-    const auto at = text.find(pattern);
+    const std::size_t at = haystack.find(needle);
     return at == std::basic_string_view<C>::npos ? 0 : at + 1;
 }
 
-} // namespace bw::core
+} // namespace bw

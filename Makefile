@@ -2,16 +2,18 @@
 # make test  builds and passes every test, native and under Wine
 # make dll   builds build/win32/Brindlewick.dll
 # make package builds build/win32/Brindlewick-1.0.0.9-win32.zip
+# make fuzz   runs every fuzzer for FUZZ_SECONDS each (make test gives each 10 s)
 BUILD    := build
 WIN      := $(BUILD)/win32
 NATIVE   := $(BUILD)/native
 JOBS     ?= $(shell nproc)
 ARGS     ?= --demo
+FUZZ_SECONDS ?= 180
 
 export WINEPREFIX := $(abspath $(BUILD)/wineprefix)
 export WINEDEBUG  := -all
 
-.PHONY: all setup dll native run test test-native test-win prefix package clean
+.PHONY: all setup dll native run test test-native test-win fuzz prefix package clean
 
 all: dll
 
@@ -52,6 +54,9 @@ test-win: dll prefix
 	cd $(WIN) && xvfb-run -a ctest --output-on-failure --timeout 900
 
 test: test-native test-win
+
+fuzz: native
+	fuzz/run.sh $(NATIVE) $(FUZZ_SECONDS)
 
 clean:
 	rm -rf $(BUILD)

@@ -2,3 +2,4 @@
 # and its fuzzers.
 set(sanitizers -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
 add_subdirectory(tests/native)
+add_subdirectory(fuzz)

@@ -213,28 +213,14 @@ template <typename C> constexpr TemplateValues<C> template_values(const Date &da
     return values;
 }
 
-// Whether the value of the token at `at` may take part in a token of a later
-// pass (see the top of this file).
-template <typename C>
-constexpr bool may_join(std::basic_string_view<C> text, std::size_t at, std::size_t token, const TokenText<C> &value) {
-    if (!is_name(date_tokens[token].value))
-        return false;
-    if (value.name.find(C('^')) != std::basic_string_view<C>::npos)
-        return true;
-    return at > 0 && is_token_char(text[at - 1]) && (value.size() == 0 || is_token_char(value.first()));
-}
-
-// The length of the one-walk expansion, and whether it may differ from the
-// passes' because some value may join a token.
-struct Measured {
-    std::uint64_t length;
-    bool joins;
-};
-
-template <typename C, typename Visit> constexpr void walk_tokens(std::basic_string_view<C> text, Visit visit) {
+// Calls visit(literal, token, at) for each token that match(at) finds, left
+// to right and without overlap, with the literal text before it; then
+// visit(rest, no_token, size) for the text after the last.
+template <typename C, typename Match, typename Visit>
+constexpr void walk(std::basic_string_view<C> text, Match match, Visit visit) {
     std::size_t done = 0;
     for (std::size_t at = text.find(C('^')); at != std::basic_string_view<C>::npos; at = text.find(C('^'), at)) {
-        const std::size_t token = token_at(text, at);
+        const std::size_t token = match(at);
         if (token == no_token) {
             ++at;
             continue;
@@ -246,61 +232,41 @@ template <typename C, typename Visit> constexpr void walk_tokens(std::basic_stri
     visit(text.substr(done), no_token, text.size());
 }
 
-template <typename C> constexpr Measured measure(std::basic_string_view<C> text, const TemplateValues<C> &values) {
-    Measured m{0, false};
-    walk_tokens(text, [&](std::basic_string_view<C> literal, std::size_t token, std::size_t at) {
-        m.length += literal.size();
-        if (token == no_token)
-            return;
-        m.length += values[token].size();
-        m.joins = m.joins || may_join(text, at, token, values[token]);
+// The text with every token that match finds replaced by its value, in a
+// new block; null when that would be empty or no block is had.
+template <typename C, typename Match, typename Allocate>
+C *replace_tokens(std::basic_string_view<C> text, Match match, const TemplateValues<C> &values, Allocate &allocate,
+                  std::size_t &length) {
+    std::uint64_t total = 0;
+    walk(text, match, [&](std::basic_string_view<C> literal, std::size_t token, std::size_t) {
+        total += literal.size() + (token == no_token ? 0 : values[token].size());
     });
-    return m;
-}
-
-// One pass: every occurrence of `token` in text replaced by its value, into a
-// new block. Returns the block, or null when the pass fails.
-template <typename C, typename Allocate>
-C *replace_token(std::basic_string_view<C> text, std::size_t token, const TokenText<C> &value, std::size_t count,
-                 Allocate &allocate, std::size_t &length) {
-    const std::size_t token_size = date_tokens[token].text.size();
-    const std::uint64_t new_length =
-        text.size() - std::uint64_t{count} * token_size + std::uint64_t{count} * value.size();
-    if (new_length == 0 || new_length > longest_text<C>)
+    if (total == 0 || total > longest_text<C>)
         return nullptr;
-    C *block = allocate(static_cast<std::size_t>(new_length));
+    C *block = allocate(static_cast<std::size_t>(total));
     if (!block)
         return nullptr;
     C *out = block;
-    std::size_t done = 0;
-    for (std::size_t at = text.find(C('^')); at != std::basic_string_view<C>::npos; at = text.find(C('^'), at)) {
-        if (!token_matches(text, at, date_tokens[token].text)) {
-            ++at;
-            continue;
-        }
-        for (C c : text.substr(done, at - done))
+    walk(text, match, [&](std::basic_string_view<C> literal, std::size_t token, std::size_t) {
+        for (C c : literal)
             *out++ = c;
-        out = value.write(out);
-        at += token_size;
-        done = at;
-    }
-    for (C c : text.substr(done))
-        *out++ = c;
+        if (token != no_token)
+            out = values[token].write(out);
+    });
     *out = C(0);
-    length = static_cast<std::size_t>(new_length);
+    length = static_cast<std::size_t>(total);
     return block;
 }
 
-template <typename C> constexpr std::size_t count_token(std::basic_string_view<C> text, std::size_t token) {
-    std::size_t count = 0;
-    for (std::size_t at = text.find(C('^')); at != std::basic_string_view<C>::npos; at = text.find(C('^'), at))
-        if (token_matches(text, at, date_tokens[token].text)) {
-            ++count;
-            at += date_tokens[token].text.size();
-        } else {
-            ++at;
-        }
-    return count;
+// Whether the value of the token at `at` may take part in a token of a later
+// pass (see the top of this file).
+template <typename C>
+constexpr bool may_join(std::basic_string_view<C> text, std::size_t at, std::size_t token, const TokenText<C> &value) {
+    if (!is_name(date_tokens[token].value))
+        return false;
+    if (value.name.find(C('^')) != std::basic_string_view<C>::npos)
+        return true;
+    return at > 0 && is_token_char(text[at - 1]) && (value.size() == 0 || is_token_char(value.first()));
 }
 
 // The passes one by one, each into a block of its own.
@@ -311,10 +277,15 @@ C *expand_by_passes(std::basic_string_view<C> text, const TemplateValues<C> &val
     std::size_t length = text.size();
     for (std::size_t token = 0; token < date_tokens.size(); ++token) {
         const std::basic_string_view<C> current = work ? std::basic_string_view<C>(work, length) : text;
-        const std::size_t count = count_token(current, token);
-        if (count == 0)
+        auto this_token = [&](std::size_t at) {
+            return token_matches(current, at, date_tokens[token].text) ? token : no_token;
+        };
+        bool found = false;
+        walk(current, this_token,
+             [&](std::basic_string_view<C>, std::size_t t, std::size_t) { found = found || t != no_token; });
+        if (!found)
             continue;
-        C *next = replace_token(current, token, values[token], count, allocate, length);
+        C *next = replace_tokens(current, this_token, values, allocate, length);
         const bool released = !work || release(work);
         if (!next || !released) {
             if (next)
@@ -326,31 +297,23 @@ C *expand_by_passes(std::basic_string_view<C> text, const TemplateValues<C> &val
     return work;
 }
 
-// The template expanded into a new block from `allocate(n)` (room for n
+// The template expanded into a new block from allocate(n) (room for n
 // characters and a terminator, or null), or null on failure: an allocation
-// or a release (`release(block)`, false when refused) that fails, or an
-// empty result. Blocks of passes that are not returned are released.
+// or a release (release(block), false when refused) that fails, or an empty
+// result. Blocks of passes that are not returned are released.
 template <typename C, typename Allocate, typename Release>
 C *expand_date_template(std::basic_string_view<C> text, const Date &date, const CalendarNames<C> &names,
                         Allocate allocate, Release release) {
     const TemplateValues<C> values = template_values(date, names);
-    const Measured m = measure(text, values);
-    if (m.joins)
-        return expand_by_passes(text, values, allocate, release);
-    if (m.length == 0 || m.length > longest_text<C>)
-        return nullptr;
-    C *block = allocate(static_cast<std::size_t>(m.length));
-    if (!block)
-        return nullptr;
-    C *out = block;
-    walk_tokens(text, [&](std::basic_string_view<C> literal, std::size_t token, std::size_t) {
-        for (C c : literal)
-            *out++ = c;
-        if (token != no_token)
-            out = values[token].write(out);
+    auto longest_token = [&](std::size_t at) { return token_at(text, at); };
+    bool joins = false;
+    walk(text, longest_token, [&](std::basic_string_view<C>, std::size_t token, std::size_t at) {
+        joins = joins || (token != no_token && may_join(text, at, token, values[token]));
     });
-    *out = C(0);
-    return block;
+    if (joins)
+        return expand_by_passes(text, values, allocate, release);
+    std::size_t length = 0;
+    return replace_tokens(text, longest_token, values, allocate, length);
 }
 
 } // namespace bw

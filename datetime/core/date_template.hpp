@@ -23,6 +23,7 @@
 #include <cstdint>
 #include <limits>
 #include <string_view>
+#include <utility>
 
 namespace bw {
 
@@ -207,10 +208,10 @@ inline constexpr std::uint64_t longest_text = std::numeric_limits<std::size_t>::
 template <typename C> using TemplateValues = std::array<TokenText<C>, date_tokens.size()>;
 
 template <typename C> constexpr TemplateValues<C> template_values(const Date &date, const CalendarNames<C> &names) {
-    TemplateValues<C> values;
-    for (std::size_t i = 0; i < date_tokens.size(); ++i)
-        values[i] = token_text(date_tokens[i], date, names);
-    return values;
+    return [&]<std::size_t... I>(std::index_sequence<I...>) {
+        return TemplateValues<C>{token_text(date_tokens[I], date, names)...};
+    }
+    (std::make_index_sequence<date_tokens.size()>());
 }
 
 // Calls visit(literal, token, at) for each token that match(at) finds, left

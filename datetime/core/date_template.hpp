@@ -226,11 +226,11 @@ constexpr void walk(std::basic_string_view<C> text, Match match, Visit visit) {
             ++at;
             continue;
         }
-        visit(text.substr(done, at - done), token, at);
+        visit(std::basic_string_view<C>(text.data() + done, at - done), token, at);
         at += date_tokens[token].text.size();
         done = at;
     }
-    visit(text.substr(done), no_token, text.size());
+    visit(std::basic_string_view<C>(text.data() + done, text.size() - done), no_token, text.size());
 }
 
 // The text with every token that match finds replaced by its value, in a

@@ -35,7 +35,8 @@ template <typename C> int calendar_info(CALTYPE type, C *name) {
 }
 
 // The names are looked up, and their indices checked, before the template is
-// looked at: a date without names fails whatever the template holds.
+// searched: a date without names fails whatever the template holds. One
+// block holds the four names.
 template <typename C> C *format_date_template(const bw::Date &date, const C *text) {
     const std::size_t length = bw::text_length(text);
     if (length == 0)

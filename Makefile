@@ -1,6 +1,7 @@
 # make run   builds everything and runs the main job (the bwcall runner)
 # make test  builds and passes every test, native and under Wine
 # make dll   builds build/win32/Brindlewick.dll
+# make package builds build/win32/Brindlewick-1.0.0.9-win32.zip
 BUILD    := build
 WIN      := $(BUILD)/win32
 NATIVE   := $(BUILD)/native
@@ -10,7 +11,7 @@ ARGS     ?= --demo
 export WINEPREFIX := $(abspath $(BUILD)/wineprefix)
 export WINEDEBUG  := -all
 
-.PHONY: all setup dll native run test test-native test-win prefix clean
+.PHONY: all setup dll native run test test-native test-win prefix package clean
 
 all: dll
 
@@ -37,15 +38,18 @@ $(WINEPREFIX)/system.reg: | setup
 	wineserver -w
 	@test -f $@ || { echo "could not create the Wine prefix $(WINEPREFIX)"; exit 1; }
 
+package: dll
+	cd $(WIN) && cpack -G ZIP
+
 run: dll prefix
 	wine $(WIN)/bwcall.exe $(ARGS)
 
 test-native: native
-	cd $(NATIVE) && ctest --output-on-failure
+	cd $(NATIVE) && ctest --output-on-failure --timeout 900
 
 # The message box tests need a display: the whole run goes under xvfb-run.
 test-win: dll prefix
-	cd $(WIN) && xvfb-run -a ctest --output-on-failure
+	cd $(WIN) && xvfb-run -a ctest --output-on-failure --timeout 900
 
 test: test-native test-win
 

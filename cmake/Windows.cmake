@@ -45,3 +45,40 @@ target_link_options(bwcall PRIVATE -static)
 add_dependencies(bwcall Brindlewick)
 
 add_subdirectory(tests/win)
+
+# The import libraries, built from the export definition.
+set(import_libraries ${CMAKE_BINARY_DIR}/lib/libBrindlewick.dll.a ${CMAKE_BINARY_DIR}/lib/Brindlewick.lib)
+add_custom_command(OUTPUT ${import_libraries}
+    COMMAND ${PROJECT_SOURCE_DIR}/cmake/import-libraries.sh ${export_definition} ${CMAKE_BINARY_DIR}/lib
+    DEPENDS ${export_definition} ${PROJECT_SOURCE_DIR}/cmake/import-libraries.sh
+    COMMENT "Import libraries of Brindlewick.dll")
+add_custom_target(import_libraries ALL DEPENDS ${import_libraries})
+set_target_properties(Brindlewick BrindlewickFaults PROPERTIES ARCHIVE_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/linker)
+
+# The public headers, compiled strictly as C and as C++.
+add_library(header_check OBJECT ${PROJECT_SOURCE_DIR}/tests/kit/header_check.c
+    ${PROJECT_SOURCE_DIR}/tests/kit/header_check.cpp)
+target_include_directories(header_check PRIVATE ${PROJECT_SOURCE_DIR}/include)
+target_compile_options(header_check PRIVATE ${warnings} -Wpedantic -Wconversion -Wshadow
+    $<$<COMPILE_LANGUAGE:C>:-std=c11 -Wstrict-prototypes>)
+
+# The package: bin/, lib/ (import libraries, CMake package), include/, docs.
+include(CMakePackageConfigHelpers)
+write_basic_package_version_file(${CMAKE_BINARY_DIR}/BrindlewickConfigVersion.cmake
+    VERSION ${PROJECT_VERSION} COMPATIBILITY SameMajorVersion)
+install(FILES $<TARGET_FILE:Brindlewick> $<TARGET_FILE:bwcall> DESTINATION bin)
+install(FILES ${import_libraries} DESTINATION lib)
+install(FILES ${PROJECT_SOURCE_DIR}/include/Brindlewick.h ${PROJECT_SOURCE_DIR}/include/BrindlewickExtender.h
+    DESTINATION include)
+install(FILES ${PROJECT_SOURCE_DIR}/cmake/BrindlewickConfig.cmake ${CMAKE_BINARY_DIR}/BrindlewickConfigVersion.cmake
+    DESTINATION lib/cmake/Brindlewick)
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/docs/ DESTINATION share/doc/Brindlewick)
+install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION share/doc/Brindlewick)
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/examples/ DESTINATION share/doc/Brindlewick/examples)
+
+set(CPACK_GENERATOR ZIP)
+set(CPACK_PACKAGE_NAME Brindlewick)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_FILE_NAME Brindlewick-${PROJECT_VERSION}-win32)
+set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
+include(CPack)

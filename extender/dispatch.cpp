@@ -47,6 +47,13 @@ bool is_argument_text(const bw::ScriptCall &call, const char *text) {
     return false;
 }
 
+// A result that fails its success test is not delivered, but a block of
+// its own is still the caller's to release.
+void discard(char *text) {
+    if (text && !bw::is_shared_empty(text))
+        bw::heap_free(text);
+}
+
 // The message a script sees for a recorded last error: that of an extender
 // code, none for 0 and for an unknown function, and the internal-error
 // message for anything else (a Windows code or a log writer result).
@@ -117,14 +124,15 @@ int32_t deliver_text_or_error(const ScriptCall &call, char *text, Release releas
     if (text && *text)
         return deliver_heap_text(call, text, release);
     const DWORD error = GetLastError();
-    if (text && !is_shared_empty(text))
-        heap_free(text);
+    discard(text);
     return deliver_error(call, error);
 }
 
 int32_t deliver_text_unless_error(const ScriptCall &call, char *text, DWORD error, Release release) {
-    if (error != 0)
+    if (error != 0) {
+        discard(text);
         return deliver_error(call, error);
+    }
     record_last_error(0);
     return deliver_heap_text(call, text, release);
 }

@@ -40,7 +40,7 @@ extern "C" {
 #define BW_E_QUOTE_TEXT_NULL 0x20000011L   /* QuoteString: text NULL */
 #define BW_E_QUOTE_TEXT_EMPTY 0x20000012L  /* QuoteString: text empty */
 #define BW_E_QUOTE_MODE 0x20000013L        /* QuoteString: mode not 1, 2 or 3 */
-#define BW_E_QUOTE_REFUSED 0x20000014L     /* QuoteString: the quote character would be ambiguous */
+#define BW_E_QUOTE_REFUSED 0x20000014L     /* QuoteString: quote character right after the first one */
 
 /* Results of LogMsgAltAR8J besides 0 (success) and the system's codes. */
 #define BW_LOG_OK 0
@@ -110,9 +110,10 @@ INT WINAPI CloseFileHandle_R8J(HANDLE file);
  * with one WriteFile. 0 on success, BW_LOG_* or the system's code. */
 INT WINAPI LogMsgAltAR8J(LPCSTR message, HANDLE file, INT utc);
 
-/* The integer with the user's locale grouping, no decimals: a 32-byte heap
- * block (an empty text in it when the number does not fit), or the shared
- * empty text with the system's code. */
+/* The integer with the user's locale grouping, separator and negative form,
+ * no decimals: a 32-byte heap block (an empty text in it when the text would
+ * exceed 31 characters), or the shared empty text with the system's code,
+ * also when a locale separator is longer than seven characters. */
 LPSTR WINAPI FormatLongIntR8J(INT value);
 
 /* mode 1: ensure one trailing backslash; mode 2: remove one; else copy.
@@ -122,17 +123,29 @@ LPSTR WINAPI PathStringFixupAR8J(LPCSTR path, INT mode);
 LPWSTR WINAPI PathStringFixupWR8J(LPCWSTR path, INT mode);
 
 /* file_name joined to directory (or, when directory is "", the current
- * directory) with one backslash; a name holding a backslash is copied as it
- * is. Heap text, or the shared empty text with BW_E_FILE_NAME_NULL,
- * BW_E_FILE_NAME_EMPTY, BW_E_DIRECTORY_NULL, BW_E_NO_MEMORY or the system's
- * code when the current directory cannot be read. */
+ * directory, of any length) with one backslash; a name holding a backslash is
+ * copied as it is and directory may then be NULL. Heap text, or the shared
+ * empty text with BW_E_FILE_NAME_NULL, BW_E_FILE_NAME_EMPTY,
+ * BW_E_DIRECTORY_NULL, BW_E_NO_MEMORY or the system's code when the current
+ * directory cannot be read (ERROR_INSUFFICIENT_BUFFER when it keeps growing
+ * while it is read). */
 LPSTR WINAPI MakeFQFNAR8J(LPCSTR file_name, LPCSTR directory);
 LPWSTR WINAPI MakeFQFNWR8J(LPCWSTR file_name, LPCWSTR directory);
 
 /* mode 1: quote texts holding a space; 2: quote every text; 3: copy. The
  * quote character is the first of quote (a double quotation mark when quote
- * is NULL or ""); a text that begins or ends with it is copied. Heap text,
- * or the shared empty text with BW_E_QUOTE_* or BW_E_NO_MEMORY. */
+ * is NULL or ""); a text that begins or ends with it counts as quoted and is
+ * copied. Quote characters inside a text are neither doubled nor escaped.
+ * Heap text, or the shared empty text with BW_E_QUOTE_TEXT_NULL,
+ * BW_E_QUOTE_TEXT_EMPTY, BW_E_QUOTE_REFUSED, BW_E_QUOTE_MODE (checked in this
+ * order) or BW_E_NO_MEMORY.
+ * BW_E_QUOTE_REFUSED, whatever the mode: a text of three or more characters
+ * whose second character is the quote character, such as a"b. That quote
+ * would close a quotation round the first character ("a"b"), so neither the
+ * quoted text nor the copy reads unambiguously. Texts of one or two
+ * characters pass (a lone " and a" count as quoted), and so does a quote
+ * character anywhere else in the text.
+ * The wide form behaves the same, counted in 16-bit characters. */
 LPSTR WINAPI QuoteStringAR8J(LPCSTR text, INT mode, LPCSTR quote);
 LPWSTR WINAPI QuoteStringWR8J(LPCWSTR text, INT mode, LPCWSTR quote);
 

@@ -32,16 +32,20 @@ struct Host {
     std::vector<WilFunctionInfo> table;
 };
 
+// A delivered text is copied during the callback: the module releases a
+// heap text as soon as the callback returns.
 struct Delivery {
     int32_t status = 0;
     int calls = 0;
     WilValue value{};
+    std::string text;
 };
 
 int32_t WINAPI record(int32_t status, intptr_t host_a, intptr_t, WilValue *result) {
     auto *delivery = reinterpret_cast<Delivery *>(host_a);
     delivery->status = status;
     delivery->value = *result;
+    delivery->text = result->type == WIL_TYPE_TEXT && result->text ? result->text : "";
     ++delivery->calls;
     return 0;
 }
@@ -129,11 +133,11 @@ int call(const Host &host, const char *name, int argc, char **argv) {
         return 1;
     }
     if (delivery.status != WIL_STATUS_OK) {
-        std::printf("status %d: \"%s\"\n", static_cast<int>(delivery.status), value.text ? value.text : "");
+        std::printf("status %d: \"%s\"\n", static_cast<int>(delivery.status), delivery.text.c_str());
         return 1;
     }
     if (value.type == WIL_TYPE_TEXT)
-        std::printf("%s\n", value.text ? value.text : "");
+        std::printf("%s\n", delivery.text.c_str());
     else
         std::printf("%d\n", static_cast<int>(value.integer));
     return 0;

@@ -1,0 +1,48 @@
+#!/usr/bin/env bash
+# import-libraries.sh DEF LIBDIR: links a consumer that calls every export
+# through each import library and checks that every call imports the export
+# name with its ordinal hint: the MinGW library with GNU ld, the MSVC-style
+# one with lld-link.
+set -euo pipefail
+def=$1 libdir=$2
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+# "Export = Symbol@N @ordinal" -> a declaration with N / 4 int arguments.
+entries=$(grep -E '^[[:space:]]+[^[:space:]]+ = [^[:space:]]+ @[0-9]+' "$def" | awk '{print $1, $3, $4}')
+{
+  while read -r export symbol ordinal; do
+    name=${symbol%@*} bytes=${symbol#*@}
+    args=$(for ((i = 0; i < bytes / 4; ++i)); do printf 'int%s' $([ $i -lt $((bytes / 4 - 1)) ] && echo ,); done)
+    echo "int __stdcall $name(${args:-void});"
+  done <<<"$entries"
+  echo "int __stdcall consume(void) { int sum = 0;"
+  while read -r export symbol ordinal; do
+    name=${symbol%@*} bytes=${symbol#*@}
+    args=$(for ((i = 0; i < bytes / 4; ++i)); do printf '0%s' $([ $i -lt $((bytes / 4 - 1)) ] && echo ,); done)
+    echo "  sum += $name($args);"
+  done <<<"$entries"
+  echo "  return sum; }"
+} > "$work/consumer.c"
+expected=$(while read -r export symbol ordinal; do echo "${ordinal#@} $export"; done <<<"$entries" | sort)
+
+i686-w64-mingw32-gcc -c "$work/consumer.c" -o "$work/consumer.o"
+i686-w64-mingw32-gcc -shared -nostartfiles -Wl,-e,0 -o "$work/mingw.dll" "$work/consumer.o" "$libdir/libBrindlewick.dll.a"
+mingw=$(i686-w64-mingw32-objdump -p "$work/mingw.dll" |
+  awk '/DLL Name: Brindlewick.dll/ {on=1; getline; next} on && NF==0 {on=0} on {print $2, $3}' | sort)
+
+lld-link -dll -noentry -machine:x86 -safeseh:no -out:"$work/msvc.dll" "$work/consumer.o" "$libdir/Brindlewick.lib" >/dev/null
+msvc=$(llvm-readobj --coff-imports "$work/msvc.dll" |
+  awk '/Name: Brindlewick.dll/ {on=1} /^}/ {on=0} on && /Symbol:/ {gsub(/[()]/, "", $3); print $3, $2}' | sort)
+
+fail=0
+for kind in mingw msvc; do
+  got=${!kind}
+  if [ "$got" != "$expected" ]; then
+    echo "$kind import library: imports differ from the export definition"
+    diff <(echo "$expected") <(echo "$got") || true
+    fail=1
+  fi
+done
+[ "$fail" -eq 0 ] && echo "both import libraries import all $(wc -l <<<"$expected") exports by name and ordinal"
+exit "$fail"

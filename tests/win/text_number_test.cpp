@@ -1,0 +1,210 @@
+// Integers grouped by the user's locale, as native callers and scripts
+// reach them. Suites ending in DeDE and HiIN run under those locales.
+#include "host.hpp"
+#include "text.hpp"
+
+#include <climits>
+#include <utility>
+#include <vector>
+
+namespace {
+
+using test::Host;
+using test::untouched;
+
+using FormatLongInt = char *(WINAPI *)(INT);
+FormatLongInt format_long_int(HMODULE module = test::dll()) {
+    return test::export_of<FormatLongInt>(module, "FormatLongIntR8J");
+}
+
+struct Grouped {
+    int value;
+    const char *text;
+};
+
+// Each value in a result block of 32 bytes, the last error left alone.
+void expect_grouped(const std::vector<Grouped> &cases) {
+    const FormatLongInt format = format_long_int();
+    for (const Grouped &c : cases) {
+        SetLastError(untouched);
+        char *result = format(c.value);
+        EXPECT_EQ(GetLastError(), untouched) << c.value;
+        const test::Owned<char> owned = test::take(result);
+        EXPECT_EQ(owned.text, c.text) << c.value;
+        EXPECT_EQ(owned.block, 32u) << c.value;
+    }
+}
+
+TEST(FormatLongInt, GroupsByThreesWithCommasAndNoFraction) {
+    expect_grouped({{0, "0"},
+                    {999, "999"},
+                    {1000, "1,000"},
+                    {1234, "1,234"},
+                    {-999, "-999"},
+                    {1234567, "1,234,567"},
+                    {-1234567, "-1,234,567"},
+                    {INT_MIN, "-2,147,483,648"},
+                    {INT_MAX, "2,147,483,647"}});
+}
+
+TEST(FormatLongIntDeDE, GroupsWithDots) {
+    expect_grouped({{0, "0"},
+                    {999, "999"},
+                    {1234, "1.234"},
+                    {1234567, "1.234.567"},
+                    {-1234567, "-1.234.567"},
+                    {INT_MIN, "-2.147.483.648"}});
+}
+
+TEST(FormatLongIntHiIN, GroupsByThreeThenTwos) {
+    expect_grouped({{0, "0"},
+                    {999, "999"},
+                    {1234, "1,234"},
+                    {1234567, "12,34,567"},
+                    {12345678, "1,23,45,678"},
+                    {-1234567, "-12,34,567"},
+                    {INT_MIN, "-2,14,74,83,648"}});
+}
+
+// Sets items of the user's locale for one test and puts the old values back.
+class FormatLongIntLocale : public ::testing::Test {
+protected:
+    void set(LCTYPE item, const std::wstring &value) {
+        wchar_t old[80] = {};
+        GetLocaleInfoW(LOCALE_USER_DEFAULT, item, old, 80);
+        saved_.emplace_back(item, old);
+        ASSERT_TRUE(SetLocaleInfoW(LOCALE_USER_DEFAULT, item, value.c_str())) << item;
+    }
+    void TearDown() override {
+        for (auto it = saved_.rbegin(); it != saved_.rend(); ++it)
+            SetLocaleInfoW(LOCALE_USER_DEFAULT, it->first, it->second.c_str());
+    }
+
+    // 1234567 formatted with the thousands separator that the narrow locale
+    // call reports, the rest as en_US has it.
+    static std::string as_the_narrow_calls_give_it() {
+        char separator[80] = {}, text[32] = {};
+        EXPECT_NE(GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_STHOUSAND, separator, 80), 0);
+        NUMBERFMTA format{0, 1, 3, const_cast<char *>("."), separator, 1};
+        EXPECT_NE(GetNumberFormatA(LOCALE_USER_DEFAULT, 0, "1234567", &format, text, 32), 0);
+        return text;
+    }
+
+    // The shared empty text and the last error, with no block left behind.
+    static void expect_refused(int value, DWORD code) {
+        const std::size_t busy = test::busy_heap_blocks();
+        SetLastError(0);
+        const char *result = format_long_int()(value);
+        const DWORD error = GetLastError();
+        EXPECT_EQ(test::busy_heap_blocks(), busy);
+        EXPECT_EQ(result, test::shared_empty_of<char>(test::dll()));
+        EXPECT_EQ(error, code);
+    }
+
+private:
+    std::vector<std::pair<LCTYPE, std::wstring>> saved_;
+};
+
+TEST_F(FormatLongIntLocale, FollowsTheNegativeFormAndGroupingAndIgnoresTheDigits) {
+    set(LOCALE_INEGNUMBER, L"0");
+    set(LOCALE_IDIGITS, L"3");
+    expect_grouped({{-1234567, "(1,234,567)"}, {1234, "1,234"}});
+    struct Case {
+        const wchar_t *grouping;
+        int value;
+        const char *text;
+    } cases[] = {
+        {L"3;2;0", 12345678, "1,23,45,678"}, {L"3", 1234567, "1234,567"},     {L"3;2", 12345678, "123,45,678"},
+        {L"0;0", 1234567, "1234567"},        {L"2;0", 1234567, "1,23,45,67"},
+    };
+    for (const Case &c : cases) {
+        set(LOCALE_SGROUPING, c.grouping);
+        expect_grouped({{c.value, c.text}});
+    }
+}
+
+TEST_F(FormatLongIntLocale, NarrowsSeparatorsAsTheNarrowLocaleCallDoes) {
+    for (const wchar_t *separator : {L"\u2019", L"\u00a0", L"\u0416", L"\u2019\u00a0", L"abcdefg",
+                                     L"\u2019\u2019\u2019\u2019\u2019\u2019\u2019"}) {
+        set(LOCALE_STHOUSAND, separator);
+        expect_grouped({{1234567, as_the_narrow_calls_give_it().c_str()}});
+    }
+    set(LOCALE_STHOUSAND, L"\u2019");
+    expect_grouped({{1234567, "1\x92"
+                              "234\x92"
+                              "567"}});
+}
+
+TEST_F(FormatLongIntLocale, ASeparatorLongerThanSevenCharactersFails) {
+    for (const wchar_t *separator : {L"abcdefgh", L"\u2019\u2019\u2019\u2019\u2019\u2019\u2019\u2019"}) {
+        set(LOCALE_STHOUSAND, separator);
+        expect_refused(1234567, ERROR_INSUFFICIENT_BUFFER);
+    }
+    set(LOCALE_STHOUSAND, L",");
+    set(LOCALE_SDECIMAL, L"abcdefgh");
+    expect_refused(1234567, ERROR_INSUFFICIENT_BUFFER);
+}
+
+// Seven digits grouped by ones with four-character separators take 31
+// characters, one more with a minus sign.
+TEST_F(FormatLongIntLocale, ATextLongerThan31CharactersLeavesAnEmptyBlock) {
+    set(LOCALE_SGROUPING, L"1;0");
+    set(LOCALE_STHOUSAND, L"abcd");
+    expect_grouped({{1234567, "1abcd2abcd3abcd4abcd5abcd6abcd7"}});
+    SetLastError(0);
+    char *result = format_long_int()(-1234567);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
+    const test::Owned<char> owned = test::take(result);
+    EXPECT_EQ(owned.text, "");
+    EXPECT_EQ(owned.block, 32u);
+}
+
+TEST(FormatLongInt, ReleasesTheResultBlockWhenThePrintBlockIsRefused) {
+    const auto fail_heap_request = test::export_of<void(WINAPI *)(LONG)>(test::faults_dll(), "BwFailHeapRequest");
+    const char *shared = test::shared_empty_of<char>(test::faults_dll());
+    for (int n = 1; n <= 3; ++n) {
+        const std::size_t busy = test::busy_heap_blocks();
+        fail_heap_request(n);
+        char *result = format_long_int(test::faults_dll())(1234567);
+        fail_heap_request(0);
+        if (n <= 2) {
+            EXPECT_EQ(result, shared) << "request " << n;
+        } else {
+            EXPECT_STREQ(result, "1,234,567");
+            test::release(result);
+        }
+        EXPECT_EQ(test::busy_heap_blocks(), busy) << "request " << n;
+    }
+}
+
+TEST(FormatLongIntScript, DeliversTheGroupedTextAndLeavesTheRecordedErrorAlone) {
+    Host host;
+    host.call(4); // records 901
+    const std::size_t busy = test::busy_heap_blocks();
+    EXPECT_EQ(host.call(24, {test::integer(-1234567)}), host.answer);
+    const test::Delivery &d = host.only();
+    EXPECT_EQ(d.status, 0);
+    EXPECT_EQ(d.type, static_cast<uint32_t>(WIL_TYPE_TEXT));
+    EXPECT_EQ(d.text, "-1,234,567");
+    EXPECT_EQ(test::busy_heap_blocks(), busy);
+    EXPECT_EQ(host.last_error(), 901);
+}
+
+// No extender code: a missing or empty result reaches a script as an
+// internal error with the platform's code, and no block stays behind.
+TEST_F(FormatLongIntLocale, ScriptFailuresAreInternalErrors) {
+    Host host;
+    set(LOCALE_SGROUPING, L"1;0");
+    for (const wchar_t *separator : {L"abcdefgh", L"abcd"}) {
+        set(LOCALE_STHOUSAND, separator);
+        const std::size_t busy = test::busy_heap_blocks();
+        EXPECT_EQ(host.call(24, {test::integer(-1234567)}), host.answer);
+        EXPECT_EQ(test::busy_heap_blocks(), busy);
+        const test::Delivery &d = host.only();
+        EXPECT_EQ(d.status, -3);
+        EXPECT_EQ(d.text, "009:Undefined internal error");
+        EXPECT_EQ(host.last_error(), ERROR_INSUFFICIENT_BUFFER);
+    }
+}
+
+} // namespace

@@ -65,12 +65,24 @@ int32_t quote_string(const ScriptCall &call) {
                              Release::quiet);
 }
 
+// The handle arrives as a plain integer; the result goes back as it is and
+// becomes the recorded last error.
+int32_t log_msg_alt(const ScriptCall &call) {
+    HANDLE file = reinterpret_cast<HANDLE>(static_cast<intptr_t>(int_arg(call, 2)));
+    const int32_t result = LogMsgAltAR8J(text_arg(call, 1), file, int_arg(call, 3));
+    record_last_error(result);
+    return deliver_integer(call, result);
+}
+
 constexpr std::array bindings{
-    Binding{0, kelt_last_error},    Binding{1, kelt_last_error_text}, Binding{2, kelt_version},
-    Binding{3, kelt_version},       Binding{21, format_now},          Binding{22, format_ymdhms},
-    Binding{24, format_long_int},   Binding{25, extract_from_ymdhms}, Binding{26, extract_from_system_date},
-    Binding{27, path_string_fixup}, Binding{28, make_fqfn},           Binding{29, time_zone_name},
-    Binding{30, quote_string},      Binding{31, message_box},
+    Binding{0, kelt_last_error},      Binding{1, kelt_last_error_text},
+    Binding{2, kelt_version},         Binding{3, kelt_version},
+    Binding{21, format_now},          Binding{22, format_ymdhms},
+    Binding{23, log_msg_alt},         Binding{24, format_long_int},
+    Binding{25, extract_from_ymdhms}, Binding{26, extract_from_system_date},
+    Binding{27, path_string_fixup},   Binding{28, make_fqfn},
+    Binding{29, time_zone_name},      Binding{30, quote_string},
+    Binding{31, message_box},
 };
 
 } // namespace

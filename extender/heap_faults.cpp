@@ -11,5 +11,7 @@ namespace bw {
 bool heap_fault_now() { return countdown > 0 && InterlockedDecrement(&countdown) == 0; }
 } // namespace bw
 
-// n = 1 fails the next heap request, n = 0 disarms.
-extern "C" void WINAPI BwFailHeapRequest(LONG n) { InterlockedExchange(&countdown, n); }
+// n = 1 fails the next heap request, n = 0 disarms. Returns the requests
+// that were still to come before the failing one: 0 once it has failed, so a
+// test can tell whether a call reached it.
+extern "C" LONG WINAPI BwFailHeapRequest(LONG n) { return InterlockedExchange(&countdown, n); }

@@ -1,0 +1,216 @@
+#include "reliability.hpp"
+
+#include <cstdio>
+#include <sstream>
+
+namespace test {
+
+namespace {
+
+template <typename F> void look_up(HMODULE module, F &function, const char *name) {
+    function = export_of<F>(module, name);
+}
+
+template <typename C, typename F>
+void look_up(HMODULE module, F &function, const char *narrow_name, const char *wide_name) {
+    look_up(module, function, sizeof(C) == 1 ? narrow_name : wide_name);
+}
+
+} // namespace
+
+template <typename C> WidthExports<C> width_exports(HMODULE module) {
+    WidthExports<C> e{};
+    look_up<C>(module, e.format_now, "FormatNowAR8J", "FormatNowWR8J");
+    look_up<C>(module, e.format_ymdhms, "FormatYmdHmsAR8J", "FormatYmdHmsWR8J");
+    look_up<C>(module, e.extract, "ExtractFromYmdHmsAR8J", "ExtractFromYmdHmsWR8J");
+    look_up<C>(module, e.zone_name, "GetTimeZoneNameAR8J", "GetTimeZoneNameWR8J");
+    look_up<C>(module, e.fixup, "PathStringFixupAR8J", "PathStringFixupWR8J");
+    look_up<C>(module, e.qualify, "MakeFQFNAR8J", "MakeFQFNWR8J");
+    look_up<C>(module, e.quote, "QuoteStringAR8J", "QuoteStringWR8J");
+    look_up<C>(module, e.open_input, "OpenInputFileHandleA_R8J", "OpenInputFileHandleW_R8J");
+    look_up<C>(module, e.open_output, "OpenOutputFileHandleA_R8J", "OpenOutputFileHandleW_R8J");
+    return e;
+}
+template WidthExports<char> width_exports<char>(HMODULE);
+template WidthExports<wchar_t> width_exports<wchar_t>(HMODULE);
+
+PlainExports plain_exports(HMODULE module) {
+    PlainExports e{};
+    look_up(module, e.extract_system, "ExtractrFromSystemDateR8J");
+    look_up(module, e.format_long_int, "FormatLongIntR8J");
+    look_up(module, e.log, "LogMsgAltAR8J");
+    look_up(module, e.close, "CloseFileHandle_R8J");
+    look_up(module, e.query, "_WILExtenderQuery@12");
+    look_up(module, e.extender2, "_WILExtender2@40");
+    return e;
+}
+
+LONG fail_heap_request(LONG n) {
+    static const auto fail = export_of<LONG(WINAPI *)(LONG)>(faults_dll(), "BwFailHeapRequest");
+    return fail(n);
+}
+
+std::wstring bytes(std::string_view narrow) {
+    std::wstring wide;
+    for (char c : narrow)
+        wide.push_back(static_cast<wchar_t>(static_cast<unsigned char>(c)));
+    return wide;
+}
+
+std::string describe(const Outcome &o) {
+    static const char *const shapes[] = {"heap text", "shared empty text", "static text", "delivered text", "null",
+                                         "integer"};
+    std::ostringstream out;
+    out << shapes[static_cast<int>(o.shape)] << ", integer " << o.integer << ", error 0x" << std::hex << o.error
+        << std::dec << ", status " << o.status << ", " << o.text.size() << " characters";
+    if (o.text.size() <= 80) {
+        out << " \"";
+        for (wchar_t c : o.text)
+            out << (c >= 0x20 && c < 0x7F ? static_cast<char>(c) : '?');
+        out << '"';
+    }
+    return out.str();
+}
+
+bool matches(const Outcome &o, const Expected &e) {
+    return o.shape == e.shape && o.status == e.status && (!e.integer || o.integer == *e.integer) &&
+           (!e.error || o.error == *e.error) && (!e.text || o.text == *e.text) &&
+           (!e.length || o.text.size() == *e.length);
+}
+
+namespace {
+
+struct Recording {
+    HMODULE module;
+    int deliveries = 0;
+    Outcome outcome;
+};
+
+constexpr int32_t callback_answer = 7;
+
+int32_t WINAPI record(int32_t status, intptr_t host_a, intptr_t, WilValue *result) {
+    auto *recording = reinterpret_cast<Recording *>(host_a);
+    ++recording->deliveries;
+    Outcome &o = recording->outcome;
+    o.status = status;
+    if (result->type == WIL_TYPE_INTEGER) {
+        o.shape = Shape::integer;
+        o.integer = result->integer;
+    } else {
+        o.shape = !result->text                                              ? Shape::null
+                  : result->text == shared_empty_of<char>(recording->module) ? Shape::shared_empty
+                                                                             : Shape::delivered_text;
+        o.text = result->text ? bytes(result->text) : std::wstring();
+    }
+    return callback_answer;
+}
+
+int32_t dispatch(HMODULE module, Recording &recording, int32_t id, void *args, int32_t count) {
+    const auto extender = export_of<WilExtender2Proc>(module, "_WILExtender2@40");
+    WilValue result{};
+    return extender(nullptr, 0, reinterpret_cast<intptr_t>(&recording), id, record, 0, 0, args, count, &result);
+}
+
+} // namespace
+
+Outcome script(HMODULE module, int32_t id, std::vector<WilValue> args, std::optional<int32_t> count) {
+    Recording unknown{module, 0, {}};
+    dispatch(module, unknown, 4, nullptr, 0);
+    Recording call{module, 0, {}};
+    const int32_t answer = dispatch(module, call, id, args.empty() ? nullptr : args.data(),
+                                    count.value_or(static_cast<int32_t>(args.size())));
+    EXPECT_EQ(call.deliveries, 1) << "script function " << id;
+    EXPECT_EQ(answer, callback_answer) << "script function " << id;
+    Recording recorded{module, 0, {}};
+    dispatch(module, recorded, 0, nullptr, 0);
+    call.outcome.error = static_cast<DWORD>(recorded.outcome.integer);
+    return call.outcome;
+}
+
+void sweep_heap_faults(const std::string &what, const Run &run, const std::vector<Expected> &failures) {
+    SCOPED_TRACE(what);
+    fail_heap_request(0);
+    const Outcome unfailed = run(faults_dll());
+    ++tally().swept_calls;
+    constexpr LONG most_requests = 1000;
+    for (LONG n = 1; n <= most_requests; ++n) {
+        const std::size_t busy = busy_heap_blocks();
+        bool reached = false;
+        {
+            fail_heap_request(n);
+            const Outcome outcome = run(faults_dll());
+            reached = fail_heap_request(0) == 0;
+            if (reached) {
+                ++tally().fault_points;
+                bool documented = false;
+                for (const Expected &failure : failures)
+                    documented = documented || matches(outcome, failure);
+                EXPECT_TRUE(documented) << "request " << n << " failed: " << describe(outcome);
+            } else {
+                EXPECT_EQ(describe(outcome), describe(unfailed)) << "no request failed";
+                EXPECT_EQ(outcome.text, unfailed.text);
+            }
+        }
+        EXPECT_EQ(busy_heap_blocks(), busy) << "blocks left behind when request " << n << " failed";
+        if (!reached)
+            return;
+    }
+    ADD_FAILURE() << "still making heap requests after " << most_requests;
+}
+
+// The C runtime's blocks (the outcome's copy of a text) come from a heap of
+// its own, so only the DLL's blocks count.
+Outcome leak_checked(const std::string &what, const Run &run) {
+    run(dll());
+    const std::size_t busy = busy_heap_blocks();
+    const Outcome outcome = run(dll());
+    EXPECT_EQ(busy_heap_blocks(), busy) << what << ": blocks left behind";
+    ++tally().leak_checks;
+    return outcome;
+}
+
+namespace {
+
+HHOOK dismiss_hook;
+
+LRESULT CALLBACK dismiss(int code, WPARAM wparam, LPARAM lparam) {
+    if (code == HCBT_ACTIVATE) {
+        auto box = reinterpret_cast<HWND>(wparam);
+        PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));
+    }
+    return CallNextHookEx(dismiss_hook, code, wparam, lparam);
+}
+
+} // namespace
+
+DismissMessageBoxes::DismissMessageBoxes() {
+    dismiss_hook = SetWindowsHookExA(WH_CBT, dismiss, nullptr, GetCurrentThreadId());
+    EXPECT_NE(dismiss_hook, nullptr);
+}
+
+DismissMessageBoxes::~DismissMessageBoxes() { UnhookWindowsHookEx(dismiss_hook); }
+
+Tally &tally() {
+    static Tally figures;
+    return figures;
+}
+
+namespace {
+
+// Prints the figures once every test has run; docs/RELIABILITY.md quotes them.
+class PrintTally : public ::testing::Environment {
+    void TearDown() override {
+        const Tally &t = tally();
+        if (t.swept_calls + t.leak_checks + t.hostile_inputs + t.thread_calls == 0)
+            return;
+        std::printf("reliability: %zu calls swept over %zu heap-request failures, %zu leak checks, "
+                    "%zu hostile inputs, %zu threads making %zu calls\n",
+                    t.swept_calls, t.fault_points, t.leak_checks, t.hostile_inputs, t.threads, t.thread_calls);
+    }
+};
+
+[[maybe_unused]] const auto *const print_tally = ::testing::AddGlobalTestEnvironment(new PrintTally);
+
+} // namespace
+
+} // namespace test

@@ -1,0 +1,304 @@
+// Every export and every script function, called so that it succeeds: with
+// each of its heap requests failing in turn in the test build, and with the
+// busy blocks of the process heap counted around it in the shipped build.
+#include "reliability.hpp"
+#include "temp_folder.hpp"
+
+namespace {
+
+using test::as;
+using test::bytes;
+using test::Expected;
+using test::native;
+using test::Outcome;
+using test::recorded_before;
+using test::script;
+using test::Shape;
+using test::untouched;
+
+constexpr DWORD no_memory = 0x2000000d;
+constexpr DWORD name_block_missing = 0x20000003;
+
+// A call that succeeds, and what a failed heap request may make of it.
+struct Call {
+    std::string name;
+    test::Run run;
+    Expected success;
+    std::vector<Expected> on_heap_failure;
+};
+
+Expected heap_text(std::optional<std::wstring> text = {}, std::optional<DWORD> error = untouched) {
+    return {Shape::heap_text, {}, error, std::move(text)};
+}
+Expected shared_empty(std::optional<DWORD> error) { return {Shape::shared_empty, {}, error, L""}; }
+Expected number(std::optional<int64_t> value, std::optional<DWORD> error = {}) {
+    return {Shape::integer, value, error};
+}
+// Script deliveries: the error is the recorded last error.
+Expected delivered(std::optional<std::wstring> text, DWORD recorded) {
+    return {Shape::delivered_text, {}, recorded, std::move(text)};
+}
+Expected delivered_error(int32_t status, const char *message, std::optional<DWORD> recorded) {
+    return {Shape::delivered_text, {}, recorded, bytes(message), status};
+}
+Expected delivered_shared_empty(DWORD recorded) { return {Shape::shared_empty, {}, recorded, L""}; }
+
+// The date services fail with the shared empty text: 0x20000003 when the
+// names cannot have their block, else leaving the last error as it was.
+std::vector<Expected> date_failures(DWORD before) { return {shared_empty(name_block_missing), shared_empty(before)}; }
+
+class EveryCall : public test::TempFolder {
+protected:
+    void SetUp() override {
+        TempFolder::SetUp();
+        write("in.txt", "input");
+        log_file =
+            CreateFileA(path("calls.log").c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS, 0, nullptr);
+        ASSERT_NE(log_file, INVALID_HANDLE_VALUE);
+    }
+    void TearDown() override {
+        CloseHandle(log_file);
+        TempFolder::TearDown();
+    }
+
+    template <typename C> void add_width_calls(std::vector<Call> &calls) const;
+    void add_plain_calls(std::vector<Call> &calls) const;
+    void add_script_calls(std::vector<Call> &calls) const;
+    std::vector<Call> calls() const {
+        std::vector<Call> all;
+        add_width_calls<char>(all);
+        add_width_calls<wchar_t>(all);
+        add_plain_calls(all);
+        add_script_calls(all);
+        return all;
+    }
+
+    HANDLE log_file = nullptr;
+};
+
+template <typename C> void EveryCall::add_width_calls(std::vector<Call> &calls) const {
+    using Text = std::basic_string<C>;
+    const std::string width = sizeof(C) == 1 ? "A" : "W";
+    const Text ymdhms = as<C>("2008:12:05:07:03:04");
+    const Text input = as<C>(path("in.txt")), output = as<C>(path("out" + width + ".log"));
+
+    // Templates for the one walk and, where a name completes a token, for
+    // the passes.
+    for (const char *t : {"^YYYY-^MM-^DD ^WWWW ^MMMM", "^^MMMM ^WW ^hh ^D"}) {
+        const Text date_template = as<C>(t);
+        calls.push_back({"FormatNow" + width + "(" + t + ", 1)",
+                         [=](HMODULE m) {
+                             return native(
+                                 m, [&] { return test::width_exports<C>(m).format_now(date_template.c_str(), 1); });
+                         },
+                         heap_text(), date_failures(untouched)});
+        calls.push_back({"FormatYmdHms" + width + "(" + t + ")",
+                         [=](HMODULE m) {
+                             return native(m, [&] {
+                                 return test::width_exports<C>(m).format_ymdhms(ymdhms.c_str(), date_template.c_str());
+                             });
+                         },
+                         heap_text({}, 0), date_failures(0)});
+    }
+    calls.push_back(
+        {"ExtractFromYmdHms" + width,
+         [=](HMODULE m) { return native(m, [&] { return test::width_exports<C>(m).extract(ymdhms.c_str(), 7); }); },
+         number(5, 0),
+         {}});
+    calls.push_back({"GetTimeZoneName" + width,
+                     [=](HMODULE m) { return native(m, [&] { return test::width_exports<C>(m).zone_name(); }); },
+                     {Shape::static_text},
+                     {}});
+
+    struct Fixup {
+        const char *path;
+        int mode;
+    };
+    for (const Fixup f : {Fixup{"C:\\temp", 1}, Fixup{"C:\\temp\\", 2}, Fixup{"C:\\temp", 0}}) {
+        const Text p = as<C>(f.path);
+        calls.push_back(
+            {"PathStringFixup" + width + "(" + f.path + ", " + std::to_string(f.mode) + ")",
+             [=](HMODULE m) { return native(m, [&] { return test::width_exports<C>(m).fixup(p.c_str(), f.mode); }); },
+             heap_text(),
+             {shared_empty(no_memory)}});
+    }
+    struct Qualify {
+        const char *name;
+        const char *directory;
+    };
+    for (const Qualify q : {Qualify{"a.txt", "C:\\temp"}, Qualify{"a.txt", ""}, Qualify{"sub\\a.txt", "C:\\temp"}}) {
+        const Text name = as<C>(q.name), directory = as<C>(q.directory);
+        calls.push_back({"MakeFQFN" + width + "(" + q.name + ", " + q.directory + ")",
+                         [=](HMODULE m) {
+                             return native(
+                                 m, [&] { return test::width_exports<C>(m).qualify(name.c_str(), directory.c_str()); });
+                         },
+                         heap_text(),
+                         {shared_empty(no_memory)}});
+    }
+    struct Quote {
+        const char *text;
+        int mode;
+        const char *quote;
+    };
+    for (const Quote q : {Quote{"a b", 1, nullptr}, Quote{"x", 2, "'"}, Quote{"x", 3, nullptr}}) {
+        const Text text = as<C>(q.text), quote = as<C>(q.quote ? q.quote : "");
+        const bool given = q.quote != nullptr;
+        calls.push_back({"QuoteString" + width + "(" + q.text + ", " + std::to_string(q.mode) + ")",
+                         [=](HMODULE m) {
+                             return native(m, [&] {
+                                 return test::width_exports<C>(m).quote(text.c_str(), q.mode,
+                                                                        given ? quote.c_str() : nullptr);
+                             });
+                         },
+                         heap_text(),
+                         {shared_empty(no_memory)}});
+    }
+    calls.push_back(
+        {"OpenInputFileHandle" + width,
+         [=](HMODULE m) { return native(m, [&] { return test::width_exports<C>(m).open_input(input.c_str()); }); },
+         number(1),
+         {}});
+    // A new file each time, so that the platform's last error is the same.
+    calls.push_back({"OpenOutputFileHandle" + width,
+                     [=](HMODULE m) {
+                         const Outcome outcome =
+                             native(m, [&] { return test::width_exports<C>(m).open_output(output.c_str(), 1); });
+                         EXPECT_TRUE(DeleteFileW(std::wstring(output.begin(), output.end()).c_str()));
+                         return outcome;
+                     },
+                     number(1, 0),
+                     {}});
+}
+
+void EveryCall::add_plain_calls(std::vector<Call> &calls) const {
+    const HANDLE log = log_file;
+    const std::string input = path("in.txt");
+    calls.push_back({"ExtractrFromSystemDateR8J",
+                     [](HMODULE m) { return native(m, [&] { return test::plain_exports(m).extract_system(1, 1); }); },
+                     number({}, untouched),
+                     {}});
+    calls.push_back(
+        {"FormatLongIntR8J",
+         [](HMODULE m) { return native(m, [&] { return test::plain_exports(m).format_long_int(-1234567); }); },
+         heap_text(L"-1,234,567"),
+         {shared_empty({})}});
+    // A stamp that cannot be had leaves an entry without it; the entry's
+    // block gives ERROR_NOT_ENOUGH_MEMORY, its one enlargement -6.
+    const std::vector<Expected> log_failures{number(0), number(-6), number(ERROR_NOT_ENOUGH_MEMORY)};
+    calls.push_back({"LogMsgAltAR8J(ab\\ncd, local)",
+                     [=](HMODULE m) { return native(m, [&] { return test::plain_exports(m).log("ab\ncd", log, 0); }); },
+                     number(0), log_failures});
+    calls.push_back({"LogMsgAltAR8J(abc, UTC)",
+                     [=](HMODULE m) { return native(m, [&] { return test::plain_exports(m).log("abc", log, 1); }); },
+                     number(0), log_failures});
+    calls.push_back({"CloseFileHandle_R8J",
+                     [=](HMODULE m) {
+                         HANDLE file = CreateFileA(input.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                                   0, nullptr);
+                         return native(m, [&] { return test::plain_exports(m).close(file); });
+                     },
+                     number(1),
+                     {}});
+    calls.push_back({"WILExtenderQuery(1)",
+                     [](HMODULE m) {
+                         char description[64] = "x";
+                         return native(
+                             m, [&] { return test::plain_exports(m).query(1, description, sizeof description); });
+                     },
+                     number(WIL_EXTENDER_VERSION),
+                     {}});
+    calls.push_back({"WILExtenderQuery(2)",
+                     [](HMODULE m) {
+                         int32_t interfaces[] = {1, 4};
+                         return native(m, [&] { return test::plain_exports(m).query(2, interfaces, 2); });
+                     },
+                     number(4),
+                     {}});
+    for (const int32_t id : {-1, -2, -3}) {
+        calls.push_back({"WILExtender2(" + std::to_string(id) + ")",
+                         [=](HMODULE m) {
+                             WilFunctionInfo info{};
+                             return native(m, [&] {
+                                 return test::plain_exports(m).extender2(nullptr, 0, 0, id, nullptr, 0, 0, &info, 0,
+                                                                         nullptr);
+                             });
+                         },
+                         number(id == -1 ? 16 : 1),
+                         {}});
+    }
+}
+
+void EveryCall::add_script_calls(std::vector<Call> &calls) const {
+    using test::integer;
+    using test::text;
+    const auto handle = test::integer(static_cast<int32_t>(reinterpret_cast<intptr_t>(log_file)));
+    struct ScriptCase {
+        int32_t id;
+        std::vector<WilValue> args;
+        Expected success;
+        std::vector<Expected> on_heap_failure;
+    };
+    const std::vector<Expected> text_failures{delivered_error(-1, "", no_memory)};
+    const ScriptCase cases[] = {
+        {0, {}, number(recorded_before, recorded_before), {}},
+        {1, {}, delivered(L"", recorded_before), {}},
+        {2, {}, number(WIL_EXTENDER_VERSION, recorded_before), {}},
+        {3, {}, number(WIL_EXTENDER_VERSION, recorded_before), {}},
+        {21,
+         {text("^YYYY ^MMMM"), integer(1)},
+         delivered({}, recorded_before),
+         {delivered_shared_empty(recorded_before)}},
+        {21, {text("^WWWW")}, delivered({}, recorded_before), {delivered_shared_empty(recorded_before)}},
+        {22,
+         {text("2008:12:05:07:03:04"), text("^^MMMM ^WW ^hh ^D")},
+         delivered(L"5ecember Fri 07 5", recorded_before),
+         {delivered_error(-1, "003:YmdHms string is NULL.", name_block_missing),
+          delivered_error(-3, "009:Undefined internal error", 0)}},
+        {23,
+         {text("ab\ncd"), handle, integer(1)},
+         number(0, 0),
+         {number(0, 0), number(-6, static_cast<DWORD>(-6)), number(ERROR_NOT_ENOUGH_MEMORY, ERROR_NOT_ENOUGH_MEMORY)}},
+        {24,
+         {integer(-1234567)},
+         delivered(L"-1,234,567", recorded_before),
+         {delivered_error(-3, "009:Undefined internal error", {})}},
+        {25, {text("2008:12:05:07:03:04"), integer(7)}, number(5, recorded_before), {}},
+        {26, {integer(1), integer(1)}, number({}, recorded_before), {}},
+        {27, {text("C:\\temp"), integer(1)}, delivered(L"C:\\temp\\", 0), text_failures},
+        {28, {text("a.txt"), text("C:\\temp")}, delivered(L"C:\\temp\\a.txt", 0), text_failures},
+        {28, {text("a.txt"), text("")}, delivered({}, 0), text_failures},
+        {29, {}, delivered({}, 0), {}},
+        {30,
+         {text("a b"), integer(1)},
+         delivered(L"\"a b\"", recorded_before),
+         {delivered_shared_empty(recorded_before)}},
+        {30,
+         {text("x"), integer(2), text("'")},
+         delivered(L"'x'", recorded_before),
+         {delivered_shared_empty(recorded_before)}},
+        {31, {text("caption"), text("text"), integer(MB_OK)}, number(IDOK, recorded_before), {}},
+    };
+    for (const ScriptCase &c : cases) {
+        const std::vector<WilValue> args = c.args;
+        calls.push_back(
+            {"script function " + std::to_string(c.id) + " with " + std::to_string(args.size()) + " arguments",
+             [=, id = c.id](HMODULE m) { return script(m, id, args); }, c.success, c.on_heap_failure});
+    }
+}
+
+TEST_F(EveryCall, FailsAsDocumentedAtEveryHeapRequestAndKeepsNoBlock) {
+    const test::DismissMessageBoxes dismiss;
+    for (const Call &call : calls())
+        test::sweep_heap_faults(call.name, call.run, call.on_heap_failure);
+}
+
+TEST_F(EveryCall, SucceedsAndKeepsNoBlockOnceTheResultIsReleased) {
+    const test::DismissMessageBoxes dismiss;
+    for (const Call &call : calls()) {
+        const Outcome outcome = test::leak_checked(call.name, call.run);
+        EXPECT_TRUE(test::matches(outcome, call.success)) << call.name << ": " << test::describe(outcome);
+    }
+}
+
+} // namespace

@@ -1,0 +1,480 @@
+// Hostile input for every export and script function: null pointers, texts
+// of a megabyte and more, modes, fields and ids at the limits of 32 bits,
+// handles that are closed, never opened or INVALID_HANDLE_VALUE, non-ASCII
+// and double-byte text, too few argument records. Each gives its documented
+// result, and every call, failing or not, leaves no block behind.
+#include "reliability.hpp"
+#include "temp_folder.hpp"
+
+#include <algorithm>
+#include <climits>
+
+namespace {
+
+using test::as;
+using test::bytes;
+using test::Expected;
+using test::native;
+using test::Outcome;
+using test::recorded_before;
+using test::script;
+using test::Shape;
+using test::untouched;
+
+struct Case {
+    std::string name;
+    test::Run run;
+    Expected expected;
+};
+
+Expected heap_text(std::optional<std::wstring> text, std::optional<DWORD> error = untouched) {
+    return {Shape::heap_text, {}, error, std::move(text)};
+}
+Expected heap_text_of_length(std::size_t length, DWORD error = untouched) {
+    return {Shape::heap_text, {}, error, {}, 0, length};
+}
+Expected shared_empty(DWORD error) { return {Shape::shared_empty, {}, error, L""}; }
+Expected null(DWORD error) { return {Shape::null, {}, error}; }
+Expected number(std::optional<int64_t> value, std::optional<DWORD> error = {}) {
+    return {Shape::integer, value, error};
+}
+Expected delivered(std::optional<std::wstring> text, DWORD recorded) {
+    return {Shape::delivered_text, {}, recorded, std::move(text)};
+}
+Expected delivered_of_length(std::size_t length, DWORD recorded) {
+    return {Shape::delivered_text, {}, recorded, {}, 0, length};
+}
+Expected delivered_error(int32_t status, const char *message, DWORD recorded) {
+    return {Shape::delivered_text, {}, recorded, bytes(message), status};
+}
+Expected delivered_shared_empty() { return {Shape::shared_empty, {}, recorded_before, L""}; }
+
+constexpr std::size_t megabyte_and_more = (1u << 20) + 17;
+
+// A texts argument: a null pointer or a text.
+template <typename C> using Arg = std::optional<std::basic_string<C>>;
+template <typename C> const C *pointer(const Arg<C> &text) { return text ? text->c_str() : nullptr; }
+template <typename C> Arg<C> arg(std::string_view ascii) { return as<C>(ascii); }
+
+// Runs each case on the shipped DLL with leak accounting.
+void expect_documented(const std::vector<Case> &cases) {
+    for (const Case &c : cases) {
+        const test::Outcome outcome = test::leak_checked(c.name, c.run);
+        EXPECT_TRUE(test::matches(outcome, c.expected)) << c.name << ": " << test::describe(outcome);
+        ++test::tally().hostile_inputs;
+    }
+}
+
+template <typename C> class HostileText : public test::TempFolder {};
+using Widths = ::testing::Types<char, wchar_t>;
+TYPED_TEST_SUITE(HostileText, Widths);
+
+// Null pointers, empty texts and the limits of modes and field numbers.
+TYPED_TEST(HostileText, NullEmptyAndLimitsGetTheirCodes) {
+    using C = TypeParam;
+    using A = Arg<C>;
+    const auto e = [](HMODULE m) { return test::width_exports<C>(m); };
+    const A none, empty = arg<C>(""), ymdhms = arg<C>("2008:12:05:07:03:04");
+    std::vector<Case> cases;
+    const auto format_now = [&](const char *name, A t, INT utc, Expected expected) {
+        cases.push_back(
+            {name, [=](HMODULE m) { return native(m, [&] { return e(m).format_now(pointer(t), utc); }); }, expected});
+    };
+    format_now("FormatNow(NULL)", none, 0, null(0x20000001));
+    format_now("FormatNow(empty)", empty, INT_MIN, null(0x20000002));
+    format_now("FormatNow(^YYYY, INT_MIN is UTC)", arg<C>("^YYYY"), INT_MIN, heap_text({}));
+    const auto format_ymdhms = [&](const char *name, A y, A t, Expected expected) {
+        cases.push_back(
+            {name, [=](HMODULE m) { return native(m, [&] { return e(m).format_ymdhms(pointer(y), pointer(t)); }); },
+             expected});
+    };
+    format_ymdhms("FormatYmdHms(NULL, NULL)", none, none, null(0x20000001));
+    format_ymdhms("FormatYmdHms(NULL, ^YYYY)", none, arg<C>("^YYYY"), null(0x20000003));
+    format_ymdhms("FormatYmdHms(empty, ^YYYY)", empty, arg<C>("^YYYY"), null(0x20000004));
+    format_ymdhms("FormatYmdHms(ymdhms, NULL)", ymdhms, none, null(0x20000001));
+    format_ymdhms("FormatYmdHms(ymdhms, empty)", ymdhms, empty, null(0x20000002));
+    const auto extract = [&](const char *name, A y, DWORD field, Expected expected) {
+        cases.push_back(
+            {name, [=](HMODULE m) { return native(m, [&] { return e(m).extract(pointer(y), field); }); }, expected});
+    };
+    extract("Extract(NULL)", none, 1, number(0, 0x20000001));
+    extract("Extract(empty)", empty, 1, number(0, 0x20000002));
+    for (const DWORD field : {0ul, 8ul, 0x7FFFFFFFul, 0x80000000ul, 0xFFFFFFFFul})
+        extract("Extract(field at a limit)", ymdhms, field, number(0, 0));
+    const auto fixup = [&](const char *name, A p, INT mode, Expected expected) {
+        cases.push_back(
+            {name, [=](HMODULE m) { return native(m, [&] { return e(m).fixup(pointer(p), mode); }); }, expected});
+    };
+    fixup("Fixup(NULL)", none, 1, shared_empty(0x2000000b));
+    fixup("Fixup(empty)", empty, 2, shared_empty(0x2000000c));
+    for (const INT mode : {INT_MIN, -1, 0, 3, INT_MAX})
+        fixup("Fixup(mode at a limit)", arg<C>("C:\\temp\\"), mode, heap_text(L"C:\\temp\\"));
+    const auto qualify = [&](const char *name, A n, A d, Expected expected) {
+        cases.push_back({name,
+                         [=](HMODULE m) { return native(m, [&] { return e(m).qualify(pointer(n), pointer(d)); }); },
+                         expected});
+    };
+    qualify("MakeFQFN(NULL, NULL)", none, none, shared_empty(0x2000000e));
+    qualify("MakeFQFN(empty, C:\\)", empty, arg<C>("C:\\"), shared_empty(0x2000000f));
+    qualify("MakeFQFN(a.txt, NULL)", arg<C>("a.txt"), none, shared_empty(0x20000010));
+    qualify("MakeFQFN(sub\\a.txt, NULL)", arg<C>("sub\\a.txt"), none, heap_text(L"sub\\a.txt"));
+    const auto quote = [&](const char *name, A t, INT mode, A q, Expected expected) {
+        cases.push_back({name,
+                         [=](HMODULE m) { return native(m, [&] { return e(m).quote(pointer(t), mode, pointer(q)); }); },
+                         expected});
+    };
+    quote("Quote(NULL)", none, 1, none, shared_empty(0x20000011));
+    quote("Quote(empty)", empty, INT_MAX, none, shared_empty(0x20000012));
+    quote("Quote(a b, 2, NULL)", arg<C>("a b"), 2, none, heap_text(L"\"a b\""));
+    for (const INT mode : {INT_MIN, -1, 0, 4, INT_MAX})
+        quote("Quote(mode at a limit)", arg<C>("a b"), mode, arg<C>("'"), shared_empty(0x20000013));
+    const auto open = [&](const char *name, A n, bool output, Expected expected) {
+        cases.push_back({name,
+                         [=](HMODULE m) {
+                             return native(m, [&] {
+                                 return output ? e(m).open_output(pointer(n), INT_MIN) : e(m).open_input(pointer(n));
+                             });
+                         },
+                         expected});
+    };
+    open("OpenInput(NULL)", none, false, number(0));
+    open("OpenOutput(NULL)", none, true, number(0));
+    open("OpenInput(empty)", empty, false, number(0));
+    open("OpenOutput(empty)", empty, true, number(0));
+    expect_documented(cases);
+}
+
+// A megabyte and more of template, YmdHms text, path, file name, directory,
+// text and quote text.
+TYPED_TEST(HostileText, MegabyteTextsAreServedOrRefusedWhole) {
+    using C = TypeParam;
+    using A = Arg<C>;
+    const auto e = [](HMODULE m) { return test::width_exports<C>(m); };
+    const std::size_t n = megabyte_and_more;
+    const A ymdhms = arg<C>("2008:12:05:07:03:04");
+    const A dots = std::basic_string<C>(n, C('.')), spaced = std::basic_string<C>(n, C(' '));
+    const A date_template = as<C>("^DD") + *dots + as<C>("^MMMM^YYYY");
+    const A quotes = std::basic_string<C>(n, C('\''));
+    std::vector<Case> cases{
+        {"FormatNow(1 MB)",
+         [=](HMODULE m) { return native(m, [&] { return e(m).format_now(pointer(date_template), 1); }); },
+         {Shape::heap_text, {}, untouched, {}, 0, {}}},
+        {"FormatYmdHms(1 MB template)",
+         [=](HMODULE m) {
+             return native(m, [&] { return e(m).format_ymdhms(pointer(ymdhms), pointer(date_template)); });
+         },
+         heap_text_of_length(2 + n + 8 + 4, 0)},
+        {"FormatYmdHms(1 MB YmdHms text)",
+         [=](HMODULE m) { return native(m, [&] { return e(m).format_ymdhms(pointer(dots), pointer(ymdhms)); }); },
+         null(0x20000005)},
+        {"Extract(1 MB)", [=](HMODULE m) { return native(m, [&] { return e(m).extract(pointer(dots), 1); }); },
+         number(0, 0x20000005)},
+        {"Fixup(1 MB)", [=](HMODULE m) { return native(m, [&] { return e(m).fixup(pointer(dots), 1); }); },
+         heap_text_of_length(n + 1)},
+        {"MakeFQFN(1 MB, 1 MB)",
+         [=](HMODULE m) { return native(m, [&] { return e(m).qualify(pointer(dots), pointer(dots)); }); },
+         heap_text_of_length(2 * n + 1)},
+        {"Quote(1 MB of spaces, 1)",
+         [=](HMODULE m) { return native(m, [&] { return e(m).quote(pointer(spaced), 1, nullptr); }); },
+         heap_text_of_length(n + 2)},
+        {"Quote(x, 2, 1 MB quote text)",
+         [=](HMODULE m) { return native(m, [&] { return e(m).quote(as<C>("x").c_str(), 2, pointer(quotes)); }); },
+         heap_text(L"'x'")},
+        {"OpenInput(1 MB)", [=](HMODULE m) { return native(m, [&] { return e(m).open_input(pointer(dots)); }); },
+         number(0)},
+        {"OpenOutput(1 MB)", [=](HMODULE m) { return native(m, [&] { return e(m).open_output(pointer(dots), 1); }); },
+         number(0)},
+    };
+    expect_documented(cases);
+}
+
+// Narrow texts are bytes: a double-byte character whose second byte is 0x5C
+// counts as a backslash there, and a lead byte can be the quote character.
+TEST(HostileNarrowText, NonAsciiAndDoubleByteTextsAreBytes) {
+    const auto e = [](HMODULE m) { return test::width_exports<char>(m); };
+    const auto fixup = [&](std::string path, INT mode, std::string expected) {
+        return Case{"Fixup(" + path + ")",
+                    [=](HMODULE m) { return native(m, [&] { return e(m).fixup(path.c_str(), mode); }); },
+                    heap_text(bytes(expected))};
+    };
+    const auto quote = [&](std::string text, INT mode, std::string quote_text, std::string expected) {
+        return Case{
+            "Quote(" + text + ")",
+            [=](HMODULE m) { return native(m, [&] { return e(m).quote(text.c_str(), mode, quote_text.c_str()); }); },
+            heap_text(bytes(expected))};
+    };
+    const auto format = [&](std::string date_template, std::string expected) {
+        return Case{"FormatYmdHms(" + date_template + ")",
+                    [=](HMODULE m) {
+                        return native(m,
+                                      [&] { return e(m).format_ymdhms("2008:12:05:07:03:04", date_template.c_str()); });
+                    },
+                    heap_text(bytes(expected), 0)};
+    };
+    const auto qualify = [&](std::string name, std::string directory, std::string expected) {
+        return Case{"MakeFQFN(" + name + ")",
+                    [=](HMODULE m) { return native(m, [&] { return e(m).qualify(name.c_str(), directory.c_str()); }); },
+                    heap_text(bytes(expected))};
+    };
+    expect_documented({
+        fixup("C:\\\x95\x5C", 2, "C:\\\x95"),
+        fixup("C:\\\x95\x5C", 1, "C:\\\x95\x5C"),
+        fixup("C:\\caf\xE9", 1, "C:\\caf\xE9\\"),
+        fixup("\xE6\x97\xA5\xE6\x9C\xAC", 1, "\xE6\x97\xA5\xE6\x9C\xAC\\"),
+        quote("\x82\xA0 \x82\xA2", 2, "\x81\x75", "\x81\x82\xA0 \x82\xA2\x81"),
+        quote("\xE9t\xE9 x", 1, "", "\"\xE9t\xE9 x\""),
+        format("\xE9^YYYY\xFF^DD", "\xE9"
+                                   "2008\xFF"
+                                   "05"),
+        qualify("\x95\x5C.txt", "C:\\temp", "\x95\x5C.txt"),
+        qualify("caf\xE9.txt", "C:\\d\xE9j\xE0", "C:\\d\xE9j\xE0\\caf\xE9.txt"),
+        {"Extract(non-ASCII digits)",
+         [=](HMODULE m) { return native(m, [&] { return e(m).extract("\xB2\xB3\xB9\xB9:12:05:07:03:04", 1); }); },
+         number(0, 0)},
+    });
+}
+
+// Wide texts are UTF-16 units, kept whole: letters beyond Latin, pairs of
+// surrogates and a lone one.
+TEST(HostileWideText, NonLatinAndSurrogateTextsStayWhole) {
+    const auto e = [](HMODULE m) { return test::width_exports<wchar_t>(m); };
+    const std::wstring kanji = L"\u8868\u65e5\u672c", emoji = L"\U0001F600", lone = L"\xD800";
+    const auto fixup = [&](std::wstring path, INT mode, std::wstring expected) {
+        return Case{"FixupW", [=](HMODULE m) { return native(m, [&] { return e(m).fixup(path.c_str(), mode); }); },
+                    heap_text(expected)};
+    };
+    const auto quote = [&](std::wstring text, INT mode, std::wstring quote_text, std::wstring expected) {
+        return Case{
+            "QuoteW",
+            [=](HMODULE m) { return native(m, [&] { return e(m).quote(text.c_str(), mode, quote_text.c_str()); }); },
+            heap_text(expected)};
+    };
+    expect_documented({
+        fixup(L"C:\\" + kanji, 1, L"C:\\" + kanji + L"\\"),
+        fixup(L"C:\\" + emoji + L"\\", 2, L"C:\\" + emoji),
+        fixup(lone, 1, lone + L"\\"),
+        quote(kanji + L" " + emoji, 1, L"\u00ab\u00bb", L"\u00ab" + kanji + L" " + emoji + L"\u00ab"),
+        quote(emoji, 2, emoji, emoji),
+        quote(lone + L"x", 2, L"", L"\"" + lone + L"x\""),
+        {"MakeFQFNW",
+         [=](HMODULE m) {
+             return native(m, [&] { return e(m).qualify((emoji + L".txt").c_str(), (L"C:\\" + kanji).c_str()); });
+         },
+         heap_text(L"C:\\" + kanji + L"\\" + emoji + L".txt")},
+        {"FormatYmdHmsW",
+         [=](HMODULE m) {
+             return native(m, [&] {
+                 return e(m).format_ymdhms(L"2008:12:05:07:03:04", (kanji + L"^YYYY" + emoji + L"^DD" + lone).c_str());
+             });
+         },
+         heap_text(kanji + L"2008" + emoji + L"05" + lone, 0)},
+        {"ExtractW(Arabic-Indic digits)",
+         [=](HMODULE m) {
+             return native(m, [&] { return e(m).extract(L"\u0662\u0660\u0660\u0668:12:05:07:03:04", 1); });
+         },
+         number(0, 0)},
+    });
+}
+
+class HostileFiles : public test::TempFolder {};
+
+// The log writer and close with handles that are 0, closed, never opened or
+// INVALID_HANDLE_VALUE, null and megabyte messages, and flags at the limits.
+TEST_F(HostileFiles, LogWriterAndCloseAnswerEveryHandle) {
+    const auto e = [](HMODULE m) { return test::plain_exports(m); };
+    const std::string log_path = path("hostile.log");
+    HANDLE log = CreateFileA(log_path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS, 0, nullptr);
+    ASSERT_NE(log, INVALID_HANDLE_VALUE);
+    const auto closed = [&] {
+        HANDLE file = CreateFileA(log_path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_EXISTING, 0, nullptr);
+        CloseHandle(file);
+        return file;
+    };
+    const HANDLE never_opened = reinterpret_cast<HANDLE>(0x12345678);
+    const std::string line(megabyte_and_more, 'x'), feeds(megabyte_and_more, '\n');
+    std::string lines;
+    while (lines.size() < megabyte_and_more)
+        lines += "ab\n\r\n\ncd\r";
+    const auto write = [&](std::string name, const char *message, std::function<HANDLE()> handle, INT utc,
+                           Expected expected) {
+        return Case{"LogMsgAlt(" + name + ")",
+                    [=](HMODULE m) {
+                        const HANDLE file = handle();
+                        return native(m, [&] { return e(m).log(message, file, utc); });
+                    },
+                    expected};
+    };
+    const auto to = [](HANDLE file) { return [file] { return file; }; };
+    const auto close = [&](std::string name, std::function<HANDLE()> handle, Expected expected) {
+        return Case{"CloseFileHandle(" + name + ")",
+                    [=](HMODULE m) {
+                        const HANDLE file = handle();
+                        return native(m, [&] { return e(m).close(file); });
+                    },
+                    expected};
+    };
+    const int64_t closes_invalid = CloseHandle(INVALID_HANDLE_VALUE) ? 1 : 0;
+    expect_documented({
+        write("NULL, log", nullptr, to(log), 0, number(-4)),
+        write("NULL, 0", nullptr, to(nullptr), 0, number(-4)),
+        write("empty, log", "", to(log), 1, number(-4)),
+        write("x, 0", "x", to(nullptr), 0, number(-1)),
+        write("x, INVALID_HANDLE_VALUE", "x", to(INVALID_HANDLE_VALUE), 0, number(ERROR_INVALID_HANDLE)),
+        write("x, closed", "x", closed, 0, number(ERROR_INVALID_HANDLE)),
+        write("x, never opened", "x", to(never_opened), 0, number(ERROR_INVALID_HANDLE)),
+        write("x, log, INT_MIN", "x", to(log), INT_MIN, number(0)),
+        write("1 MB line", line.c_str(), to(log), INT_MAX, number(0)),
+        write("1 MB of line feeds", feeds.c_str(), to(log), 0, number(0)),
+        write("1 MB of short lines", lines.c_str(), to(log), 1, number(0)),
+        write("double-byte", "\x82\xA0\n\x95\x5C\r\n\xE9", to(log), 0, number(0)),
+        close("0", to(nullptr), number(0)),
+        close("closed", closed, number(0, ERROR_INVALID_HANDLE)),
+        close("never opened", to(never_opened), number(0, ERROR_INVALID_HANDLE)),
+        close("INVALID_HANDLE_VALUE", to(INVALID_HANDLE_VALUE), number(closes_invalid)),
+    });
+    CloseHandle(log);
+    // Each writing case ran twice; every entry reached the file whole.
+    const std::string written = read("hostile.log");
+    EXPECT_EQ(std::count(written.begin(), written.end(), 'x') % 2, 0);
+    const std::string separator = "\r\n" + std::string(20, ' ');
+    EXPECT_NE(written.find("\x82\xA0" + separator + "\x95\x5C\r" + separator + "\xE9\r\n"), std::string::npos);
+}
+
+// The entry points at the limits of 32 bits, with null buffers, records
+// and callbacks.
+TEST(HostileExtender, EntryPointsAtTheLimits) {
+    const auto e = [](HMODULE m) { return test::plain_exports(m); };
+    const auto query = [&](std::string name, int32_t type, bool buffer, int32_t count, Expected expected) {
+        return Case{"WILExtenderQuery(" + name + ")",
+                    [=](HMODULE m) {
+                        int32_t values[4] = {1, 2, 4, 0};
+                        const Outcome outcome =
+                            native(m, [&] { return e(m).query(type, buffer ? values : nullptr, count); });
+                        EXPECT_EQ(values[0], 1) << "nothing written";
+                        return outcome;
+                    },
+                    expected};
+    };
+    const auto extender = [&](std::string name, int32_t id, bool info, int32_t count, Expected expected) {
+        return Case{"WILExtender2(" + name + ")",
+                    [=](HMODULE m) {
+                        WilFunctionInfo record{};
+                        return native(m, [&] {
+                            return e(m).extender2(nullptr, 0, 0, id, nullptr, 0, 0, info ? &record : nullptr, count,
+                                                  nullptr);
+                        });
+                    },
+                    expected};
+    };
+    expect_documented({
+        query("1, NULL", 1, false, 100, number(WIL_EXTENDER_VERSION)),
+        query("1, INT_MIN", 1, true, INT_MIN, number(WIL_EXTENDER_VERSION)),
+        query("0x10001, 0", 0x10001, true, 0, number(WIL_EXTENDER_VERSION)),
+        query("2, NULL", 2, false, 3, number(-1)),
+        query("2, INT_MIN", 2, true, INT_MIN, number(-1)),
+        query("0x7FFF0002", 0x7FFF0002, true, 3, number(4)),
+        query("INT_MIN", INT_MIN, true, 3, number(0)),
+        extender("-2, NULL record", -2, false, 0, number(1)),
+        extender("-2, INT_MIN", -2, true, INT_MIN, number(0)),
+        extender("-2, INT_MAX", -2, true, INT_MAX, number(0)),
+        extender("0x7FFFFFFF is -1", 0x7FFFFFFF, false, 0, number(16)),
+        extender("0x8000FFFD is -3", static_cast<int32_t>(0x8000FFFD), false, 0, number(1)),
+        extender("0, no callback", 0, false, 0, number(0)),
+        extender("27, no callback, no records", 27, false, 2, number(0)),
+        extender("INT_MIN is 0, no callback", INT_MIN, false, 0, number(0)),
+    });
+}
+
+// Script calls with null texts, too few records, a megabyte of text, and
+// integers at the limits.
+class HostileScript : public test::TempFolder {};
+
+TEST_F(HostileScript, EveryFunctionAnswersWithItsDelivery) {
+    using test::integer;
+    using test::text;
+    const test::DismissMessageBoxes dismiss;
+    HANDLE log =
+        CreateFileA(path("script.log").c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS, 0, nullptr);
+    ASSERT_NE(log, INVALID_HANDLE_VALUE);
+    const WilValue handle = integer(static_cast<int32_t>(reinterpret_cast<intptr_t>(log)));
+    const std::string big(megabyte_and_more, '.'), spaced(megabyte_and_more, ' ');
+    const std::string big_template = "^DD" + big + "^MMMM";
+    const char *ymdhms = "2008:12:05:07:03:04";
+    struct ScriptCase {
+        int32_t id;
+        std::vector<WilValue> args;
+        std::optional<int32_t> count;
+        Expected expected;
+    };
+    const std::vector<ScriptCase> cases{
+        // Null texts.
+        {21, {text(nullptr), integer(INT_MIN)}, {}, delivered_shared_empty()},
+        {22, {text(nullptr), text(nullptr)}, {}, delivered_error(-1, "001:Date format string is NULL.", 0x20000001)},
+        {22, {text(nullptr), text("^YYYY")}, {}, delivered_error(-1, "003:YmdHms string is NULL.", 0x20000003)},
+        {22, {text(ymdhms), text(nullptr)}, {}, delivered_error(-1, "001:Date format string is NULL.", 0x20000001)},
+        {23, {text(nullptr), handle}, {}, number(-4, static_cast<DWORD>(-4))},
+        {25, {text(nullptr), integer(1)}, {}, number(0, recorded_before)},
+        {27, {text(nullptr), integer(1)}, {}, delivered_error(-1, "", 0x2000000b)},
+        {28, {text(nullptr), text(nullptr)}, {}, delivered_error(-1, "", 0x2000000e)},
+        {28, {text("a.txt"), text(nullptr)}, {}, delivered_error(-1, "", 0x20000010)},
+        {30, {text(nullptr), integer(1)}, {}, delivered_shared_empty()},
+        {30, {text("x"), integer(2), text(nullptr)}, {}, delivered(L"\"x\"", recorded_before)},
+        {31, {text(nullptr), text(nullptr), integer(MB_OK)}, {}, number(IDOK, recorded_before)},
+        // Too few records: the missing ones read as NULL and 0.
+        {21, {}, {}, delivered_shared_empty()},
+        {22, {text(ymdhms)}, {}, delivered_error(-1, "001:Date format string is NULL.", 0x20000001)},
+        {23, {}, {}, number(-4, static_cast<DWORD>(-4))},
+        {23, {text("x")}, {}, number(-1, static_cast<DWORD>(-1))},
+        {24, {}, {}, delivered(L"0", recorded_before)},
+        {25, {text(ymdhms)}, {}, number(0, recorded_before)},
+        {26, {}, {}, number(0, recorded_before)},
+        {27, {}, {}, delivered_error(-1, "", 0x2000000b)},
+        {27, {text("C:\\temp")}, {}, delivered(L"C:\\temp", 0)},
+        {28, {text("a.txt")}, {}, delivered_error(-1, "", 0x20000010)},
+        {30, {text("a b")}, {}, delivered_shared_empty()},
+        {31, {}, {}, number(IDOK, recorded_before)},
+        {27, {text("C:\\temp"), integer(1)}, -1, delivered_error(-1, "", 0x2000000b)},
+        {30, {text("a b"), integer(2)}, INT_MIN, delivered_shared_empty()},
+        // A megabyte and more.
+        {22, {text(ymdhms), text(big_template.c_str())}, {}, delivered_of_length(2 + big.size() + 8, recorded_before)},
+        {22,
+         {text(big.c_str()), text("^D")},
+         {},
+         delivered_error(-1, "005:YmdHms string is too long - > 19 characters.", 0x20000005)},
+        {23, {text(big.c_str()), handle, integer(1)}, {}, number(0, 0)},
+        {27, {text(big.c_str()), integer(1)}, {}, delivered_of_length(big.size() + 1, 0)},
+        {28, {text(big.c_str()), text(big.c_str())}, {}, delivered_of_length(2 * big.size() + 1, 0)},
+        {30, {text(spaced.c_str()), integer(1), text(big.c_str())}, {}, delivered_of_length(big.size() + 2, 901)},
+        // Integers at the limits.
+        {23, {text("x"), handle, integer(INT_MIN)}, {}, number(0, 0)},
+        {23, {text("x"), integer(-1)}, {}, number(ERROR_INVALID_HANDLE, ERROR_INVALID_HANDLE)},
+        {24, {integer(INT_MIN)}, {}, delivered(L"-2,147,483,648", recorded_before)},
+        {24, {integer(INT_MAX)}, {}, delivered(L"2,147,483,647", recorded_before)},
+        {25, {text(ymdhms), integer(INT_MIN)}, {}, number(0, recorded_before)},
+        {25, {text(ymdhms), integer(-1)}, {}, number(0, recorded_before)},
+        {26, {integer(INT_MIN), integer(INT_MAX)}, {}, number(0, recorded_before)},
+        {27, {text("C:\\temp"), integer(INT_MIN)}, {}, delivered(L"C:\\temp", 0)},
+        {30, {text("x"), integer(INT_MAX)}, {}, delivered_shared_empty()},
+        {32767, {}, {}, delivered_error(-1, "", 901)},
+        {-32768, {}, {}, delivered_error(-1, "", 901)},
+        // Non-ASCII and double-byte bytes.
+        {27, {text("C:\\\x95\x5C"), integer(2)}, {}, delivered(bytes("C:\\\x95"), 0)},
+        {30, {text("\x82\xA0 x"), integer(1)}, {}, delivered(bytes("\"\x82\xA0 x\""), recorded_before)},
+        {22,
+         {text(ymdhms), text("\xE9^YYYY")},
+         {},
+         delivered(bytes("\xE9"
+                         "2008"),
+                   recorded_before)},
+    };
+    std::vector<Case> runs;
+    for (const ScriptCase &c : cases)
+        runs.push_back(
+            {"script function " + std::to_string(c.id) + " with " + std::to_string(c.args.size()) + " records",
+             [=](HMODULE m) { return script(m, c.id, c.args, c.count); }, c.expected});
+    expect_documented(runs);
+    CloseHandle(log);
+}
+
+} // namespace

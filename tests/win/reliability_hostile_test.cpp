@@ -93,6 +93,9 @@ TYPED_TEST(HostileText, NullEmptyAndLimitsGetTheirCodes) {
     format_ymdhms("FormatYmdHms(empty, ^YYYY)", empty, arg<C>("^YYYY"), null(0x20000004));
     format_ymdhms("FormatYmdHms(ymdhms, NULL)", ymdhms, none, null(0x20000001));
     format_ymdhms("FormatYmdHms(ymdhms, empty)", ymdhms, empty, null(0x20000002));
+    // Conversions of the runtime's printing are plain text in a template.
+    format_ymdhms("FormatYmdHms(ymdhms, %s%n)", ymdhms, arg<C>("%s%n%d^YYYY%%^MMMM%"),
+                  heap_text(L"%s%n%d2008%%December%", 0));
     const auto extract = [&](const char *name, A y, DWORD field, Expected expected) {
         cases.push_back(
             {name, [=](HMODULE m) { return native(m, [&] { return e(m).extract(pointer(y), field); }); }, expected});
@@ -328,6 +331,7 @@ TEST_F(HostileFiles, LogWriterAndCloseAnswerEveryHandle) {
         write("1 MB of line feeds", feeds.c_str(), to(log), 0, number(0)),
         write("1 MB of short lines", lines.c_str(), to(log), 1, number(0)),
         write("double-byte", "\x82\xA0\n\x95\x5C\r\n\xE9", to(log), 0, number(0)),
+        write("conversions", "%s%n%d%%", to(log), 0, number(0)),
         close("0", to(nullptr), number(0)),
         close("closed", closed, number(0, ERROR_INVALID_HANDLE)),
         close("never opened", to(never_opened), number(0, ERROR_INVALID_HANDLE)),
@@ -338,6 +342,7 @@ TEST_F(HostileFiles, LogWriterAndCloseAnswerEveryHandle) {
     const std::string written = read("hostile.log");
     EXPECT_EQ(std::count(written.begin(), written.end(), 'x') % 2, 0);
     const std::string separator = "\r\n" + std::string(20, ' ');
+    EXPECT_NE(written.find(" %s%n%d%%\r\n"), std::string::npos);
     EXPECT_NE(written.find("\x82\xA0" + separator + "\x95\x5C\r" + separator + "\xE9\r\n"), std::string::npos);
 }
 
@@ -436,6 +441,8 @@ TEST_F(HostileScript, EveryFunctionAnswersWithItsDelivery) {
         {31, {}, {}, number(IDOK, recorded_before)},
         {27, {text("C:\\temp"), integer(1)}, -1, delivered_error(-1, "", 0x2000000b)},
         {30, {text("a b"), integer(2)}, INT_MIN, delivered_shared_empty()},
+        {30, {}, 3, delivered_shared_empty()},
+        {22, {}, 2, delivered_error(-1, "001:Date format string is NULL.", 0x20000001)},
         // A megabyte and more.
         {22, {text(ymdhms), text(big_template.c_str())}, {}, delivered_of_length(2 + big.size() + 8, recorded_before)},
         {22,

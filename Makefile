@@ -3,6 +3,7 @@
 # make dll   builds build/win32/Brindlewick.dll
 # make package builds build/win32/Brindlewick-1.0.0.9-win32.zip
 # make fuzz   runs every fuzzer for FUZZ_SECONDS each (make test gives each 10 s)
+# make reliability runs the fault, leak, hostile-input and thread suites and prints their figures
 BUILD    := build
 WIN      := $(BUILD)/win32
 NATIVE   := $(BUILD)/native
@@ -13,7 +14,7 @@ FUZZ_SECONDS ?= 180
 export WINEPREFIX := $(abspath $(BUILD)/wineprefix)
 export WINEDEBUG  := -all
 
-.PHONY: all setup dll native run test test-native test-win fuzz prefix package clean
+.PHONY: all setup dll native run test test-native test-win fuzz reliability prefix package clean
 
 all: dll
 
@@ -57,6 +58,10 @@ test: test-native test-win
 
 fuzz: native
 	fuzz/run.sh $(NATIVE) $(FUZZ_SECONDS)
+
+reliability: dll prefix
+	cd $(WIN) && LC_ALL=en_US.UTF-8 TZ=America/New_York xvfb-run -a wine win_tests.exe --gtest_brief=1 \
+		--gtest_filter='EveryCall.*:Hostile*:FormatLongIntFailures.*:Threads.*'
 
 clean:
 	rm -rf $(BUILD)

@@ -2,6 +2,7 @@
 # make test  builds and passes every test, native and under Wine
 # make dll   builds build/win32/Brindlewick.dll
 # make package builds build/win32/Brindlewick-1.0.0.9-win32.zip
+# make bench  times the services against their peers, rewrites docs/PERFORMANCE.md
 BUILD    := build
 WIN      := $(BUILD)/win32
 NATIVE   := $(BUILD)/native
@@ -11,7 +12,7 @@ ARGS     ?= --demo
 export WINEPREFIX := $(abspath $(BUILD)/wineprefix)
 export WINEDEBUG  := -all
 
-.PHONY: all setup dll native run test test-native test-win prefix package clean
+.PHONY: all setup dll native run test test-native test-win prefix package bench clean
 
 all: dll
 
@@ -52,6 +53,13 @@ test-win: dll prefix
 	cd $(WIN) && xvfb-run -a ctest --output-on-failure --timeout 900
 
 test: test-native test-win
+
+# The machine goes into docs/PERFORMANCE.md with the figures. The locale and
+# time zone are fixed so that runs compare.
+CPU_MODEL = $(shell sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -n 1)
+bench: dll prefix
+	LC_ALL=en_US.UTF-8 TZ=America/New_York cmake/wine-run $(WIN)/bwbench.exe \
+		--machine "$(CPU_MODEL), $(shell nproc) logical processors" --output docs/PERFORMANCE.md
 
 clean:
 	rm -rf $(BUILD)

@@ -6,7 +6,7 @@ set -euo pipefail
 as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
 
 packages=(
-  cmake make g++ clang libclang-rt-14-dev llvm
+  cmake make g++ clang libclang-rt-14-dev llvm lld unzip
   g++-mingw-w64-i686 binutils-mingw-w64-i686 googletest
   wine wine32:i386 xvfb xauth locales
 )

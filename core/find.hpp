@@ -1,4 +1,4 @@
-// The 1-based find shared by the template formatter and quoting.
+// The 1-based find, as the quoting check uses it.
 #pragma once
 
 #include <cstddef>

@@ -39,10 +39,14 @@ int32_t Host::call(int32_t id, std::vector<WilValue> args) {
 }
 
 int32_t Host::call_with_count(int32_t id, std::vector<WilValue> args, int32_t count) {
+    return call_records(id, args.empty() ? nullptr : args.data(), count);
+}
+
+int32_t Host::call_records(int32_t id, WilValue *records, int32_t count) {
     deliveries.clear();
     WilValue result{};
-    return extender2()(window, 0, reinterpret_cast<intptr_t>(this), id, record, host_b_marker, 0,
-                       args.empty() ? nullptr : args.data(), count, &result);
+    return extender2()(window, 0, reinterpret_cast<intptr_t>(this), id, record, host_b_marker, 0, records, count,
+                       &result);
 }
 
 const Delivery &Host::only() const {

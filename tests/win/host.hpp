@@ -28,6 +28,8 @@ struct Host {
     // WILExtender2 returned.
     int32_t call(int32_t id, std::vector<WilValue> args = {});
     int32_t call_with_count(int32_t id, std::vector<WilValue> args, int32_t count);
+    // The records as the host passes them, possibly none at all.
+    int32_t call_records(int32_t id, WilValue *records, int32_t count);
 
     // The single delivery of the last call.
     const Delivery &only() const;

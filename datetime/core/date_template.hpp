@@ -1,0 +1,320 @@
+// Date templates: "^YYYY/^MM/^DD" and the other ^ tokens expanded for one
+// date. Pure: the caller supplies the calendar names and the blocks.
+//
+// The meaning of a template is defined pass by pass: for each token in table
+// order, every occurrence in the text so far becomes the token's value, and
+// later passes search the whole text, inserted values included, so a value
+// can complete a token with the text around it ("^" before a December gives
+// "^December", whose "^D" the day pass then takes). A pass that leaves an
+// empty text is a failure.
+//
+// Most templates are expanded in one walk instead: at each caret the first
+// token in table order that matches is the longest of its family, and it is
+// the one its pass would take, as long as no inserted value can join a
+// token. Numbers never can; a name only when it holds a caret, or when it is
+// empty or starts with a token character right after a caret or a token
+// character of the template. Such templates take the passes.
+#pragma once
+
+#include "datetime/core/ymdhms.hpp"
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <limits>
+#include <string_view>
+#include <utility>
+
+namespace bw {
+
+// Codes of the name lookup: a date whose month or weekday has no name.
+inline constexpr std::uint32_t month_index_too_large = 0x20000001;
+inline constexpr std::uint32_t weekday_index_too_large = 0x20000002;
+inline constexpr std::uint32_t name_block_missing = 0x20000003;
+
+// Calendar name indices: months 0 and 1 give the first month; the names
+// start with Monday, so Sunday (0) takes the seventh.
+struct NameIndices {
+    std::uint32_t month;
+    std::uint32_t weekday;
+    std::uint32_t code; // 0, or why there are no names
+};
+
+constexpr NameIndices name_indices(const Date &date) {
+    const std::uint32_t month = date.month >= 2 ? date.month - 1u : 0u;
+    const std::uint32_t weekday = date.weekday >= 1 ? date.weekday - 1u : 6u;
+    if (month > 12)
+        return {month, weekday, month_index_too_large};
+    if (weekday > 6)
+        return {month, weekday, weekday_index_too_large};
+    return {month, weekday, 0};
+}
+
+template <typename C> struct CalendarNames {
+    std::basic_string_view<C> month_abbr;
+    std::basic_string_view<C> month;
+    std::basic_string_view<C> weekday_abbr;
+    std::basic_string_view<C> weekday;
+};
+
+enum class TokenValue : std::uint8_t {
+    month_name,
+    month_abbr,
+    month,
+    day,
+    year,
+    hour,
+    minute,
+    second,
+    weekday_name,
+    weekday_abbr
+};
+
+// Widths are minimum widths: names are never cut; numbers are padded with
+// `pad`, names with blanks, on the left.
+struct DateToken {
+    std::string_view text;
+    TokenValue value;
+    std::uint8_t width;
+    char pad;
+};
+
+// Pass order: each longer token before the shorter ones it contains.
+inline constexpr std::array<DateToken, 13> date_tokens{{
+    {"^MMMM", TokenValue::month_name, 0, ' '},
+    {"^MMM", TokenValue::month_abbr, 3, ' '},
+    {"^MM", TokenValue::month, 2, '0'},
+    {"^DD", TokenValue::day, 2, '0'},
+    {"^D", TokenValue::day, 1, '0'},
+    {"^YYYY", TokenValue::year, 4, ' '},
+    {"^hh", TokenValue::hour, 2, '0'},
+    {"^h", TokenValue::hour, 1, '0'},
+    {"^mm", TokenValue::minute, 2, '0'},
+    {"^ss", TokenValue::second, 2, '0'},
+    {"^WWWW", TokenValue::weekday_name, 0, ' '},
+    {"^WWW", TokenValue::weekday_abbr, 3, ' '},
+    {"^WW", TokenValue::weekday_abbr, 2, ' '},
+}};
+
+inline constexpr std::size_t no_token = date_tokens.size();
+
+// The value of one token as it is inserted: padding, then a name or digits.
+template <typename C> struct TokenText {
+    std::size_t padding = 0;
+    C pad = C(' ');
+    std::basic_string_view<C> name;
+    std::array<C, 5> digits{}; // a 16-bit field has at most 5
+    std::size_t digit_count = 0;
+
+    constexpr std::size_t size() const { return padding + name.size() + digit_count; }
+    constexpr C first() const { return padding ? pad : name.empty() ? digits[0] : name[0]; }
+    constexpr C *write(C *out) const {
+        for (std::size_t i = 0; i < padding; ++i)
+            *out++ = pad;
+        for (C c : name)
+            *out++ = c;
+        for (std::size_t i = 0; i < digit_count; ++i)
+            *out++ = digits[i];
+        return out;
+    }
+};
+
+// Names are the values that can carry letters and carets, or nothing.
+constexpr bool is_name(TokenValue value) {
+    return value == TokenValue::month_name || value == TokenValue::month_abbr || value == TokenValue::weekday_name ||
+           value == TokenValue::weekday_abbr;
+}
+
+template <typename C>
+constexpr TokenText<C> token_text(const DateToken &token, const Date &date, const CalendarNames<C> &names) {
+    TokenText<C> text;
+    std::uint32_t number = 0;
+    switch (token.value) {
+    case TokenValue::month_name:
+        text.name = names.month;
+        break;
+    case TokenValue::month_abbr:
+        text.name = names.month_abbr;
+        break;
+    case TokenValue::weekday_name:
+        text.name = names.weekday;
+        break;
+    case TokenValue::weekday_abbr:
+        text.name = names.weekday_abbr;
+        break;
+    case TokenValue::month:
+        number = date.month;
+        break;
+    case TokenValue::day:
+        number = date.day;
+        break;
+    case TokenValue::year:
+        number = date.year;
+        break;
+    case TokenValue::hour:
+        number = date.hour;
+        break;
+    case TokenValue::minute:
+        number = date.minute;
+        break;
+    case TokenValue::second:
+        number = date.second;
+        break;
+    }
+    if (!is_name(token.value)) {
+        std::array<C, 5> reversed{};
+        do {
+            reversed[text.digit_count++] = static_cast<C>(C('0') + number % 10);
+            number /= 10;
+        } while (number != 0);
+        for (std::size_t i = 0; i < text.digit_count; ++i)
+            text.digits[i] = reversed[text.digit_count - 1 - i];
+        text.pad = static_cast<C>(token.pad);
+    }
+    const std::size_t length = text.name.size() + text.digit_count;
+    text.padding = token.width > length ? token.width - length : 0;
+    return text;
+}
+
+template <typename C>
+constexpr bool token_matches(std::basic_string_view<C> text, std::size_t at, std::string_view token) {
+    if (text.size() - at < token.size())
+        return false;
+    for (std::size_t i = 0; i < token.size(); ++i)
+        if (text[at + i] != static_cast<C>(token[i]))
+            return false;
+    return true;
+}
+
+// The first token in table order at `at`, or no_token.
+template <typename C> constexpr std::size_t token_at(std::basic_string_view<C> text, std::size_t at) {
+    for (std::size_t i = 0; i < date_tokens.size(); ++i)
+        if (token_matches(text, at, date_tokens[i].text))
+            return i;
+    return no_token;
+}
+
+// A character that can be part of a token.
+template <typename C> constexpr bool is_token_char(C c) {
+    return c == C('^') || c == C('M') || c == C('D') || c == C('Y') || c == C('h') || c == C('m') || c == C('s') ||
+           c == C('W');
+}
+
+// Lengths past this cannot be allocated; sums are kept in 64 bits below it.
+template <typename C>
+inline constexpr std::uint64_t longest_text = std::numeric_limits<std::size_t>::max() / sizeof(C) - 1;
+
+// The value of every token, by its place in the table.
+template <typename C> using TemplateValues = std::array<TokenText<C>, date_tokens.size()>;
+
+template <typename C> constexpr TemplateValues<C> template_values(const Date &date, const CalendarNames<C> &names) {
+    return [&]<std::size_t... I>(std::index_sequence<I...>) {
+        return TemplateValues<C>{token_text(date_tokens[I], date, names)...};
+    }
+    (std::make_index_sequence<date_tokens.size()>());
+}
+
+// Calls visit(literal, token, at) for each token that match(at) finds, left
+// to right and without overlap, with the literal text before it; then
+// visit(rest, no_token, size) for the text after the last.
+template <typename C, typename Match, typename Visit>
+constexpr void walk(std::basic_string_view<C> text, Match match, Visit visit) {
+    std::size_t done = 0;
+    for (std::size_t at = text.find(C('^')); at != std::basic_string_view<C>::npos; at = text.find(C('^'), at)) {
+        const std::size_t token = match(at);
+        if (token == no_token) {
+            ++at;
+            continue;
+        }
+        visit(std::basic_string_view<C>(text.data() + done, at - done), token, at);
+        at += date_tokens[token].text.size();
+        done = at;
+    }
+    visit(std::basic_string_view<C>(text.data() + done, text.size() - done), no_token, text.size());
+}
+
+// The text with every token that match finds replaced by its value, in a
+// new block; null when that would be empty or no block is had.
+template <typename C, typename Match, typename Allocate>
+C *replace_tokens(std::basic_string_view<C> text, Match match, const TemplateValues<C> &values, Allocate &allocate,
+                  std::size_t &length) {
+    std::uint64_t total = 0;
+    walk(text, match, [&](std::basic_string_view<C> literal, std::size_t token, std::size_t) {
+        total += literal.size() + (token == no_token ? 0 : values[token].size());
+    });
+    if (total == 0 || total > longest_text<C>)
+        return nullptr;
+    C *block = allocate(static_cast<std::size_t>(total));
+    if (!block)
+        return nullptr;
+    C *out = block;
+    walk(text, match, [&](std::basic_string_view<C> literal, std::size_t token, std::size_t) {
+        for (C c : literal)
+            *out++ = c;
+        if (token != no_token)
+            out = values[token].write(out);
+    });
+    *out = C(0);
+    length = static_cast<std::size_t>(total);
+    return block;
+}
+
+// Whether the value of the token at `at` may take part in a token of a later
+// pass (see the top of this file).
+template <typename C>
+constexpr bool may_join(std::basic_string_view<C> text, std::size_t at, std::size_t token, const TokenText<C> &value) {
+    if (!is_name(date_tokens[token].value))
+        return false;
+    if (value.name.find(C('^')) != std::basic_string_view<C>::npos)
+        return true;
+    return at > 0 && is_token_char(text[at - 1]) && (value.size() == 0 || is_token_char(value.first()));
+}
+
+// The passes one by one, each into a block of its own.
+template <typename C, typename Allocate, typename Release>
+C *expand_by_passes(std::basic_string_view<C> text, const TemplateValues<C> &values, Allocate &allocate,
+                    Release &release) {
+    C *work = nullptr;
+    std::size_t length = text.size();
+    for (std::size_t token = 0; token < date_tokens.size(); ++token) {
+        const std::basic_string_view<C> current = work ? std::basic_string_view<C>(work, length) : text;
+        auto this_token = [&](std::size_t at) {
+            return token_matches(current, at, date_tokens[token].text) ? token : no_token;
+        };
+        bool found = false;
+        walk(current, this_token,
+             [&](std::basic_string_view<C>, std::size_t t, std::size_t) { found = found || t != no_token; });
+        if (!found)
+            continue;
+        C *next = replace_tokens(current, this_token, values, allocate, length);
+        const bool released = !work || release(work);
+        if (!next || !released) {
+            if (next)
+                release(next);
+            return nullptr;
+        }
+        work = next;
+    }
+    return work;
+}
+
+// The template expanded into a new block from allocate(n) (room for n
+// characters and a terminator, or null), or null on failure: an allocation
+// or a release (release(block), false when refused) that fails, or an empty
+// result. Blocks of passes that are not returned are released.
+template <typename C, typename Allocate, typename Release>
+C *expand_date_template(std::basic_string_view<C> text, const Date &date, const CalendarNames<C> &names,
+                        Allocate allocate, Release release) {
+    const TemplateValues<C> values = template_values(date, names);
+    auto longest_token = [&](std::size_t at) { return token_at(text, at); };
+    bool joins = false;
+    walk(text, longest_token, [&](std::basic_string_view<C>, std::size_t token, std::size_t at) {
+        joins = joins || (token != no_token && may_join(text, at, token, values[token]));
+    });
+    if (joins)
+        return expand_by_passes(text, values, allocate, release);
+    std::size_t length = 0;
+    return replace_tokens(text, longest_token, values, allocate, length);
+}
+
+} // namespace bw

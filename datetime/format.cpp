@@ -1,0 +1,110 @@
+// FormatNow and FormatYmdHms: a date template expanded with the month and
+// weekday names of the user's locale.
+#include "Brindlewick.h"
+#include "datetime/clock.hpp"
+#include "datetime/core/date_template.hpp"
+#include "extender/module.hpp"
+
+#include <array>
+#include <type_traits>
+
+namespace {
+
+// Characters per name, terminator included.
+constexpr int name_capacity = 64;
+
+// The four names in lookup order, each by the first type of its series; a
+// month name is the series' first plus the month index, a weekday name plus
+// the weekday index.
+struct NameSeries {
+    CALTYPE first;
+    bool month;
+};
+constexpr std::array<NameSeries, 4> name_series{{
+    {CAL_SABBREVMONTHNAME1, true},
+    {CAL_SMONTHNAME1, true},
+    {CAL_SABBREVDAYNAME1, false},
+    {CAL_SDAYNAME1, false},
+}};
+
+template <typename C> int calendar_info(CALTYPE type, C *name) {
+    if constexpr (std::is_same_v<C, char>)
+        return GetCalendarInfoA(LOCALE_USER_DEFAULT, CAL_GREGORIAN, type, name, name_capacity, nullptr);
+    else
+        return GetCalendarInfoW(LOCALE_USER_DEFAULT, CAL_GREGORIAN, type, name, name_capacity, nullptr);
+}
+
+// The names are looked up, and their indices checked, before the template is
+// searched: a date without names fails whatever the template holds. One
+// block holds the four names.
+template <typename C> C *format_date_template(const bw::Date &date, const C *text) {
+    const std::size_t length = bw::text_length(text);
+    if (length == 0)
+        return bw::shared_empty<C>();
+    const bw::NameIndices index = bw::name_indices(date);
+    if (index.code != 0) {
+        SetLastError(index.code);
+        return bw::shared_empty<C>();
+    }
+    auto *block = static_cast<C *>(bw::heap_alloc(name_series.size() * name_capacity * sizeof(C)));
+    if (!block) {
+        SetLastError(bw::name_block_missing);
+        return bw::shared_empty<C>();
+    }
+    std::array<std::basic_string_view<C>, name_series.size()> names;
+    for (std::size_t k = 0; k < name_series.size(); ++k) {
+        C *name = block + k * name_capacity;
+        const NameSeries &series = name_series[k];
+        if (!calendar_info(series.first + (series.month ? index.month : index.weekday), name)) {
+            const DWORD error = GetLastError();
+            bw::heap_free(block);
+            SetLastError(error);
+            return bw::shared_empty<C>();
+        }
+        names[k] = name;
+    }
+    C *result = bw::expand_date_template<C>(
+        {text, length}, date, {names[0], names[1], names[2], names[3]},
+        [](std::size_t n) { return static_cast<C *>(bw::heap_alloc((n + 1) * sizeof(C))); },
+        [](C *used) { return bw::heap_free(used); });
+    if (!bw::heap_free(block)) {
+        if (result)
+            bw::heap_free(result);
+        return bw::shared_empty<C>();
+    }
+    return result ? result : bw::shared_empty<C>();
+}
+
+template <typename C> bool template_given(const C *text) {
+    if (!text)
+        SetLastError(BW_E_TEMPLATE_NULL);
+    else if (!*text)
+        SetLastError(BW_E_TEMPLATE_EMPTY);
+    return text && *text;
+}
+
+template <typename C> C *format_now(const C *text, INT utc) {
+    return template_given(text) ? format_date_template(bw::clock_date(utc), text) : nullptr;
+}
+
+// The template is checked before the YmdHms text; a good parse leaves the
+// last error at 0.
+template <typename C> C *format_ymdhms(const C *ymdhms, const C *text) {
+    if (!template_given(text))
+        return nullptr;
+    const bw::Parsed parsed = bw::parse_ymdhms(ymdhms);
+    SetLastError(parsed.code);
+    return parsed.code == 0 ? format_date_template(parsed.date, text) : nullptr;
+}
+
+} // namespace
+
+extern "C" LPSTR WINAPI FormatNowAR8J(LPCSTR date_template, INT utc) { return format_now(date_template, utc); }
+extern "C" LPWSTR WINAPI FormatNowWR8J(LPCWSTR date_template, INT utc) { return format_now(date_template, utc); }
+
+extern "C" LPSTR WINAPI FormatYmdHmsAR8J(LPCSTR ymdhms, LPCSTR date_template) {
+    return format_ymdhms(ymdhms, date_template);
+}
+extern "C" LPWSTR WINAPI FormatYmdHmsWR8J(LPCWSTR ymdhms, LPCWSTR date_template) {
+    return format_ymdhms(ymdhms, date_template);
+}

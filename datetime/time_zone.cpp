@@ -1,0 +1,53 @@
+// The name of the current time zone, in a static buffer per variant.
+#include "Brindlewick.h"
+#include "extender/module.hpp"
+
+#include <algorithm>
+#include <array>
+
+namespace {
+
+constexpr int zone_name_length = 32; // characters of the platform's name fields
+constexpr int narrow_capacity = 512;
+
+// Each call of a variant overwrites its buffer. The wide one keeps one more
+// character that stays zero, so a 32-character name is terminated too.
+std::array<char, narrow_capacity> narrow_name;
+std::array<wchar_t, zone_name_length + 1> wide_name;
+
+// The daylight name while daylight time is in force, else the standard
+// name, which a zone without daylight time has too; null when the zone
+// cannot be read, with the system's last error.
+const wchar_t *zone_name(TIME_ZONE_INFORMATION &zone) {
+    switch (GetTimeZoneInformation(&zone)) {
+    case TIME_ZONE_ID_DAYLIGHT:
+        return zone.DaylightName;
+    case TIME_ZONE_ID_STANDARD:
+    case TIME_ZONE_ID_UNKNOWN:
+        return zone.StandardName;
+    default:
+        return nullptr;
+    }
+}
+
+} // namespace
+
+extern "C" LPSTR WINAPI GetTimeZoneNameAR8J(void) {
+    narrow_name.fill('\0');
+    TIME_ZONE_INFORMATION zone{};
+    const wchar_t *name = zone_name(zone);
+    if (!name ||
+        !WideCharToMultiByte(CP_ACP, 0, name, zone_name_length, narrow_name.data(), narrow_capacity, nullptr, nullptr))
+        return bw::shared_empty<char>();
+    return narrow_name.data();
+}
+
+extern "C" LPWSTR WINAPI GetTimeZoneNameWR8J(void) {
+    TIME_ZONE_INFORMATION zone{};
+    const wchar_t *name = zone_name(zone);
+    wide_name.fill(L'\0');
+    if (!name)
+        return bw::shared_empty<wchar_t>();
+    std::copy_n(name, zone_name_length, wide_name.begin());
+    return wide_name.data();
+}

@@ -1,0 +1,314 @@
+// Date template expansion: values and widths, token order, tokens formed
+// across inserted values, failures and blocks, and a randomized comparison
+// with a plain pass-by-pass expansion.
+#include "datetime/core/date_template.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <map>
+#include <optional>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+template <typename C> std::basic_string<C> widen(std::string_view text) { return {text.begin(), text.end()}; }
+
+struct Names {
+    std::string month_abbr, month, weekday_abbr, weekday;
+};
+
+const Names english_may{"May", "May", "Fri", "Friday"};
+const Names english_december{"Dec", "December", "Fri", "Friday"};
+const bw::Date may_30{2008, 5, 5, 30, 14, 7, 9, 0};
+const bw::Date december_5{2008, 12, 5, 5, 7, 3, 4, 0};
+
+// Blocks from malloc, with every live block and its room recorded, and
+// failures on request.
+struct Blocks {
+    std::map<const void *, std::size_t> live;
+    int allocations = 0;
+    int fail_allocation = 0; // the nth allocation from now fails
+    int fail_release = 0;    // the nth release from now is refused
+
+    template <typename C> auto allocator() {
+        return [this](std::size_t n) -> C * {
+            if (fail_allocation > 0 && --fail_allocation == 0)
+                return nullptr;
+            ++allocations;
+            auto *block = static_cast<C *>(std::malloc((n + 1) * sizeof(C)));
+            live[block] = n + 1;
+            return block;
+        };
+    }
+    template <typename C> auto releaser() {
+        return [this](C *block) {
+            if (fail_release > 0 && --fail_release == 0)
+                return false;
+            live.erase(block);
+            std::free(block);
+            return true;
+        };
+    }
+    void release_all() {
+        for (auto &[block, size] : live)
+            std::free(const_cast<void *>(block));
+        live.clear();
+    }
+};
+
+template <typename C> struct WideNames {
+    std::basic_string<C> month_abbr, month, weekday_abbr, weekday;
+    explicit WideNames(const Names &n)
+        : month_abbr(widen<C>(n.month_abbr)), month(widen<C>(n.month)), weekday_abbr(widen<C>(n.weekday_abbr)),
+          weekday(widen<C>(n.weekday)) {}
+    bw::CalendarNames<C> view() const { return {month_abbr, month, weekday_abbr, weekday}; }
+};
+
+// Expands through the core; nullopt on failure. Checks the block is as long
+// as its text and that nothing else is left allocated.
+template <typename C>
+std::optional<std::basic_string<C>> expand(std::basic_string_view<C> text, const bw::Date &date, const Names &names,
+                                           Blocks *blocks_out = nullptr) {
+    Blocks local;
+    Blocks &blocks = blocks_out ? *blocks_out : local;
+    const WideNames<C> wide(names);
+    C *result = bw::expand_date_template(text, date, wide.view(), blocks.allocator<C>(), blocks.releaser<C>());
+    if (!result) {
+        EXPECT_TRUE(blocks.live.empty());
+        return std::nullopt;
+    }
+    std::basic_string<C> out(result);
+    EXPECT_EQ(blocks.live.size(), 1u);
+    EXPECT_EQ(blocks.live[result], out.size() + 1);
+    blocks.live.erase(result);
+    std::free(result);
+    return out;
+}
+
+std::optional<std::string> expand(std::string_view text, const bw::Date &date, const Names &names) {
+    return expand<char>(text, date, names);
+}
+
+// The passes written out plainly: one token at a time, every occurrence in
+// the whole text replaced by the value printed with its width.
+template <typename C>
+std::optional<std::basic_string<C>> by_passes(std::basic_string<C> text, const bw::Date &date, const Names &names) {
+    const WideNames<C> n(names);
+    auto number = [](unsigned v, std::size_t width, char pad) {
+        std::string digits = std::to_string(v);
+        return widen<C>(std::string(width > digits.size() ? width - digits.size() : 0, pad) + digits);
+    };
+    auto name = [](const std::basic_string<C> &v, std::size_t width) {
+        return std::basic_string<C>(width > v.size() ? width - v.size() : 0, C(' ')) + v;
+    };
+    const std::pair<std::string, std::basic_string<C>> passes[] = {
+        {"^MMMM", name(n.month, 0)},          {"^MMM", name(n.month_abbr, 3)},   {"^MM", number(date.month, 2, '0')},
+        {"^DD", number(date.day, 2, '0')},    {"^D", number(date.day, 1, '0')},  {"^YYYY", number(date.year, 4, ' ')},
+        {"^hh", number(date.hour, 2, '0')},   {"^h", number(date.hour, 1, '0')}, {"^mm", number(date.minute, 2, '0')},
+        {"^ss", number(date.second, 2, '0')}, {"^WWWW", name(n.weekday, 0)},     {"^WWW", name(n.weekday_abbr, 3)},
+        {"^WW", name(n.weekday_abbr, 2)},
+    };
+    for (const auto &[token, value] : passes) {
+        const auto pattern = widen<C>(token);
+        std::size_t at = text.find(pattern);
+        if (at == std::basic_string<C>::npos)
+            continue;
+        for (; at != std::basic_string<C>::npos; at = text.find(pattern, at + value.size()))
+            text.replace(at, pattern.size(), value);
+        if (text.empty())
+            return std::nullopt;
+    }
+    return text;
+}
+
+struct Case {
+    std::string_view text;
+    std::optional<std::string> expected;
+    bw::Date date = may_30;
+    Names names = english_may;
+};
+
+TEST(DateTemplate, ExpandsTokensWithTheirWidths) {
+    const Case cases[] = {
+        {"^YYYY/^MM/^DD ^hh:^mm:^ss ", "2008/05/30 14:07:09 "},
+        {"^D.^h", "5.7", december_5},
+        {"^DD.^hh", "05.07", december_5},
+        {"^MM ^mm ^ss", "12 03 04", december_5},
+        {"^YYYY", " 800", {800, 1, 3, 1, 0, 0, 0, 0}},
+        {"^YYYY", "   0", {0, 1, 3, 1, 0, 0, 0, 0}},
+        {"^YYYY|^MM|^DD|^hh", "65535|65535|65535|65535", {65535, 65535, 0, 65535, 65535, 0, 0, 0}},
+        {"^MMMM ^MMM ^WWWW ^WWW ^WW", "May May Friday Fri Fri"},
+        {"^WWW|^WW|^MMM", " Mo|Mo|  M", may_30, {"M", "Mai", "Mo", "Montag"}},
+        {"^WW|^MMM", "Sonntag|Dezember", may_30, {"Dezember", "Dezember", "Sonntag", "Sonntag"}},
+        {"^MMMMM ^DDD ^YYYYY ^hhh", "MayM 30D 2008Y 14h"},
+        {"^DD^D", "055", december_5},
+        {"^D^DD", "505", december_5},
+        {"^hh^h^mm^ss", "0770304", december_5},
+        {"^Mm ^dd ^yyyy ^HH ^M ^W ^Y ^m ^s", "^Mm ^dd ^yyyy ^HH ^M ^W ^Y ^m ^s"},
+        {"no tokens", "no tokens"},
+        {"^", "^"},
+        {"^^^", "^^^"},
+        {"100% ^DD", "100% 30"},
+        {"%s%n^YYYY%d", "%s%n2008%d"},
+        {"^DD-^DD-^DD", "30-30-30"},
+        {"^MMMM^MMMM", "MayMay"},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(expand(c.text, c.date, c.names), c.expected) << c.text;
+}
+
+TEST(DateTemplate, LaterPassesSeeInsertedValues) {
+    const Case cases[] = {
+        // A caret before the month name forms "^D" with December's D.
+        {"^^MMMM", "5ecember", december_5, english_december},
+        {"^D^MMMM", "05ecember", december_5, english_december},
+        {"^^MMMM", "^May"},
+        {"^^WWW", "^Fri"},
+        {"^W^WWW", "Weded", may_30, {"May", "May", "Wed", "Wednesday"}},
+        // A caret inside a name is a caret like any other.
+        {"^MMMM", "30", may_30, {"May", "^DD", "Fri", "Friday"}},
+        {"<^WWWW>", "<Fri!>", may_30, {"May", "May", "Fri", "^WW!"}},
+        // An empty thirteenth month joins the text around it.
+        {"^M^MMMMM", "13", {2008, 13, 6, 45, 0, 0, 0, 0}, {"", "", "Sat", "Saturday"}},
+        {"[^MMMM]", "[]", {2008, 13, 6, 45, 0, 0, 0, 0}, {"", "", "Sat", "Saturday"}},
+        // Numbers never join.
+        {"^^DD^^MM", "^30^05"},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(expand(c.text, c.date, c.names), c.expected) << c.text;
+}
+
+TEST(DateTemplate, AnEmptyResultIsAFailure) {
+    const bw::Date month_13{2008, 13, 6, 45, 0, 0, 0, 0};
+    const Names no_month{"", "", "Sat", "Saturday"};
+    for (std::string_view text : {"^MMMM", "^MMMM^MMMM"})
+        EXPECT_EQ(expand(text, month_13, no_month), std::nullopt) << text;
+    EXPECT_EQ(expand("", may_30, english_may), std::nullopt);
+    EXPECT_EQ(expand("^MMMM^MMM^DD", month_13, no_month), "   45");
+}
+
+TEST(NameIndices, MonthAndMondayFirstWeekdayWithTheirCodes) {
+    const struct {
+        std::uint16_t month, weekday;
+        std::uint32_t month_index, weekday_index, code;
+    } cases[] = {
+        {0, 0, 0, 6, 0},
+        {1, 1, 0, 0, 0},
+        {2, 6, 1, 5, 0},
+        {12, 7, 11, 6, 0},
+        {13, 3, 12, 2, 0},
+        {14, 3, 13, 2, 0x20000001},
+        {65535, 3, 65534, 2, 0x20000001},
+        {5, 8, 4, 7, 0x20000002},
+        {14, 8, 13, 7, 0x20000001},
+    };
+    for (const auto &c : cases) {
+        const bw::NameIndices i = bw::name_indices({2008, c.month, c.weekday, 1, 0, 0, 0, 0});
+        EXPECT_EQ(i.code, c.code) << c.month << ' ' << c.weekday;
+        if (c.code == 0) {
+            EXPECT_EQ(i.month, c.month_index) << c.month;
+            EXPECT_EQ(i.weekday, c.weekday_index) << c.weekday;
+        }
+    }
+}
+
+TEST(DateTemplate, OutputHasNoLengthLimit) {
+    std::string plain_text, joined_text;
+    for (int i = 0; i < 40000; ++i) {
+        plain_text += "^DD.^MMMM";
+        joined_text += "^D^MMMM";
+    }
+    const auto plain = expand(plain_text, may_30, english_may);
+    ASSERT_TRUE(plain);
+    EXPECT_EQ(plain->size(), 40000u * 6);
+    EXPECT_EQ(plain->substr(0, 12), "30.May30.May");
+
+    // Through the passes: December's D joins each "^D" into "^DD".
+    const auto joined = expand(joined_text, december_5, english_december);
+    ASSERT_TRUE(joined);
+    EXPECT_EQ(joined->size(), 40000u * 9);
+    EXPECT_EQ(joined->substr(0, 18), "05ecember05ecember");
+}
+
+TEST(DateTemplate, PlainTemplatesTakeOneExactBlock) {
+    for (std::string_view text : {"^YYYY/^MM/^DD ^hh:^mm:^ss ", "^WWWW, ^D ^MMMM ^YYYY", "plain"}) {
+        Blocks blocks;
+        const auto result = expand<char>(text, may_30, english_may, &blocks);
+        ASSERT_TRUE(result) << text;
+        EXPECT_EQ(blocks.allocations, 1) << text;
+    }
+}
+
+TEST(DateTemplate, FailedAllocationsAndReleasesLeaveNoBlock) {
+    // Three passes: month name, day, then ^DD formed across the name.
+    const std::string_view text = "^D^MMMM ^hh";
+    ASSERT_EQ(expand(text, december_5, english_december), "05ecember 07");
+    for (int n = 1; n <= 3; ++n) {
+        Blocks blocks;
+        blocks.fail_allocation = n;
+        EXPECT_EQ(expand<char>(text, december_5, english_december, &blocks), std::nullopt) << n;
+    }
+    for (int n = 1; n <= 2; ++n) {
+        Blocks blocks;
+        blocks.fail_release = n;
+        const WideNames<char> names(english_december);
+        EXPECT_EQ(
+            bw::expand_date_template(text, december_5, names.view(), blocks.allocator<char>(), blocks.releaser<char>()),
+            nullptr)
+            << n;
+        EXPECT_EQ(blocks.live.size(), 1u) << "only the refused block stays, " << n;
+        blocks.release_all();
+    }
+    Blocks blocks;
+    blocks.fail_allocation = 1;
+    EXPECT_EQ(expand<char>("^DD", may_30, english_may, &blocks), std::nullopt);
+}
+
+// Random templates of tokens, token fragments and literals, with names that
+// join tokens in every way, against the plain passes.
+template <typename C> void compare_with_passes(unsigned seed) {
+    std::mt19937 random(seed);
+    const std::vector<std::string> fragments = {"^MMMM", "^MMM",  "^MM",  "^DD", "^D", "^YYYY", "^hh", "^h", "^mm",
+                                                "^ss",   "^WWWW", "^WWW", "^WW", "^",  "^M",    "^W",  "^Y", "^m",
+                                                "^s",    "M",     "D",    "W",   "Y",  "h",     "m",   "s",  "MM",
+                                                "x",     " ",     "%",    "%s",  ".",  "^^",    "DD",  "hh", "WW"};
+    const std::vector<std::string> names = {"May", "December", "Dez",  "Mo.", "Do",      "Wed",   "",
+                                            "^",   "^D",       "D^",   "M",   "MM",      "x^MMy", "hms",
+                                            "W",   "^W",       "März", "Ma",  "Sonntag", "^hh"};
+    auto pick = [&](const std::vector<std::string> &from) { return from[random() % from.size()]; };
+    const std::uint16_t numbers[] = {0, 1, 5, 9, 10, 12, 13, 31, 99, 800, 2008, 65535};
+    auto number = [&] { return numbers[random() % std::size(numbers)]; };
+
+    int mismatches = 0, one_block = 0, more_blocks = 0, failures = 0;
+    for (int round = 0; round < 30000; ++round) {
+        std::string text;
+        for (std::size_t k = random() % 9; k > 0; --k)
+            text += pick(fragments);
+        const bw::Date date{number(), number(), 0, number(), number(), number(), number(), 0};
+        const Names n{pick(names), pick(names), pick(names), pick(names)};
+        const auto wide = widen<C>(text);
+        Blocks blocks;
+        const auto got = expand<C>(wide, date, n, &blocks);
+        const auto want = text.empty() ? std::nullopt : by_passes<C>(wide, date, n);
+        if (got != want && ++mismatches <= 5)
+            ADD_FAILURE() << "template \"" << text << "\" names " << n.month << '|' << n.month_abbr << '|' << n.weekday
+                          << '|' << n.weekday_abbr;
+        failures += !got;
+        one_block += got && blocks.allocations == 1;
+        more_blocks += got && blocks.allocations > 1;
+    }
+    EXPECT_EQ(mismatches, 0);
+    // Both ways of expanding and the failure were exercised.
+    EXPECT_GT(one_block, 3000);
+    EXPECT_GT(more_blocks, 300);
+    EXPECT_GT(failures, 30);
+}
+
+TEST(DateTemplate, OneWalkAgreesWithThePassesNarrow) { compare_with_passes<char>(1); }
+TEST(DateTemplate, OneWalkAgreesWithThePassesWide) { compare_with_passes<wchar_t>(2); }
+TEST(DateTemplate, OneWalkAgreesWithThePassesUtf16) { compare_with_passes<char16_t>(3); }
+
+} // namespace

@@ -1,0 +1,384 @@
+// The log writer as native programs and scripts use it: entries on real
+// files with their stamps checked against the clock, result codes, where a
+// handle puts an entry, threads sharing a handle, and failed allocations.
+#include "host.hpp"
+#include "temp_folder.hpp"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Log = INT(WINAPI *)(LPCSTR, HANDLE, INT);
+using OpenInput = HANDLE(WINAPI *)(LPCSTR);
+using OpenOutput = HANDLE(WINAPI *)(LPCSTR, INT);
+using Close = INT(WINAPI *)(HANDLE);
+using FailHeapRequest = void(WINAPI *)(LONG);
+
+Log log_msg() { return test::export_of<Log>("LogMsgAltAR8J"); }
+HANDLE open_input(const std::string &name) {
+    return test::export_of<OpenInput>("OpenInputFileHandleA_R8J")(name.c_str());
+}
+HANDLE open_output(const std::string &name, INT append) {
+    return test::export_of<OpenOutput>("OpenOutputFileHandleA_R8J")(name.c_str(), append);
+}
+void close(HANDLE file) { EXPECT_EQ(test::export_of<Close>("CloseFileHandle_R8J")(file), 1); }
+
+std::string separator(bool utc) { return "\r\n" + std::string(utc ? 24 : 20, ' '); }
+std::string blank(bool utc) { return "\r\n\r\n" + std::string(utc ? 24 : 20, ' '); }
+
+SYSTEMTIME now(bool utc) {
+    SYSTEMTIME t;
+    if (utc)
+        GetSystemTime(&t);
+    else
+        GetLocalTime(&t);
+    return t;
+}
+
+std::int64_t whole_seconds(const SYSTEMTIME &t) {
+    FILETIME f{};
+    EXPECT_TRUE(SystemTimeToFileTime(&t, &f));
+    return static_cast<std::int64_t>((std::uint64_t{f.dwHighDateTime} << 32 | f.dwLowDateTime) / 10'000'000);
+}
+
+// Seconds between the calendar moments around a call; the stamp must fall
+// inside.
+struct Moment {
+    SYSTEMTIME before, after;
+};
+
+// "2008/05/30 09:07:05 " or "2008/05/30 09:07:05 UTC ", for a time within
+// the moment.
+void expect_stamp(std::string_view stamp, bool utc, const Moment &moment) {
+    const std::string_view shape = utc ? "dddd/dd/dd dd:dd:dd UTC " : "dddd/dd/dd dd:dd:dd ";
+    ASSERT_EQ(stamp.size(), shape.size()) << testing::PrintToString(stamp);
+    for (std::size_t i = 0; i < shape.size(); ++i) {
+        const bool fits = shape[i] == 'd' ? stamp[i] >= '0' && stamp[i] <= '9' : stamp[i] == shape[i];
+        ASSERT_TRUE(fits) << testing::PrintToString(stamp);
+    }
+    auto number = [&](std::size_t at, std::size_t digits) {
+        return static_cast<WORD>(std::stoi(std::string(stamp.substr(at, digits))));
+    };
+    SYSTEMTIME t{};
+    t.wYear = number(0, 4);
+    t.wMonth = number(5, 2);
+    t.wDay = number(8, 2);
+    t.wHour = number(11, 2);
+    t.wMinute = number(14, 2);
+    t.wSecond = number(17, 2);
+    EXPECT_LE(whole_seconds(moment.before), whole_seconds(t)) << stamp;
+    EXPECT_LE(whole_seconds(t), whole_seconds(moment.after)) << stamp;
+}
+
+// An expected entry: # stands for the prefix, | for the line separator and
+// ~ for the blank-line separator.
+std::string expand(std::string_view pattern, std::string_view prefix, bool utc) {
+    std::string out;
+    for (const char c : pattern)
+        out += c == '#' ? std::string(prefix) : c == '|' ? separator(utc) : c == '~' ? blank(utc) : std::string(1, c);
+    return out;
+}
+
+class LogWriter : public test::TempFolder {
+protected:
+    struct Logged {
+        INT result;
+        std::string bytes;
+        Moment moment;
+    };
+
+    // One entry into a new file.
+    Logged log_to_new_file(std::string_view name, const char *message, INT utc) const {
+        HANDLE file = open_output(path(name), 1);
+        EXPECT_NE(file, nullptr);
+        Moment moment{now(utc), {}};
+        const INT result = log_msg()(message, file, utc);
+        moment.after = now(utc);
+        close(file);
+        return {result, read(name), moment};
+    }
+};
+
+struct EntryCase {
+    const char *message;
+    std::string_view pattern;
+};
+
+constexpr EntryCase entry_cases[] = {
+    {"abc", "#abc\r\n"},
+    {"a\nb", "#a|b\r\n"},
+    {"ab\ncd\nef", "#ab|cd|ef\r\n"},
+    {"abc\n", "#abc\r\n\r\n"},
+    {"a\n\n", "#a|\r\n"},
+    {"a\n\nb", "#a~b\r\n"},
+    {"a\n\n\nb", "#a~b\r\n"},
+    {"x\n\ny\nz", "#x~y|z\r\n"},
+    {"\nabc", "\r\n#abc\r\n"},
+    {"\nab\ncd", "\r\n#ab|cd\r\n"},
+    {"\nab\n", "\r\n#ab\r\n\r\n"},
+    {"\n", "\r\n#\r\n"},
+    {"\n\n", "\r\n#\r\n"},
+    {"a\r\nb", "#a\r|b\r\n"},
+    {"\r\n", "#\r\r\n\r\n"},
+    {"\r\nabc", "#|abc\r\n"},
+    {"a\n\rb\nc", "#a|b|c\r\n"},
+    {"a\n\rb", "#a|\rb\r\n"},
+    {"a\rb", "#a\rb\r\n"},
+    {"\n\nabc", "\r\n#~abc\r\n"},
+    {"\n\n\n", "\r\n#~\r\n"},
+};
+
+TEST_F(LogWriter, EntriesByteForByteWithLocalAndUtcStamps) {
+    int serial = 0;
+    for (const INT utc : {0, 1, -3})
+        for (const EntryCase &c : entry_cases) {
+            SCOPED_TRACE(testing::PrintToString(std::string(c.message)) + " utc " + std::to_string(utc));
+            const Logged logged = log_to_new_file("entry" + std::to_string(++serial) + ".log", c.message, utc);
+            EXPECT_EQ(logged.result, 0);
+            const std::size_t at = c.message[0] == '\n' ? 2 : 0;
+            const std::string stamp = logged.bytes.substr(at, utc ? 24 : 20);
+            expect_stamp(stamp, utc != 0, logged.moment);
+            EXPECT_EQ(logged.bytes, expand(c.pattern, stamp, utc != 0));
+        }
+}
+
+TEST_F(LogWriter, ResultCodesForMissingMessageOrHandle) {
+    HANDLE file = open_output(path("codes.log"), 1);
+    struct Case {
+        const char *message;
+        HANDLE file;
+        INT result;
+    } cases[] = {
+        {nullptr, file, -4}, {"", file, -4}, {nullptr, nullptr, -4}, {"", nullptr, -4}, {"abc", nullptr, -1},
+    };
+    for (const Case &c : cases) {
+        SetLastError(1234);
+        EXPECT_EQ(log_msg()(c.message, c.file, 0), c.result) << (c.message ? c.message : "NULL");
+        EXPECT_EQ(GetLastError(), 1234u);
+    }
+    close(file);
+    EXPECT_EQ(read("codes.log"), "");
+}
+
+TEST_F(LogWriter, HandleOpenForReadingGivesThePlatformsError) {
+    write("read-only.log", "abc");
+    HANDLE file = open_input(path("read-only.log"));
+    ASSERT_NE(file, nullptr);
+    const Log log = log_msg();
+    const std::size_t blocks = test::busy_heap_blocks();
+    const INT result = log("message", file, 0);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(result));
+    EXPECT_EQ(result, ERROR_ACCESS_DENIED);
+    EXPECT_EQ(test::busy_heap_blocks(), blocks);
+    close(file);
+    EXPECT_EQ(read("read-only.log"), "abc");
+}
+
+TEST_F(LogWriter, AppendHandleAddsEachEntryAtTheEnd) {
+    write("append.log", "earlier\r\n");
+    HANDLE file = open_output(path("append.log"), 1);
+    const Moment moment{now(false), {}};
+    EXPECT_EQ(log_msg()("one", file, 0), 0);
+    EXPECT_EQ(log_msg()("two\nlines", file, 0), 0);
+    const Moment done{moment.before, now(false)};
+    close(file);
+    const std::string bytes = read("append.log");
+    ASSERT_EQ(bytes.size(), 9 + 25 + 20 + 3 + 22 + 5 + 2);
+    const std::string first = bytes.substr(9, 20), second = bytes.substr(34, 20);
+    expect_stamp(first, false, done);
+    expect_stamp(second, false, done);
+    EXPECT_EQ(bytes, "earlier\r\n" + first + "one\r\n" + second + "two" + separator(false) + "lines\r\n");
+}
+
+TEST_F(LogWriter, HandleWithoutAppendWritesOverTheStart) {
+    std::string earlier;
+    for (int i = 0; i < 10; ++i)
+        earlier += "0123456789";
+    write("start.log", earlier);
+    HANDLE file = open_output(path("start.log"), 0);
+    EXPECT_EQ(log_msg()("abc", file, 0), 0);
+    close(file);
+    const std::string bytes = read("start.log");
+    ASSERT_EQ(bytes.size(), earlier.size());
+    EXPECT_EQ(bytes.substr(20, 5), "abc\r\n");
+    EXPECT_EQ(bytes.substr(25), earlier.substr(25));
+}
+
+// A pipe that takes no more than it has room for reports a short write.
+TEST_F(LogWriter, ShortWriteGivesMinusSeven) {
+    const std::string name = "\\\\.\\pipe\\bw-short-" + std::to_string(GetCurrentProcessId());
+    HANDLE server = CreateNamedPipeA(name.c_str(), PIPE_ACCESS_INBOUND, PIPE_TYPE_BYTE, 1, 64, 64, 0, nullptr);
+    ASSERT_NE(server, INVALID_HANDLE_VALUE);
+    HANDLE client = CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(client, INVALID_HANDLE_VALUE);
+    DWORD mode = PIPE_NOWAIT;
+    ASSERT_TRUE(SetNamedPipeHandleState(client, &mode, nullptr, nullptr));
+    const std::string message(1 << 20, 'x');
+    const Log log = log_msg();
+    const std::size_t blocks = test::busy_heap_blocks();
+    EXPECT_EQ(log(message.c_str(), client, 0), -7);
+    EXPECT_EQ(test::busy_heap_blocks(), blocks);
+    CloseHandle(client);
+    CloseHandle(server);
+}
+
+// So many line feeds that the entry could not be addressed: refused before
+// anything is allocated or written.
+TEST_F(LogWriter, MessageTooLargeForAnyBlockIsRefused) {
+    HANDLE file = open_output(path("huge.log"), 1);
+    const std::string message(90'000'000, '\n');
+    SetLastError(0);
+    EXPECT_EQ(log_msg()(message.c_str(), file, 1), ERROR_NOT_ENOUGH_MEMORY);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NOT_ENOUGH_MEMORY));
+    close(file);
+    EXPECT_EQ(read("huge.log"), "");
+}
+
+struct ThreadWork {
+    HANDLE file;
+    int thread;
+    int entries;
+    int failures;
+};
+
+std::string thread_message(int thread, int entry) {
+    return "thread " + std::to_string(thread) + " entry " + std::to_string(entry) + "\nsecond line of " +
+           std::to_string(thread) + "/" + std::to_string(entry);
+}
+
+DWORD WINAPI log_entries(void *argument) {
+    auto *work = static_cast<ThreadWork *>(argument);
+    const Log log = log_msg();
+    for (int entry = 0; entry < work->entries; ++entry)
+        work->failures += log(thread_message(work->thread, entry).c_str(), work->file, 0) != 0;
+    return 0;
+}
+
+TEST_F(LogWriter, ThreadsSharingAnAppendHandleWriteWholeEntries) {
+    constexpr int thread_count = 8, entries = 200;
+    HANDLE file = open_output(path("threads.log"), 1);
+    std::vector<ThreadWork> work;
+    for (int t = 0; t < thread_count; ++t)
+        work.push_back({file, t, entries, 0});
+    const Moment moment{now(false), {}};
+    std::vector<HANDLE> threads;
+    for (ThreadWork &w : work)
+        threads.push_back(CreateThread(nullptr, 0, log_entries, &w, 0, nullptr));
+    WaitForMultipleObjects(thread_count, threads.data(), TRUE, INFINITE);
+    const Moment done{moment.before, now(false)};
+    for (HANDLE thread : threads)
+        CloseHandle(thread);
+    close(file);
+    for (const ThreadWork &w : work)
+        EXPECT_EQ(w.failures, 0);
+
+    // Walk the file entry by entry; each thread's entries come in its order.
+    const std::string bytes = read("threads.log");
+    std::vector<int> next(thread_count, 0);
+    std::size_t at = 0;
+    while (at < bytes.size()) {
+        expect_stamp(bytes.substr(at, 20), false, done);
+        int thread = -1, entry = -1;
+        ASSERT_EQ(std::sscanf(bytes.c_str() + at + 20, "thread %d entry %d", &thread, &entry), 2) << at;
+        ASSERT_TRUE(thread >= 0 && thread < thread_count) << at;
+        ASSERT_EQ(entry, next[static_cast<std::size_t>(thread)]++) << "thread " << thread;
+        const std::string expected = bytes.substr(at, 20) + "thread " + std::to_string(thread) + " entry " +
+                                     std::to_string(entry) + separator(false) + "second line of " +
+                                     std::to_string(thread) + "/" + std::to_string(entry) + "\r\n";
+        ASSERT_EQ(bytes.substr(at, expected.size()), expected) << at;
+        at += expected.size();
+    }
+    EXPECT_EQ(next, std::vector<int>(thread_count, entries));
+}
+
+TEST_F(LogWriter, ScriptCallsDeliverTheResultAndRecordIt) {
+    HANDLE file = open_output(path("script.log"), 1);
+    write("read-only.log", "x");
+    HANDLE read_only = open_input(path("read-only.log"));
+    const auto handle = [](HANDLE h) { return test::integer(static_cast<int32_t>(reinterpret_cast<intptr_t>(h))); };
+    struct Case {
+        std::vector<WilValue> args;
+        int32_t result;
+    } cases[] = {
+        {{test::text("local"), handle(file)}, 0},
+        {{test::text("utc"), handle(file), test::integer(1)}, 0},
+        {{test::text("local again"), handle(file), test::integer(0)}, 0},
+        {{test::text("no handle"), handle(nullptr)}, -1},
+        {{test::text(""), handle(file), test::integer(1)}, -4},
+        {{test::text("read only"), handle(read_only)}, ERROR_ACCESS_DENIED},
+    };
+    const Moment local{now(false), {}}, utc{now(true), {}};
+    for (Case &c : cases) {
+        test::Host host;
+        EXPECT_EQ(host.call(23, c.args), host.answer);
+        const test::Delivery &d = host.only();
+        EXPECT_EQ(d.status, 0);
+        EXPECT_EQ(d.type, static_cast<uint32_t>(WIL_TYPE_INTEGER));
+        EXPECT_EQ(d.integer, c.result);
+        EXPECT_EQ(host.last_error(), c.result);
+    }
+    const Moment local_done{local.before, now(false)}, utc_done{utc.before, now(true)};
+    close(file);
+    close(read_only);
+
+    const std::string bytes = read("script.log");
+    ASSERT_EQ(bytes.size(), 20 + 7 + 24 + 5 + 20 + 13);
+    expect_stamp(bytes.substr(0, 20), false, local_done);
+    expect_stamp(bytes.substr(27, 24), true, utc_done);
+    expect_stamp(bytes.substr(56, 20), false, local_done);
+    EXPECT_EQ(bytes.substr(20, 7), "local\r\n");
+    EXPECT_EQ(bytes.substr(51, 5), "utc\r\n");
+    EXPECT_EQ(bytes.substr(76), "local again\r\n");
+}
+
+// Every heap request of a call fails in turn, the stamp's included: a call
+// then writes a whole entry (perhaps without its stamp) or nothing, answers
+// -6 only when the entry needed the one enlargement, and keeps no block.
+TEST_F(LogWriter, FailedAllocationsWriteNothingAndKeepNothing) {
+    const auto fail = test::export_of<FailHeapRequest>(test::faults_dll(), "BwFailHeapRequest");
+    const auto log = test::export_of<Log>(test::faults_dll(), "LogMsgAltAR8J");
+    struct Case {
+        const char *message;
+        std::string_view ending;
+        bool enlarges;
+    } cases[] = {
+        {"abc", "abc\r\n", true},
+        {"ab\ncd", "cd\r\n", true},
+        {"a\n\nb", "b\r\n", false},
+        {"\n\nabc", "abc\r\n", false},
+    };
+    int serial = 0;
+    for (const Case &c : cases) {
+        SCOPED_TRACE(testing::PrintToString(std::string(c.message)));
+        const std::string name = "faults" + std::to_string(++serial) + ".log";
+        HANDLE file = open_output(path(name), 1);
+        ASSERT_EQ(log(c.message, file, 0), 0);
+        std::vector<INT> results;
+        results.reserve(64);
+        const std::size_t blocks = test::busy_heap_blocks();
+        for (LONG n = 1; n <= 40; ++n) {
+            fail(n);
+            results.push_back(log(c.message, file, 0));
+            fail(0);
+        }
+        EXPECT_EQ(test::busy_heap_blocks(), blocks);
+        close(file);
+
+        for (const INT result : results)
+            EXPECT_TRUE(result == 0 || result == -6 || result == ERROR_NOT_ENOUGH_MEMORY) << result;
+        EXPECT_NE(std::count(results.begin(), results.end(), ERROR_NOT_ENOUGH_MEMORY), 0);
+        EXPECT_EQ(std::count(results.begin(), results.end(), -6) != 0, c.enlarges);
+        EXPECT_EQ(results.back(), 0);
+        const std::string bytes = read(name);
+        std::size_t endings = 0;
+        for (std::size_t at = bytes.find(c.ending); at != std::string::npos; at = bytes.find(c.ending, at + 1))
+            ++endings;
+        EXPECT_EQ(endings, 1 + static_cast<std::size_t>(std::count(results.begin(), results.end(), 0)));
+    }
+}
+
+} // namespace

@@ -1,27 +1,22 @@
 // Integers with the user's locale grouping: FormatLongInt.
 //
 // The narrow result is what GetNumberFormatA gives for the narrow locale
-// items, but the work goes through the wide calls, several times cheaper:
-// the items are read wide, the number is formatted wide, and texts are
-// narrowed (and separators narrowed and widened again, as the narrow calls
-// pass them on) in the locale's ANSI code page. Texts in ASCII read the same
-// in every ANSI code page and skip the conversions.
+// items, but the work goes through the wide calls: the items are read wide,
+// the number is formatted wide, and the separators (narrowed and widened
+// again, as the narrow calls hand them on) and the result are converted in
+// the locale's ANSI code page.
 #include "Brindlewick.h"
+#include "extender/narrow.hpp"
 #include "text/core/grouping.hpp"
 #include "text/shell.hpp"
 
 #include <algorithm>
-#include <cstdint>
 
 namespace {
 
 constexpr int separator_size = 8; // seven characters and the terminator
 constexpr int locale_work_size = 80;
 constexpr int result_size = 32;
-
-template <typename C> bool is_ascii(const C *text, int length) {
-    return std::all_of(text, text + length, [](C c) { return static_cast<std::uint32_t>(c) < 0x80; });
-}
 
 bool read_item(LCID locale, LCTYPE item, wchar_t (&text)[locale_work_size]) {
     return GetLocaleInfoW(locale, item, text, locale_work_size) != 0;
@@ -43,14 +38,6 @@ bool read_grouping(LCID locale, UINT &grouping) {
     return true;
 }
 
-// The narrow locale calls convert in the locale's ANSI code page.
-UINT ansi_code_page(LCID locale) {
-    DWORD page = CP_ACP;
-    GetLocaleInfoW(locale, LOCALE_IDEFAULTANSICODEPAGE | LOCALE_RETURN_NUMBER, reinterpret_cast<LPWSTR>(&page),
-                   sizeof page / sizeof(wchar_t));
-    return page;
-}
-
 // A separator as the narrow calls hand it on: read into a narrow buffer of
 // `size` characters, which fails when the narrow text and its terminator do
 // not fit, and widened again.
@@ -58,19 +45,9 @@ bool read_separator(LCID locale, LCTYPE item, wchar_t *separator, int size) {
     wchar_t text[locale_work_size];
     if (!read_item(locale, item, text))
         return false;
-    const int length = lstrlenW(text) + 1;
-    if (is_ascii(text, length)) {
-        if (length > size) {
-            SetLastError(ERROR_INSUFFICIENT_BUFFER);
-            return false;
-        }
-        std::copy_n(text, length, separator);
-        return true;
-    }
-    const UINT page = ansi_code_page(locale);
     char narrow[locale_work_size];
-    return WideCharToMultiByte(page, 0, text, length, narrow, size, nullptr, nullptr) != 0 &&
-           MultiByteToWideChar(page, 0, narrow, -1, separator, size) != 0;
+    const int length = bw::narrow_in_ansi(locale, text, lstrlenW(text) + 1, narrow, size);
+    return length != 0 && bw::widen_from_ansi(locale, narrow, length, separator, size) != 0;
 }
 
 // Fills the format from six locale items in this order and stops at the
@@ -81,16 +58,6 @@ bool fill_number_format(LCID locale, NUMBERFMTW &format, int decimal_size, int t
            read_separator(locale, LOCALE_SDECIMAL, format.lpDecimalSep, decimal_size) &&
            read_separator(locale, LOCALE_STHOUSAND, format.lpThousandSep, thousand_size) &&
            read_number(locale, LOCALE_INEGNUMBER, format.NegativeOrder);
-}
-
-// The formatted text narrowed into the result block; false, with the block
-// left as it was, when it does not fit.
-bool narrow_into(LCID locale, const wchar_t *text, int length, char *result) {
-    if (is_ascii(text, length)) {
-        std::transform(text, text + length, result, [](wchar_t c) { return static_cast<char>(c); });
-        return true;
-    }
-    return WideCharToMultiByte(ansi_code_page(locale), 0, text, length, result, result_size, nullptr, nullptr) != 0;
 }
 
 } // namespace
@@ -113,7 +80,7 @@ extern "C" LPSTR WINAPI FormatLongIntR8J(INT value) {
     // A text that does not fit leaves an empty one, never a cut one.
     wchar_t formatted[result_size];
     const int length = GetNumberFormatW(LOCALE_USER_DEFAULT, 0, digits, &format, formatted, result_size);
-    if (length == 0 || !narrow_into(LOCALE_USER_DEFAULT, formatted, length, result)) {
+    if (length == 0 || !bw::narrow_in_ansi(LOCALE_USER_DEFAULT, formatted, length, result, result_size)) {
         std::fill_n(result, result_size, '\0');
         return result;
     }

@@ -28,6 +28,7 @@ its peer's or a function is missing.
 )";
 
 constexpr const char *log_template = "^YYYY/^MM/^DD ^hh:^mm:^ss ";
+constexpr const char *one_line = "Nightly backup of the customer database finished";
 constexpr const char *ymdhms = "2008:05:30:14:07:09";
 constexpr const char *ymdhms_expanded = "2008/05/30 14:07:09 ";
 // Six digits: Wine's GetNumberFormatA with a NULL format does not repeat the
@@ -75,8 +76,15 @@ struct Growth {
     std::vector<GrowthPoint> points;
 };
 
+// One step of the work of a log entry, timed against the peer's WriteFile.
+struct Step {
+    std::string work;
+    bench::Pair seconds;
+};
+
 struct Results {
     std::vector<Comparison> comparisons;
+    std::vector<Step> log_steps;
     std::vector<Growth> growth;
     std::vector<std::string> problems; // missing functions, texts that differ, failed calls
 };
@@ -251,7 +259,7 @@ void log_rows(const Exports &dll, Results &results) {
         const char *text;
     };
     constexpr Message messages[] = {
-        {"`LogMsgAltAR8J`, one line", "Nightly backup of the customer database finished"},
+        {"`LogMsgAltAR8J`, one line", one_line},
         {"`LogMsgAltAR8J`, five lines", "Nightly backup of the customer database finished\n"
                                         "tables copied: 42, rows copied: 1234567\n"
                                         "archive: D:\\Backup\\customers-nightly.zip\n"
@@ -280,6 +288,66 @@ void log_rows(const Exports &dll, Results &results) {
                            empty_both);
         results.comparisons.push_back({m.row, "`WriteFile` of the same bytes, prebuilt", t, Goal::rate_at_least, 0.6});
     }
+    delete_log(service_file);
+    delete_log(peer_file);
+}
+
+// The work that every log entry does whatever the implementation, in steps:
+// the clock, then the four calendar names, then the stamp, each followed by
+// the write. The first row times the peer against itself, the noise.
+void log_steps(const Exports &dll, Results &results) {
+    if (!dll.format_now || !dll.log_msg)
+        return;
+    const LogFile service_file = open_log("bwbench-steps.log");
+    const LogFile peer_file = open_log("bwbench-steps-peer.log");
+    if (service_file.handle == INVALID_HANDLE_VALUE || peer_file.handle == INVALID_HANDLE_VALUE) {
+        problem(results, "cannot create the log files in the temporary folder");
+        return;
+    }
+    char stamp[64];
+    bench::format_now_by_hand(stamp);
+    const std::string entry = bench::log_entry(stamp, one_line);
+    const auto write = [&](const LogFile &file) {
+        DWORD written = 0;
+        sink = static_cast<char>(
+            WriteFile(file.handle, entry.data(), static_cast<DWORD>(entry.size()), &written, nullptr));
+    };
+    const auto clock = [] {
+        SYSTEMTIME now;
+        GetLocalTime(&now);
+        return now;
+    };
+    const auto names = [](const SYSTEMTIME &now) {
+        const CALTYPE month = now.wMonth - 1u, weekday = (now.wDayOfWeek + 6u) % 7u;
+        wchar_t name[64];
+        for (const CALTYPE type : {CAL_SABBREVMONTHNAME1 + month, CAL_SMONTHNAME1 + month,
+                                   CAL_SABBREVDAYNAME1 + weekday, CAL_SDAYNAME1 + weekday})
+            sink = static_cast<char>(GetCalendarInfoW(LOCALE_USER_DEFAULT, CAL_GREGORIAN, type, name, 64, nullptr));
+    };
+    const auto step = [&](const char *work, auto service) {
+        results.log_steps.push_back({work, bench::compare(
+                                               service, [&] { write(peer_file); },
+                                               [&] {
+                                                   empty_log(service_file);
+                                                   empty_log(peer_file);
+                                               })});
+    };
+    step("`WriteFile` (the peer against itself)", [&] { write(service_file); });
+    step("`GetLocalTime`, `WriteFile`", [&] {
+        sink = static_cast<char>(clock().wSecond);
+        write(service_file);
+    });
+    step("`GetLocalTime`, four `GetCalendarInfoW`, `WriteFile`", [&] {
+        names(clock());
+        write(service_file);
+    });
+    step("`FormatNowAR8J` and `HeapFree` of the stamp, `WriteFile`", [&] {
+        char *text = dll.format_now(log_template, 0);
+        sink = text[0];
+        release(text);
+        write(service_file);
+    });
+    step("`LogMsgAltAR8J`", [&] { sink = static_cast<char>(dll.log_msg(one_line, service_file.handle, 0)); });
     delete_log(service_file);
     delete_log(peer_file);
 }
@@ -472,6 +540,16 @@ bool superlinear(const GrowthPoint &smaller, const GrowthPoint &larger) {
     return larger.seconds / smaller.seconds > step * std::sqrt(step);
 }
 
+std::string steps_table(const Results &results) {
+    std::string out = "| Work per entry | us per entry | `WriteFile` alone, us | Entries per second, relative to "
+                      "`WriteFile` |\n|---|--:|--:|--:|\n";
+    for (const Step &s : results.log_steps)
+        out += "| " + s.work + " | " + format("%.3f", s.seconds.service * 1e6) + " | " +
+               format("%.3f", s.seconds.peer * 1e6) + " | " + format("%.2f", s.seconds.peer / s.seconds.service) +
+               " |\n";
+    return out;
+}
+
 std::string tables(const Results &results) {
     std::string out = "## Services and their peers\n\n"
                       "| Service | Peer in the same run | Service, us per call | Peer, us per call | Ratio | Target "
@@ -487,7 +565,11 @@ std::string tables(const Results &results) {
            std::to_string(grouped_value) +
            " (the peer's text carries the locale's decimals besides; with seven digits or more Wine's "
            "`GetNumberFormatA` with a NULL format groups differently, 1234,567).\n\n"
-           "## Growth with the size of the work\n\n"
+           "## Where the time of a log entry goes\n\n"
+           "The one-line entry, built up from the work that every entry does, each step timed against the peer's "
+           "`WriteFile` of the prebuilt entry:\n\n" +
+           steps_table(results) +
+           "\n## Growth with the size of the work\n\n"
            "A time per call that grows faster than the size to the power 1.5 between two sizes is flagged "
            "SUPERLINEAR. The time per unit first falls as the fixed cost of a call fades, and rises a little where "
            "the work leaves the caches or a block is large enough to take fresh pages.\n";
@@ -595,6 +677,7 @@ int main(int argc, char **argv) {
     format_now_row(dll, results);
     format_ymdhms_row(dll, results);
     log_rows(dll, results);
+    log_steps(dll, results);
     format_long_int_row(dll, results);
     script_row(dll, results);
     template_growth(dll, results);

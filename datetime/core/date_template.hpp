@@ -321,18 +321,33 @@ C *expand_date_template(std::basic_string_view<C> text, const Date &date, const 
                         Allocate allocate, Release release) {
     const TemplateValues<C> values = template_values(date, names);
     auto longest_token = [&](std::size_t at) { return token_at(text, at); };
+    // The tokens that measuring finds are kept for the writing, so that it
+    // need not match them again; tokens past these are matched again.
+    struct Found {
+        std::size_t at;
+        std::size_t token;
+    };
+    std::array<Found, 32> found;
+    std::size_t found_count = 0;
     bool joins = false;
     std::uint64_t total = 0;
     walk(text, longest_token, [&](std::basic_string_view<C> literal, std::size_t token, std::size_t at) {
         total += literal.size();
-        if (token != no_token) {
-            total += values[token].size();
-            joins = joins || may_join(text, at, token, values[token]);
-        }
+        if (token == no_token)
+            return;
+        total += values[token].size();
+        joins = joins || may_join(text, at, token, values[token]);
+        if (found_count < found.size())
+            found[found_count++] = {at, token};
     });
     if (joins)
         return expand_by_passes(text, values, allocate, release);
-    return write_replaced(text, longest_token, values, allocate, total);
+    auto found_token = [&, next = std::size_t{0}](std::size_t at) mutable {
+        if (next < found_count)
+            return found[next].at == at ? found[next++].token : no_token;
+        return token_at(text, at);
+    };
+    return write_replaced(text, found_token, values, allocate, total);
 }
 
 } // namespace bw

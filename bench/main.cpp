@@ -566,8 +566,9 @@ std::string tables(const Results &results) {
            " (the peer's text carries the locale's decimals besides; with seven digits or more Wine's "
            "`GetNumberFormatA` with a NULL format groups differently, 1234,567).\n\n"
            "## Where the time of a log entry goes\n\n"
-           "The one-line entry, built up from the work that every entry does, each step timed against the peer's "
-           "`WriteFile` of the prebuilt entry:\n\n" +
+           "The one-line entry, built up step by step, each step timed against the peer's `WriteFile` of the "
+           "prebuilt entry. Reading the clock and the four calendar names is work that every entry does, however "
+           "it is built; after it come the stamp's expansion and its heap block, then the entry's own block.\n\n" +
            steps_table(results) +
            "\n## Growth with the size of the work\n\n"
            "A time per call that grows faster than the size to the power 1.5 between two sizes is flagged "

@@ -4,6 +4,7 @@
 # make package builds build/win32/Brindlewick-1.0.0.9-win32.zip
 # make fuzz   runs every fuzzer for FUZZ_SECONDS each (make test gives each 10 s)
 # make reliability runs the fault, leak, hostile-input and thread suites and prints their figures
+# make bench  times the services against their peers, rewrites docs/PERFORMANCE.md
 BUILD    := build
 WIN      := $(BUILD)/win32
 NATIVE   := $(BUILD)/native
@@ -14,7 +15,7 @@ FUZZ_SECONDS ?= 180
 export WINEPREFIX := $(abspath $(BUILD)/wineprefix)
 export WINEDEBUG  := -all
 
-.PHONY: all setup dll native run test test-native test-win fuzz reliability prefix package clean
+.PHONY: all setup dll native run test test-native test-win fuzz reliability prefix package bench clean
 
 all: dll
 
@@ -62,6 +63,13 @@ fuzz: native
 reliability: dll prefix
 	cd $(WIN) && LC_ALL=en_US.UTF-8 TZ=America/New_York xvfb-run -a wine win_tests.exe --gtest_brief=1 \
 		--gtest_filter='EveryCall.*:Hostile*:FormatLongIntFailures.*:Threads.*'
+
+# The machine goes into docs/PERFORMANCE.md with the figures. The locale and
+# time zone are fixed so that runs compare.
+CPU_MODEL = $(shell sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -n 1)
+bench: dll prefix
+	LC_ALL=en_US.UTF-8 TZ=America/New_York cmake/wine-run $(WIN)/bwbench.exe \
+		--machine "$(CPU_MODEL), $(shell nproc) logical processors" --output docs/PERFORMANCE.md
 
 clean:
 	rm -rf $(BUILD)

@@ -44,6 +44,13 @@ target_compile_options(bwcall PRIVATE ${warnings} -O2)
 target_link_options(bwcall PRIVATE -static)
 add_dependencies(bwcall Brindlewick)
 
+# The benchmark of the services against their peers; `make bench` runs it.
+add_executable(bwbench ${PROJECT_SOURCE_DIR}/bench/main.cpp)
+target_include_directories(bwbench PRIVATE ${PROJECT_SOURCE_DIR}/include)
+target_compile_options(bwbench PRIVATE ${warnings} -O2)
+target_link_options(bwbench PRIVATE -static)
+add_dependencies(bwbench Brindlewick)
+
 add_subdirectory(tests/win)
 
 # The import libraries, built from the export definition.

@@ -4,9 +4,14 @@
 #include "datetime/clock.hpp"
 #include "datetime/core/date_template.hpp"
 #include "extender/module.hpp"
+#include "extender/narrow.hpp"
 
 #include <array>
-#include <type_traits>
+
+// The core's codes are the ones the public header promises.
+static_assert(bw::month_index_too_large == BW_E_TEMPLATE_NULL && bw::weekday_index_too_large == BW_E_TEMPLATE_EMPTY &&
+              bw::ymdhms_null == BW_E_YMDHMS_NULL && bw::ymdhms_empty == BW_E_YMDHMS_EMPTY &&
+              bw::ymdhms_too_long == BW_E_YMDHMS_TOO_LONG && bw::ymdhms_layout == BW_E_YMDHMS_LAYOUT);
 
 namespace {
 
@@ -27,16 +32,20 @@ constexpr std::array<NameSeries, 4> name_series{{
     {CAL_SDAYNAME1, false},
 }};
 
-template <typename C> int calendar_info(CALTYPE type, C *name) {
-    if constexpr (std::is_same_v<C, char>)
-        return GetCalendarInfoA(LOCALE_USER_DEFAULT, CAL_GREGORIAN, type, name, name_capacity, nullptr);
-    else
-        return GetCalendarInfoW(LOCALE_USER_DEFAULT, CAL_GREGORIAN, type, name, name_capacity, nullptr);
+int calendar_info(CALTYPE type, wchar_t *name) {
+    return GetCalendarInfoW(LOCALE_USER_DEFAULT, CAL_GREGORIAN, type, name, name_capacity, nullptr);
+}
+
+// The narrow name is that of GetCalendarInfoA, read wide at a third of the
+// cost and converted as it converts.
+int calendar_info(CALTYPE type, char *name) {
+    wchar_t wide[name_capacity];
+    const int length = calendar_info(type, wide);
+    return length == 0 ? 0 : bw::narrow_in_ansi(LOCALE_USER_DEFAULT, wide, length, name, name_capacity);
 }
 
 // The names are looked up, and their indices checked, before the template is
-// searched: a date without names fails whatever the template holds. One
-// block holds the four names.
+// searched: a date without names fails whatever the template holds.
 template <typename C> C *format_date_template(const bw::Date &date, const C *text) {
     const std::size_t length = bw::text_length(text);
     if (length == 0)
@@ -46,32 +55,16 @@ template <typename C> C *format_date_template(const bw::Date &date, const C *tex
         SetLastError(index.code);
         return bw::shared_empty<C>();
     }
-    auto *block = static_cast<C *>(bw::heap_alloc(name_series.size() * name_capacity * sizeof(C)));
-    if (!block) {
-        SetLastError(bw::name_block_missing);
-        return bw::shared_empty<C>();
-    }
-    std::array<std::basic_string_view<C>, name_series.size()> names;
+    C names[name_series.size()][name_capacity];
     for (std::size_t k = 0; k < name_series.size(); ++k) {
-        C *name = block + k * name_capacity;
         const NameSeries &series = name_series[k];
-        if (!calendar_info(series.first + (series.month ? index.month : index.weekday), name)) {
-            const DWORD error = GetLastError();
-            bw::heap_free(block);
-            SetLastError(error);
+        if (!calendar_info(series.first + (series.month ? index.month : index.weekday), names[k]))
             return bw::shared_empty<C>();
-        }
-        names[k] = name;
     }
     C *result = bw::expand_date_template<C>(
         {text, length}, date, {names[0], names[1], names[2], names[3]},
         [](std::size_t n) { return static_cast<C *>(bw::heap_alloc((n + 1) * sizeof(C))); },
         [](C *used) { return bw::heap_free(used); });
-    if (!bw::heap_free(block)) {
-        if (result)
-            bw::heap_free(result);
-        return bw::shared_empty<C>();
-    }
     return result ? result : bw::shared_empty<C>();
 }
 

@@ -27,7 +27,7 @@ extern "C" {
 #define BW_CUSTOMER_FLAG 0x20000000L
 #define BW_E_TEMPLATE_NULL 0x20000001L     /* date template (or ExtractFromYmdHms text) NULL; month index too large */
 #define BW_E_TEMPLATE_EMPTY 0x20000002L    /* date template (or ExtractFromYmdHms text) empty; weekday index too large */
-#define BW_E_YMDHMS_NULL 0x20000003L       /* YmdHms text NULL; name block not allocated */
+#define BW_E_YMDHMS_NULL 0x20000003L       /* YmdHms text NULL */
 #define BW_E_YMDHMS_EMPTY 0x20000004L      /* YmdHms text empty */
 #define BW_E_YMDHMS_TOO_LONG 0x20000005L   /* YmdHms text longer than 19 characters */
 #define BW_E_YMDHMS_LAYOUT 0x20000006L     /* colons misplaced, not exactly five, or a number out of range */

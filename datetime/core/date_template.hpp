@@ -30,7 +30,6 @@ namespace bw {
 // Codes of the name lookup: a date whose month or weekday has no name.
 inline constexpr std::uint32_t month_index_too_large = 0x20000001;
 inline constexpr std::uint32_t weekday_index_too_large = 0x20000002;
-inline constexpr std::uint32_t name_block_missing = 0x20000003;
 
 // Calendar name indices: months 0 and 1 give the first month; the names
 // start with Monday, so Sunday (0) takes the seventh.
@@ -188,8 +187,11 @@ constexpr bool token_matches(std::basic_string_view<C> text, std::size_t at, std
 
 // The first token in table order at `at`, or no_token.
 template <typename C> constexpr std::size_t token_at(std::basic_string_view<C> text, std::size_t at) {
+    if (text.size() - at < 2)
+        return no_token;
+    const C family = text[at + 1];
     for (std::size_t i = 0; i < date_tokens.size(); ++i)
-        if (token_matches(text, at, date_tokens[i].text))
+        if (family == static_cast<C>(date_tokens[i].text[1]) && token_matches(text, at, date_tokens[i].text))
             return i;
     return no_token;
 }
@@ -220,7 +222,11 @@ template <typename C> constexpr TemplateValues<C> template_values(const Date &da
 template <typename C, typename Match, typename Visit>
 constexpr void walk(std::basic_string_view<C> text, Match match, Visit visit) {
     std::size_t done = 0;
-    for (std::size_t at = text.find(C('^')); at != std::basic_string_view<C>::npos; at = text.find(C('^'), at)) {
+    for (std::size_t at = 0; at < text.size();) {
+        if (text[at] != C('^')) {
+            ++at;
+            continue;
+        }
         const std::size_t token = match(at);
         if (token == no_token) {
             ++at;
@@ -233,15 +239,22 @@ constexpr void walk(std::basic_string_view<C> text, Match match, Visit visit) {
     visit(std::basic_string_view<C>(text.data() + done, text.size() - done), no_token, text.size());
 }
 
-// The text with every token that match finds replaced by its value, in a
-// new block; null when that would be empty or no block is had.
-template <typename C, typename Match, typename Allocate>
-C *replace_tokens(std::basic_string_view<C> text, Match match, const TemplateValues<C> &values, Allocate &allocate,
-                  std::size_t &length) {
+// The length of the text with every token that match finds replaced by its
+// value.
+template <typename C, typename Match>
+constexpr std::uint64_t replaced_length(std::basic_string_view<C> text, Match match, const TemplateValues<C> &values) {
     std::uint64_t total = 0;
     walk(text, match, [&](std::basic_string_view<C> literal, std::size_t token, std::size_t) {
         total += literal.size() + (token == no_token ? 0 : values[token].size());
     });
+    return total;
+}
+
+// That text in a new block of `total` characters and a terminator; null when
+// it would be empty or no block is had.
+template <typename C, typename Match, typename Allocate>
+C *write_replaced(std::basic_string_view<C> text, Match match, const TemplateValues<C> &values, Allocate &allocate,
+                  std::uint64_t total) {
     if (total == 0 || total > longest_text<C>)
         return nullptr;
     C *block = allocate(static_cast<std::size_t>(total));
@@ -255,7 +268,6 @@ C *replace_tokens(std::basic_string_view<C> text, Match match, const TemplateVal
             out = values[token].write(out);
     });
     *out = C(0);
-    length = static_cast<std::size_t>(total);
     return block;
 }
 
@@ -286,7 +298,9 @@ C *expand_by_passes(std::basic_string_view<C> text, const TemplateValues<C> &val
              [&](std::basic_string_view<C>, std::size_t t, std::size_t) { found = found || t != no_token; });
         if (!found)
             continue;
-        C *next = replace_tokens(current, this_token, values, allocate, length);
+        const std::uint64_t total = replaced_length(current, this_token, values);
+        C *next = write_replaced(current, this_token, values, allocate, total);
+        length = static_cast<std::size_t>(total);
         const bool released = !work || release(work);
         if (!next || !released) {
             if (next)
@@ -307,14 +321,33 @@ C *expand_date_template(std::basic_string_view<C> text, const Date &date, const 
                         Allocate allocate, Release release) {
     const TemplateValues<C> values = template_values(date, names);
     auto longest_token = [&](std::size_t at) { return token_at(text, at); };
+    // The tokens that measuring finds are kept for the writing, so that it
+    // need not match them again; tokens past these are matched again.
+    struct Found {
+        std::size_t at;
+        std::size_t token;
+    };
+    std::array<Found, 32> found;
+    std::size_t found_count = 0;
     bool joins = false;
-    walk(text, longest_token, [&](std::basic_string_view<C>, std::size_t token, std::size_t at) {
-        joins = joins || (token != no_token && may_join(text, at, token, values[token]));
+    std::uint64_t total = 0;
+    walk(text, longest_token, [&](std::basic_string_view<C> literal, std::size_t token, std::size_t at) {
+        total += literal.size();
+        if (token == no_token)
+            return;
+        total += values[token].size();
+        joins = joins || may_join(text, at, token, values[token]);
+        if (found_count < found.size())
+            found[found_count++] = {at, token};
     });
     if (joins)
         return expand_by_passes(text, values, allocate, release);
-    std::size_t length = 0;
-    return replace_tokens(text, longest_token, values, allocate, length);
+    auto found_token = [&, next = std::size_t{0}](std::size_t at) mutable {
+        if (next < found_count)
+            return found[next].at == at ? found[next++].token : no_token;
+        return token_at(text, at);
+    };
+    return write_replaced(text, found_token, values, allocate, total);
 }
 
 } // namespace bw

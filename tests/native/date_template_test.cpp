@@ -307,6 +307,25 @@ template <typename C> void compare_with_passes(unsigned seed) {
     EXPECT_GT(failures, 30);
 }
 
+// Long templates of numbers, which never join a token, take one walk
+// however many tokens they hold. No fragment begins with M or W, so none
+// forms a name token.
+TEST(DateTemplate, LongTemplatesOfNumbersAgreeWithThePasses) {
+    std::mt19937 random(4);
+    const std::vector<std::string> fragments = {"^MM", "^DD", "^D", "^YYYY", "^hh", "^h", "^mm", "^ss",
+                                                "^",   "x",   " ",  "^^",    "D",   "hh", "Y"};
+    for (int round = 0; round < 300; ++round) {
+        std::string text;
+        for (std::size_t k = 1 + random() % 120; k > 0; --k)
+            text += fragments[random() % fragments.size()];
+        Blocks blocks;
+        EXPECT_EQ(expand<char>(text, december_5, english_december, &blocks),
+                  by_passes<char>(text, december_5, english_december))
+            << text;
+        EXPECT_EQ(blocks.allocations, 1) << text;
+    }
+}
+
 TEST(DateTemplate, OneWalkAgreesWithThePassesNarrow) { compare_with_passes<char>(1); }
 TEST(DateTemplate, OneWalkAgreesWithThePassesWide) { compare_with_passes<wchar_t>(2); }
 TEST(DateTemplate, OneWalkAgreesWithThePassesUtf16) { compare_with_passes<char16_t>(3); }

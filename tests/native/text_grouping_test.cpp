@@ -1,4 +1,5 @@
-// The leading number of a locale item and the grouping text, both widths.
+// The leading number of a locale item, the grouping text and the decimal
+// text of a value, both widths.
 #include "tests/native/text_strings.hpp"
 #include "text/core/grouping.hpp"
 
@@ -71,6 +72,31 @@ TYPED_TEST(GroupingCore, LeadingNumberFollowsStrtolInThe32BitRange) {
         const bw::ParsedLong<C> parsed = bw::parse_long(text.c_str());
         EXPECT_EQ(parsed.value, c.value) << '"' << c.text << '"';
         EXPECT_EQ(static_cast<std::size_t>(parsed.end - text.c_str()), c.end) << '"' << c.text << '"';
+    }
+}
+
+TYPED_TEST(GroupingCore, DecimalTextIsWhatPercentDPrints) {
+    using C = TypeParam;
+    struct Case {
+        std::int32_t value;
+        const char *text;
+    } cases[] = {
+        {0, "0"},
+        {7, "7"},
+        {-7, "-7"},
+        {10, "10"},
+        {123456, "123456"},
+        {-1234567, "-1234567"},
+        {1000000000, "1000000000"},
+        {INT32_MAX, "2147483647"},
+        {INT32_MIN, "-2147483648"},
+        {INT32_MIN + 1, "-2147483647"},
+    };
+    for (const Case &c : cases) {
+        C text[bw::decimal_text_size];
+        const std::size_t length = bw::decimal_text(c.value, text);
+        EXPECT_EQ(std::basic_string<C>(text), as<C>(c.text)) << c.value;
+        EXPECT_EQ(length, std::string_view(c.text).size()) << c.value;
     }
 }
 

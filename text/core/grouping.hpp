@@ -1,8 +1,10 @@
 // Locale number items as text: the leading number of an item and the
-// grouping text turned into the Grouping number of a number format.
+// grouping text turned into the Grouping number of a number format; and the
+// decimal text of a value, the input of number formatting.
 #pragma once
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
@@ -53,6 +55,29 @@ template <typename C> constexpr std::uint32_t grouping_from_text(const C *text) 
             return grouping * 10;
         p = size.end + 1;
     }
+}
+
+// Room for the decimal text of any 32-bit value, "-2147483648" at the
+// longest, and its terminator.
+inline constexpr std::size_t decimal_text_size = 12;
+
+// The value in decimal digits, a minus sign before a negative one, as "%d"
+// prints it; returns the length.
+template <typename C> constexpr std::size_t decimal_text(std::int32_t value, C (&text)[decimal_text_size]) {
+    std::uint32_t magnitude = value < 0 ? 0u - static_cast<std::uint32_t>(value) : static_cast<std::uint32_t>(value);
+    C reversed[decimal_text_size] = {};
+    std::size_t digits = 0;
+    do {
+        reversed[digits++] = static_cast<C>(C('0') + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude != 0);
+    std::size_t length = 0;
+    if (value < 0)
+        text[length++] = C('-');
+    while (digits > 0)
+        text[length++] = reversed[--digits];
+    text[length] = C('\0');
+    return length;
 }
 
 } // namespace bw

@@ -1,0 +1,708 @@
+// bwbench: Brindlewick's services timed against what a native programmer
+// would call instead, side by side in one process, and the growth of their
+// cost with the size of the work. Prints the tables and writes them, with
+// the machine they were measured on, to a Markdown file.
+#include "Brindlewick.h"
+#include "BrindlewickExtender.h"
+#include "peers.hpp"
+#include "timing.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace {
+
+constexpr const char *usage = R"(usage: bwbench [--dll PATH] [--machine TEXT] [--output FILE]
+
+Times Brindlewick.dll's services (by default the DLL beside bwbench.exe)
+against their peers and prints the table; with --output it also writes the
+table, the machine (--machine, e.g. the CPU model) and the Wine version to
+FILE as Markdown. Exits with 1 when a target is missed, a text differs from
+its peer's or a function is missing.
+)";
+
+constexpr const char *log_template = "^YYYY/^MM/^DD ^hh:^mm:^ss ";
+constexpr const char *one_line = "Nightly backup of the customer database finished";
+constexpr const char *ymdhms = "2008:05:30:14:07:09";
+constexpr const char *ymdhms_expanded = "2008/05/30 14:07:09 ";
+// Six digits: Wine's GetNumberFormatA with a NULL format does not repeat the
+// last group size (1234567 comes out as 1234,567), so from seven digits on
+// the peer would not give the service's text.
+constexpr int grouped_value = 123456;
+constexpr int32_t format_now_id = 21;
+
+volatile char sink; // keeps the timed calls from being optimised away
+
+struct Exports {
+    decltype(&FormatNowAR8J) format_now = nullptr;
+    decltype(&FormatYmdHmsAR8J) format_ymdhms = nullptr;
+    decltype(&LogMsgAltAR8J) log_msg = nullptr;
+    decltype(&FormatLongIntR8J) format_long_int = nullptr;
+    decltype(&PathStringFixupAR8J) path_fixup = nullptr;
+    decltype(&QuoteStringAR8J) quote = nullptr;
+    WilExtender2Proc extender2 = nullptr;
+};
+
+enum class Goal { time_at_most, rate_at_least };
+
+struct Comparison {
+    std::string service;
+    std::string peer;
+    bench::Pair seconds;
+    Goal goal;
+    double limit;
+
+    // Time rows compare seconds per call, rate rows calls per second.
+    double ratio() const {
+        return goal == Goal::time_at_most ? seconds.service / seconds.peer : seconds.peer / seconds.service;
+    }
+    bool met() const { return goal == Goal::time_at_most ? ratio() <= limit : ratio() >= limit; }
+};
+
+struct GrowthPoint {
+    std::size_t size;
+    double seconds; // per call
+};
+
+struct Growth {
+    std::string work;
+    std::string unit;
+    std::vector<GrowthPoint> points;
+};
+
+// One step of the work of a log entry, timed against the peer's WriteFile.
+struct Step {
+    std::string work;
+    bench::Pair seconds;
+};
+
+struct Results {
+    std::vector<Comparison> comparisons;
+    std::vector<Step> log_steps;
+    std::vector<Growth> growth;
+    std::vector<std::string> problems; // missing functions, texts that differ, failed calls
+};
+
+void problem(Results &results, std::string text) {
+    std::fprintf(stderr, "bwbench: %s\n", text.c_str());
+    results.problems.push_back(std::move(text));
+}
+
+// Heap texts go back to the process heap; the shared empty text and NULL
+// are never released.
+void release(char *text) {
+    if (text && *text)
+        HeapFree(GetProcessHeap(), 0, text);
+}
+
+std::string take(char *text) {
+    std::string copy = text ? text : "(NULL)";
+    release(text);
+    return copy;
+}
+
+std::string shown(std::string_view text) {
+    std::string out;
+    for (const char c : text) {
+        if (c == '\r')
+            out += "\\r";
+        else if (c == '\n')
+            out += "\\n";
+        else
+            out += c;
+    }
+    return out;
+}
+
+// A peer must make the text its service makes; a difference is loud.
+bool same_text(Results &results, const char *what, std::string_view service, std::string_view peer) {
+    if (service == peer)
+        return true;
+    problem(results, std::string("MISMATCH in ") + what + ": the service gives \"" + shown(service) +
+                         "\", its peer \"" + shown(peer) + "\"");
+    return false;
+}
+
+// Texts of the clock agree unless a second turned between the two calls;
+// of three tries one falls within a second.
+template <typename Both> bool same_clock_text(Results &results, const char *what, Both both) {
+    for (int attempt = 1;; ++attempt) {
+        const auto [service, peer] = both();
+        if (service == peer || attempt == 3)
+            return same_text(results, what, service, peer);
+    }
+}
+
+template <typename F> F find_export(HMODULE module, const char *name, Results &results) {
+    auto *proc = GetProcAddress(module, name);
+    if (!proc)
+        problem(results, std::string("the DLL does not export ") + name + "; its rows are missing");
+    return reinterpret_cast<F>(reinterpret_cast<void (*)()>(proc));
+}
+
+Exports find_exports(HMODULE module, Results &results) {
+    Exports e;
+    e.format_now = find_export<decltype(e.format_now)>(module, "FormatNowAR8J", results);
+    e.format_ymdhms = find_export<decltype(e.format_ymdhms)>(module, "FormatYmdHmsAR8J", results);
+    e.log_msg = find_export<decltype(e.log_msg)>(module, "LogMsgAltAR8J", results);
+    e.format_long_int = find_export<decltype(e.format_long_int)>(module, "FormatLongIntR8J", results);
+    e.path_fixup = find_export<decltype(e.path_fixup)>(module, "PathStringFixupAR8J", results);
+    e.quote = find_export<decltype(e.quote)>(module, "QuoteStringAR8J", results);
+    e.extender2 = find_export<WilExtender2Proc>(module, "_WILExtender2@40", results);
+    return e;
+}
+
+void format_now_row(const Exports &dll, Results &results) {
+    if (!dll.format_now)
+        return;
+    const bool same = same_clock_text(results, "FormatNowAR8J", [&] {
+        char peer[64];
+        bench::format_now_by_hand(peer);
+        return std::pair{take(dll.format_now(log_template, 0)), std::string(peer)};
+    });
+    if (!same)
+        return;
+    const bench::Pair t = bench::compare(
+        [&] {
+            char *text = dll.format_now(log_template, 0);
+            sink = text[0];
+            release(text);
+        },
+        [] {
+            char text[64];
+            bench::format_now_by_hand(text);
+            sink = text[0];
+        });
+    results.comparisons.push_back({"`FormatNowAR8J`, log template",
+                                   "`GetLocalTime` + `GetDateFormatA` + `GetTimeFormatA`", t, Goal::time_at_most, 1.0});
+}
+
+void format_ymdhms_row(const Exports &dll, Results &results) {
+    if (!dll.format_ymdhms)
+        return;
+    char peer[64] = {};
+    bench::format_ymdhms_by_hand(ymdhms, peer);
+    if (!same_text(results, "FormatYmdHmsAR8J", take(dll.format_ymdhms(ymdhms, log_template)), peer) ||
+        !same_text(results, "the YmdHms peer", peer, ymdhms_expanded))
+        return;
+    const bench::Pair t = bench::compare(
+        [&] {
+            char *text = dll.format_ymdhms(ymdhms, log_template);
+            sink = text[0];
+            release(text);
+        },
+        [] {
+            char text[64];
+            bench::format_ymdhms_by_hand(ymdhms, text);
+            sink = text[0];
+        });
+    results.comparisons.push_back(
+        {"`FormatYmdHmsAR8J`, log template", "`sscanf` + `strftime`", t, Goal::time_at_most, 1.0});
+}
+
+// A log file of the bench's own in the temporary folder, emptied before
+// every run so that the runs write alike.
+struct LogFile {
+    std::string path;
+    HANDLE handle;
+};
+
+LogFile open_log(const char *name) {
+    char folder[MAX_PATH];
+    const DWORD n = GetTempPathA(MAX_PATH, folder);
+    const std::string path = std::string(folder, n) + name;
+    return {path, CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, 0, nullptr)};
+}
+
+void empty_log(const LogFile &file) {
+    SetFilePointer(file.handle, 0, nullptr, FILE_BEGIN);
+    SetEndOfFile(file.handle);
+}
+
+void delete_log(const LogFile &file) {
+    CloseHandle(file.handle);
+    DeleteFileA(file.path.c_str());
+}
+
+std::string contents(const LogFile &file) {
+    HANDLE reader = CreateFileA(file.path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, 0, nullptr);
+    std::string bytes(GetFileSize(reader, nullptr), '\0');
+    DWORD read = 0;
+    ReadFile(reader, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
+    CloseHandle(reader);
+    bytes.resize(read);
+    return bytes;
+}
+
+void log_rows(const Exports &dll, Results &results) {
+    if (!dll.log_msg)
+        return;
+    const LogFile service_file = open_log("bwbench-service.log");
+    const LogFile peer_file = open_log("bwbench-peer.log");
+    if (service_file.handle == INVALID_HANDLE_VALUE || peer_file.handle == INVALID_HANDLE_VALUE) {
+        problem(results, "cannot create the log files in the temporary folder");
+        return;
+    }
+    const auto empty_both = [&] {
+        empty_log(service_file);
+        empty_log(peer_file);
+    };
+    struct Message {
+        const char *row;
+        const char *text;
+    };
+    constexpr Message messages[] = {
+        {"`LogMsgAltAR8J`, one line", one_line},
+        {"`LogMsgAltAR8J`, five lines", "Nightly backup of the customer database finished\n"
+                                        "tables copied: 42, rows copied: 1234567\n"
+                                        "archive: D:\\Backup\\customers-nightly.zip\n"
+                                        "duration: 00:03:17, throughput: 12.5 MB/s\n"
+                                        "next run scheduled for tomorrow at 02:00"},
+    };
+    for (const Message &m : messages) {
+        std::string entry;
+        const bool same = same_clock_text(results, m.row, [&] {
+            empty_log(service_file);
+            const int result = dll.log_msg(m.text, service_file.handle, 0);
+            char stamp[64];
+            bench::format_now_by_hand(stamp);
+            entry = bench::log_entry(stamp, m.text);
+            return std::pair{result == 0 ? contents(service_file) : "result " + std::to_string(result), entry};
+        });
+        if (!same)
+            continue;
+        const bench::Pair t =
+            bench::compare([&] { sink = static_cast<char>(dll.log_msg(m.text, service_file.handle, 0)); },
+                           [&] {
+                               DWORD written = 0;
+                               sink = static_cast<char>(WriteFile(peer_file.handle, entry.data(),
+                                                                  static_cast<DWORD>(entry.size()), &written, nullptr));
+                           },
+                           empty_both);
+        results.comparisons.push_back({m.row, "`WriteFile` of the same bytes, prebuilt", t, Goal::rate_at_least, 0.6});
+    }
+    delete_log(service_file);
+    delete_log(peer_file);
+}
+
+// The work that every log entry does whatever the implementation, in steps:
+// the clock, then the four calendar names, then the stamp, each followed by
+// the write. The first row times the peer against itself, the noise.
+void log_steps(const Exports &dll, Results &results) {
+    if (!dll.format_now || !dll.log_msg)
+        return;
+    const LogFile service_file = open_log("bwbench-steps.log");
+    const LogFile peer_file = open_log("bwbench-steps-peer.log");
+    if (service_file.handle == INVALID_HANDLE_VALUE || peer_file.handle == INVALID_HANDLE_VALUE) {
+        problem(results, "cannot create the log files in the temporary folder");
+        return;
+    }
+    char stamp[64];
+    bench::format_now_by_hand(stamp);
+    const std::string entry = bench::log_entry(stamp, one_line);
+    const auto write = [&](const LogFile &file) {
+        DWORD written = 0;
+        sink = static_cast<char>(
+            WriteFile(file.handle, entry.data(), static_cast<DWORD>(entry.size()), &written, nullptr));
+    };
+    const auto clock = [] {
+        SYSTEMTIME now;
+        GetLocalTime(&now);
+        return now;
+    };
+    const auto names = [](const SYSTEMTIME &now) {
+        const CALTYPE month = now.wMonth - 1u, weekday = (now.wDayOfWeek + 6u) % 7u;
+        wchar_t name[64];
+        for (const CALTYPE type : {CAL_SABBREVMONTHNAME1 + month, CAL_SMONTHNAME1 + month,
+                                   CAL_SABBREVDAYNAME1 + weekday, CAL_SDAYNAME1 + weekday})
+            sink = static_cast<char>(GetCalendarInfoW(LOCALE_USER_DEFAULT, CAL_GREGORIAN, type, name, 64, nullptr));
+    };
+    const auto step = [&](const char *work, auto service) {
+        results.log_steps.push_back({work, bench::compare(
+                                               service, [&] { write(peer_file); },
+                                               [&] {
+                                                   empty_log(service_file);
+                                                   empty_log(peer_file);
+                                               })});
+    };
+    step("`WriteFile` (the peer against itself)", [&] { write(service_file); });
+    step("`GetLocalTime`, `WriteFile`", [&] {
+        sink = static_cast<char>(clock().wSecond);
+        write(service_file);
+    });
+    step("`GetLocalTime`, four `GetCalendarInfoW`, `WriteFile`", [&] {
+        names(clock());
+        write(service_file);
+    });
+    step("`FormatNowAR8J` and `HeapFree` of the stamp, `WriteFile`", [&] {
+        char *text = dll.format_now(log_template, 0);
+        sink = text[0];
+        release(text);
+        write(service_file);
+    });
+    step("`LogMsgAltAR8J`", [&] { sink = static_cast<char>(dll.log_msg(one_line, service_file.handle, 0)); });
+    delete_log(service_file);
+    delete_log(peer_file);
+}
+
+void format_long_int_row(const Exports &dll, Results &results) {
+    if (!dll.format_long_int)
+        return;
+    // The peer's text carries the locale's decimals, which FormatLongInt
+    // leaves out.
+    const std::string service = take(dll.format_long_int(grouped_value));
+    char peer[32] = {}, decimal[8] = {}, digits[8] = {};
+    bench::format_long_int_by_hand(grouped_value, peer);
+    GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, decimal, sizeof decimal);
+    GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_IDIGITS, digits, sizeof digits);
+    const int decimals = std::atoi(digits);
+    const std::string expected = decimals > 0 ? service + decimal + std::string(decimals, '0') : service;
+    if (!same_text(results, "FormatLongIntR8J (with the locale's decimals)", expected, peer))
+        return;
+    const bench::Pair t = bench::compare(
+        [&] {
+            char *text = dll.format_long_int(grouped_value);
+            sink = text[0];
+            release(text);
+        },
+        [] {
+            char text[32];
+            bench::format_long_int_by_hand(grouped_value, text);
+            sink = text[0];
+        });
+    results.comparisons.push_back(
+        {"`FormatLongIntR8J`", "`sprintf` + `GetNumberFormatA` with a NULL `NUMBERFMT`", t, Goal::time_at_most, 1.5});
+}
+
+// The host's side of a script call: the callback sees the delivered text
+// while it is valid, as a script host copies it.
+struct Delivered {
+    int32_t status = 0;
+    std::string *copy = nullptr;
+};
+
+int32_t WINAPI take_delivery(int32_t status, intptr_t host_a, intptr_t, WilValue *result) {
+    auto *delivered = reinterpret_cast<Delivered *>(host_a);
+    delivered->status = status;
+    sink = result->text ? result->text[0] : '\0';
+    if (delivered->copy)
+        *delivered->copy = result->text ? result->text : "";
+    return 0;
+}
+
+void script_row(const Exports &dll, Results &results) {
+    if (!dll.format_now || !dll.extender2)
+        return;
+    WilValue args[1] = {};
+    args[0].type = WIL_TYPE_TEXT;
+    args[0].text = const_cast<char *>(log_template);
+    const auto call_script = [&](Delivered &delivered) {
+        WilValue result{};
+        dll.extender2(nullptr, 0, reinterpret_cast<intptr_t>(&delivered), format_now_id, take_delivery, 0, 0, args, 1,
+                      &result);
+    };
+    const bool same = same_clock_text(results, "FormatNowR8J through WILExtender2", [&] {
+        std::string script;
+        Delivered delivered{0, &script};
+        call_script(delivered);
+        return std::pair{std::to_string(delivered.status) + ":" + script, "0:" + take(dll.format_now(log_template, 0))};
+    });
+    if (!same)
+        return;
+    Delivered delivered;
+    const bench::Pair t = bench::compare([&] { call_script(delivered); },
+                                         [&] {
+                                             char *text = dll.format_now(log_template, 0);
+                                             sink = text[0];
+                                             release(text);
+                                         });
+    results.comparisons.push_back(
+        {"`FormatNowR8J` through `WILExtender2`", "`FormatNowAR8J` called directly", t, Goal::time_at_most, 1.1});
+}
+
+// `pattern` repeated to exactly n characters.
+std::string repeated(std::string_view pattern, std::size_t n) {
+    std::string text;
+    text.reserve(n);
+    while (text.size() < n)
+        text.append(pattern.substr(0, n - text.size()));
+    return text;
+}
+
+template <typename Work, typename Between = decltype(&bench::nothing_between)>
+GrowthPoint grow_point(std::size_t size, Work work, Between between = bench::nothing_between) {
+    return {size, bench::time_per_call(work, between)};
+}
+
+void template_growth(const Exports &dll, Results &results) {
+    if (!dll.format_ymdhms)
+        return;
+    Growth growth{"`FormatYmdHmsAR8J`, the log template repeated", "character of template", {}};
+    for (const std::size_t size : {10u, 100u, 1000u, 10000u}) {
+        const std::string text = repeated(log_template, size);
+        const std::string once = take(dll.format_ymdhms(ymdhms, text.c_str()));
+        if (once.empty() || once == "(NULL)") {
+            problem(results, "FormatYmdHmsAR8J fails on a template of " + std::to_string(size) + " characters");
+            return;
+        }
+        growth.points.push_back(grow_point(size, [&] {
+            char *expanded = dll.format_ymdhms(ymdhms, text.c_str());
+            sink = expanded[0];
+            release(expanded);
+        }));
+    }
+    results.growth.push_back(std::move(growth));
+}
+
+void log_growth(const Exports &dll, Results &results) {
+    if (!dll.log_msg)
+        return;
+    const LogFile file = open_log("bwbench-growth.log");
+    Growth growth{"`LogMsgAltAR8J`, lines of 50 bytes", "byte of message", {}};
+    for (const std::size_t size : {100u, 10000u, 1000000u, 10000000u}) {
+        const std::string message = repeated("a line of the message, written by the benchmark.\n", size);
+        empty_log(file);
+        const int once = dll.log_msg(message.c_str(), file.handle, 0);
+        if (once != 0) {
+            problem(results, "LogMsgAltAR8J returns " + std::to_string(once) + " for a message of " +
+                                 std::to_string(size) + " bytes");
+            break;
+        }
+        growth.points.push_back(grow_point(
+            size, [&] { sink = static_cast<char>(dll.log_msg(message.c_str(), file.handle, 0)); },
+            [&] { empty_log(file); }));
+    }
+    delete_log(file);
+    results.growth.push_back(std::move(growth));
+}
+
+constexpr std::size_t text_sizes[] = {10, 100, 1000, 10000, 100000, 1000000};
+
+void path_growth(const Exports &dll, Results &results) {
+    if (!dll.path_fixup)
+        return;
+    Growth growth{"`PathStringFixupAR8J`, mode 1", "character of path", {}};
+    for (const std::size_t size : text_sizes) {
+        std::string path = repeated("C:\\Reports\\Quarterly\\", size);
+        path.back() = 'x';
+        if (take(dll.path_fixup(path.c_str(), 1)) != path + "\\") {
+            problem(results, "PathStringFixupAR8J fails on a path of " + std::to_string(size) + " characters");
+            return;
+        }
+        growth.points.push_back(grow_point(size, [&] {
+            char *fixed = dll.path_fixup(path.c_str(), 1);
+            sink = fixed[0];
+            release(fixed);
+        }));
+    }
+    results.growth.push_back(std::move(growth));
+}
+
+void quote_growth(const Exports &dll, Results &results) {
+    if (!dll.quote)
+        return;
+    Growth growth{"`QuoteStringAR8J`, mode 2", "character of text", {}};
+    for (const std::size_t size : text_sizes) {
+        std::string text = repeated("the quick brown fox ", size);
+        text.back() = 'x';
+        if (take(dll.quote(text.c_str(), 2, nullptr)) != "\"" + text + "\"") {
+            problem(results, "QuoteStringAR8J fails on a text of " + std::to_string(size) + " characters");
+            return;
+        }
+        growth.points.push_back(grow_point(size, [&] {
+            char *quoted = dll.quote(text.c_str(), 2, nullptr);
+            sink = quoted[0];
+            release(quoted);
+        }));
+    }
+    results.growth.push_back(std::move(growth));
+}
+
+std::string format(const char *pattern, double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, pattern, value);
+    return text;
+}
+
+// A cost per unit that grows faster than the square root of the size step
+// (a cost above n^1.5) is flagged: a quadratic cost grows with the whole
+// step, while fixed costs only fall and the memory hierarchy (caches, fresh
+// pages of large blocks) adds a bounded factor.
+bool superlinear(const GrowthPoint &smaller, const GrowthPoint &larger) {
+    const double step = static_cast<double>(larger.size) / static_cast<double>(smaller.size);
+    return larger.seconds / smaller.seconds > step * std::sqrt(step);
+}
+
+std::string steps_table(const Results &results) {
+    std::string out = "| Work per entry | us per entry | `WriteFile` alone, us | Entries per second, relative to "
+                      "`WriteFile` |\n|---|--:|--:|--:|\n";
+    for (const Step &s : results.log_steps)
+        out += "| " + s.work + " | " + format("%.3f", s.seconds.service * 1e6) + " | " +
+               format("%.3f", s.seconds.peer * 1e6) + " | " + format("%.2f", s.seconds.peer / s.seconds.service) +
+               " |\n";
+    return out;
+}
+
+std::string tables(const Results &results) {
+    std::string out = "## Services and their peers\n\n"
+                      "| Service | Peer in the same run | Service, us per call | Peer, us per call | Ratio | Target "
+                      "| |\n|---|---|--:|--:|--:|---|---|\n";
+    for (const Comparison &c : results.comparisons) {
+        out += "| " + c.service + " | " + c.peer + " | " + format("%.3f", c.seconds.service * 1e6) + " | " +
+               format("%.3f", c.seconds.peer * 1e6) + " | " + format("%.2f", c.ratio()) + " | " +
+               (c.goal == Goal::time_at_most ? "time at most " : "entries per second at least ") +
+               format("%.1f", c.limit) + " | " + (c.met() ? "met" : "**MISSED**") + " |\n";
+    }
+    out += "\nRatio: the service's time per call over its peer's; for the log rows the service's entries per second "
+           "over its peer's. The log template is \"^YYYY/^MM/^DD ^hh:^mm:^ss \"; FormatLongInt formats " +
+           std::to_string(grouped_value) +
+           " (the peer's text carries the locale's decimals besides; with seven digits or more Wine's "
+           "`GetNumberFormatA` with a NULL format groups differently, 1234,567).\n\n"
+           "## Where the time of a log entry goes\n\n"
+           "The one-line entry, built up step by step, each step timed against the peer's `WriteFile` of the "
+           "prebuilt entry. Reading the clock and the four calendar names is work that every entry does, however "
+           "it is built; after it come the stamp's expansion and its heap block, then the entry's own block.\n\n" +
+           steps_table(results) +
+           "\n## Growth with the size of the work\n\n"
+           "A time per call that grows faster than the size to the power 1.5 between two sizes is flagged "
+           "SUPERLINEAR. The time per unit first falls as the fixed cost of a call fades, and rises a little where "
+           "the work leaves the caches or a block is large enough to take fresh pages.\n";
+    for (const Growth &g : results.growth) {
+        out += "\n" + g.work + "\n\n| Size | us per call | ns per " + g.unit + " | |\n|--:|--:|--:|---|\n";
+        for (std::size_t i = 0; i < g.points.size(); ++i) {
+            const GrowthPoint &p = g.points[i];
+            const bool faster = i > 0 && superlinear(g.points[i - 1], p);
+            out += "| " + std::to_string(p.size) + " | " + format("%.3f", p.seconds * 1e6) + " | " +
+                   format("%.3f", p.seconds / static_cast<double>(p.size) * 1e9) + " | " +
+                   (faster ? "**SUPERLINEAR**" : "linear") + " |\n";
+        }
+    }
+    return out;
+}
+
+bool superlinear_anywhere(const Results &results) {
+    for (const Growth &g : results.growth)
+        for (std::size_t i = 1; i < g.points.size(); ++i)
+            if (superlinear(g.points[i - 1], g.points[i]))
+                return true;
+    return false;
+}
+
+std::string wine_version() {
+    using Version = const char *(CDECL *)();
+    auto *proc = GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version");
+    return proc ? reinterpret_cast<Version>(reinterpret_cast<void (*)()>(proc))() : "not running under Wine";
+}
+
+std::string user_locale() {
+    wchar_t name[LOCALE_NAME_MAX_LENGTH] = {};
+    GetUserDefaultLocaleName(name, LOCALE_NAME_MAX_LENGTH);
+    std::string narrow;
+    for (const wchar_t *c = name; *c; ++c)
+        narrow += static_cast<char>(*c);
+    return narrow;
+}
+
+std::string today() {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    char text[16];
+    std::snprintf(text, sizeof text, "%04u-%02u-%02u", now.wYear, now.wMonth, now.wDay);
+    return text;
+}
+
+std::string document(const Results &results, const std::string &machine, const std::string &verdict) {
+    return "# Performance\n\n"
+           "Brindlewick's services timed against what a native programmer would call instead, in the same process "
+           "under Wine, and the growth of their cost with the size of the work. This file is written by the "
+           "benchmark; to measure again, from the repository root:\n\n"
+           "    make bench\n\n"
+           "It builds the DLL and `bwbench.exe` and runs the benchmark under Wine in the build's prefix with "
+           "`LC_ALL=en_US.UTF-8 TZ=America/New_York`, prints these tables and rewrites this file.\n\n"
+           "- Machine: " +
+           machine + "\n- Wine: " + wine_version() + "\n- User locale: " + user_locale() + "\n- Run on: " + today() +
+           "\n- Method: every time is the median of " + std::to_string(bench::runs) +
+           " runs of N calls, N chosen so that one run lasts about " + format("%.0f", bench::run_seconds * 1000) +
+           " ms, timed with `QueryPerformanceCounter`. A service and its peer run in alternation. Text results are "
+           "released with `HeapFree` inside the timed loop, as their callers must; the peers write into buffers "
+           "on the stack. Before the timing each peer's text is checked against its service's.\n\n" +
+           tables(results) + "\n" + verdict + "\n";
+}
+
+bool write_file(const std::string &path, const std::string &text) {
+    std::FILE *file = std::fopen(path.c_str(), "wb");
+    if (!file)
+        return false;
+    const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
+    return std::fclose(file) == 0 && written;
+}
+
+std::string dll_beside_program() {
+    char path[MAX_PATH];
+    const std::string program(path, GetModuleFileNameA(nullptr, path, MAX_PATH));
+    return program.substr(0, program.find_last_of('\\') + 1) + "Brindlewick.dll";
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+    std::string dll_path = dll_beside_program(), machine = "not given", output;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        if (arg == "--dll" && i + 1 < argc)
+            dll_path = argv[++i];
+        else if (arg == "--machine" && i + 1 < argc)
+            machine = argv[++i];
+        else if (arg == "--output" && i + 1 < argc)
+            output = argv[++i];
+        else {
+            std::fputs(usage, arg == "--help" ? stdout : stderr);
+            return arg == "--help" ? 0 : 2;
+        }
+    }
+    HMODULE module = LoadLibraryA(dll_path.c_str());
+    if (!module) {
+        std::fprintf(stderr, "bwbench: cannot load %s (error %lu)\n", dll_path.c_str(), GetLastError());
+        return 1;
+    }
+
+    Results results;
+    const Exports dll = find_exports(module, results);
+    format_now_row(dll, results);
+    format_ymdhms_row(dll, results);
+    log_rows(dll, results);
+    log_steps(dll, results);
+    format_long_int_row(dll, results);
+    script_row(dll, results);
+    template_growth(dll, results);
+    log_growth(dll, results);
+    path_growth(dll, results);
+    quote_growth(dll, results);
+
+    std::string verdict;
+    for (const Comparison &c : results.comparisons)
+        if (!c.met())
+            verdict += "- Target missed: " + c.service + " against " + c.peer + ".\n";
+    if (superlinear_anywhere(results))
+        verdict += "- A cost grows faster than the size of the work.\n";
+    for (const std::string &p : results.problems)
+        verdict += "- " + p + "\n";
+    verdict = verdict.empty() ? "Every target is met, every peer gives its service's text and every cost grows "
+                                "linearly.\n"
+                              : "**Not every target is met:**\n\n" + verdict;
+
+    const std::string text = document(results, machine, verdict);
+    std::fputs(text.c_str(), stdout);
+    if (!output.empty() && !write_file(output, text)) {
+        std::fprintf(stderr, "bwbench: cannot write %s\n", output.c_str());
+        return 1;
+    }
+    return verdict.starts_with("Every") ? 0 : 1;
+}

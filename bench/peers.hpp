@@ -1,0 +1,67 @@
+// What a native programmer would write instead of calling Brindlewick: the
+// peers that the services are timed against. Each produces the same text
+// as its service.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdio>
+#include <ctime>
+#include <string>
+#include <string_view>
+
+namespace bench {
+
+// "^YYYY/^MM/^DD ^hh:^mm:^ss " for the local time: the clock, then the
+// locale's date and time formatting with fixed pictures.
+inline int format_now_by_hand(char (&out)[64]) {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    const int date = GetDateFormatA(LOCALE_USER_DEFAULT, 0, &now, "yyyy'/'MM'/'dd", out, sizeof out);
+    if (date == 0)
+        return 0;
+    out[date - 1] = ' ';
+    const int time = GetTimeFormatA(LOCALE_USER_DEFAULT, 0, &now, "HH':'mm':'ss", out + date, sizeof out - date);
+    if (time == 0)
+        return 0;
+    const int length = date + time;
+    out[length - 1] = ' ';
+    out[length] = '\0';
+    return length;
+}
+
+// The same template for a YmdHms text, through the C runtime.
+inline std::size_t format_ymdhms_by_hand(const char *ymdhms, char (&out)[64]) {
+    std::tm t{};
+    if (std::sscanf(ymdhms, "%4d:%2d:%2d:%2d:%2d:%2d", &t.tm_year, &t.tm_mon, &t.tm_mday, &t.tm_hour, &t.tm_min,
+                    &t.tm_sec) != 6)
+        return 0;
+    t.tm_year -= 1900;
+    t.tm_mon -= 1;
+    return std::strftime(out, sizeof out, "%Y/%m/%d %H:%M:%S ", &t);
+}
+
+// The integer printed, then grouped with the locale's own format (which
+// also adds the locale's decimals).
+inline int format_long_int_by_hand(int value, char (&out)[32]) {
+    char digits[16];
+    std::snprintf(digits, sizeof digits, "%d", value);
+    return GetNumberFormatA(LOCALE_USER_DEFAULT, 0, digits, nullptr, out, sizeof out);
+}
+
+// The log entry of a message without empty lines, carriage returns or line
+// feeds at its ends: the stamp, the lines with each continuation line
+// indented under the first, and a line end.
+inline std::string log_entry(std::string_view stamp, std::string_view message) {
+    constexpr std::string_view separator = "\r\n                    ";
+    std::string entry(stamp);
+    for (const char c : message) {
+        if (c == '\n')
+            entry += separator;
+        else
+            entry += c;
+    }
+    return entry + "\r\n";
+}
+
+} // namespace bench

@@ -2,19 +2,12 @@
 #pragma once
 
 #include "dll.hpp"
+#include "tests/ascii_text.hpp"
 
 #include <string>
 #include <string_view>
 
 namespace test {
-
-// An ASCII text as a string of C.
-template <typename C> std::basic_string<C> as(std::string_view ascii) {
-    std::basic_string<C> out;
-    for (char c : ascii)
-        out.push_back(static_cast<C>(static_cast<unsigned char>(c)));
-    return out;
-}
 
 template <typename C> struct TextExports {
     using Fixup = C *(WINAPI *)(const C *, INT);

@@ -1,0 +1,18 @@
+// Test texts written once in ASCII and used in both widths, natively and
+// under Wine.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace test {
+
+// An ASCII text as a string of C.
+template <typename C> std::basic_string<C> as(std::string_view ascii) {
+    std::basic_string<C> out;
+    for (char c : ascii)
+        out.push_back(static_cast<C>(static_cast<unsigned char>(c)));
+    return out;
+}
+
+} // namespace test

@@ -3,7 +3,6 @@
 #include "bindings.hpp"
 
 #include "Brindlewick.h"
-#include "module.hpp"
 
 #include <array>
 
@@ -12,8 +11,7 @@ namespace {
 
 // No success test: a failure reaches the script as an empty text.
 int32_t format_now(const ScriptCall &call) {
-    char *text = FormatNowAR8J(text_arg(call, 1), int_arg(call, 2));
-    return text ? deliver_heap_text(call, text, Release::quiet) : deliver_static_text(call, shared_empty<char>());
+    return deliver_heap_text(call, FormatNowAR8J(text_arg(call, 1), int_arg(call, 2)), Release::quiet);
 }
 
 int32_t format_ymdhms(const ScriptCall &call) {

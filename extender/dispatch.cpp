@@ -103,8 +103,10 @@ int32_t deliver_static_text(const ScriptCall &call, const char *text) {
 }
 
 int32_t deliver_heap_text(const ScriptCall &call, char *text, Release release) {
+    if (!text)
+        return deliver_static_text(call, shared_empty<char>());
     const int32_t answer = deliver_static_text(call, text);
-    if (!text || is_shared_empty(text) || is_argument_text(call, text) || heap_free(text))
+    if (is_shared_empty(text) || is_argument_text(call, text) || heap_free(text))
         return answer;
     if (release == Release::quiet) {
         record_last_error(static_cast<int32_t>(GetLastError()));

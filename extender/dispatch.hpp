@@ -30,6 +30,8 @@ enum class Release { quiet, reported };
 
 int32_t deliver_integer(const ScriptCall &call, int32_t value);
 int32_t deliver_static_text(const ScriptCall &call, const char *text);
+// A NULL result arrives as the shared empty text; that text, a static
+// buffer or an argument text is delivered the same way and not released.
 int32_t deliver_heap_text(const ScriptCall &call, char *text, Release release);
 int32_t deliver_error(const ScriptCall &call, DWORD code);
 

@@ -1,12 +1,13 @@
 # The DLL, its test build, the runner and the Windows-side tests under Wine.
 enable_language(RC)
 
+# What every service shares, the services, and the script-host adapter.
 file(GLOB service_sources CONFIGURE_DEPENDS
-    ${PROJECT_SOURCE_DIR}/extender/*.cpp
     ${PROJECT_SOURCE_DIR}/datetime/*.cpp
     ${PROJECT_SOURCE_DIR}/files/*.cpp
     ${PROJECT_SOURCE_DIR}/text/*.cpp)
-list(FILTER service_sources EXCLUDE REGEX "heap_faults\\.cpp$")
+file(GLOB extender_sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/extender/*.cpp)
+set(module_sources ${PROJECT_SOURCE_DIR}/module/module.cpp)
 set(resource_sources
     ${PROJECT_SOURCE_DIR}/resources/messages.rc
     ${PROJECT_SOURCE_DIR}/resources/version.rc)
@@ -20,7 +21,7 @@ file(WRITE ${CMAKE_BINARY_DIR}/BrindlewickFaults.def "${exports}    BwFailHeapRe
 # Shipped build: no exceptions, no RTTI, the runtime linked in, so that the
 # DLL imports only KERNEL32, USER32 and msvcrt.
 function(brindlewick_dll target definition)
-    add_library(${target} SHARED ${service_sources} ${resource_sources} ${definition} ${ARGN})
+    add_library(${target} SHARED ${module_sources} ${service_sources} ${extender_sources} ${resource_sources} ${definition} ${ARGN})
     set_target_properties(${target} PROPERTIES PREFIX "" OUTPUT_NAME Brindlewick)
     target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR}/include ${PROJECT_SOURCE_DIR})
     target_compile_options(${target} PRIVATE ${warnings} -O2 -fno-exceptions -fno-rtti)
@@ -34,7 +35,7 @@ set_target_properties(Brindlewick PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BI
 
 # Test build: the same DLL with allocation failures on request.
 brindlewick_dll(BrindlewickFaults ${CMAKE_BINARY_DIR}/BrindlewickFaults.def
-    ${PROJECT_SOURCE_DIR}/extender/heap_faults.cpp)
+    ${PROJECT_SOURCE_DIR}/module/heap_faults.cpp)
 target_compile_definitions(BrindlewickFaults PRIVATE BW_HEAP_FAULTS)
 set_target_properties(BrindlewickFaults PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/faults)
 
@@ -75,7 +76,8 @@ write_basic_package_version_file(${CMAKE_BINARY_DIR}/BrindlewickConfigVersion.cm
     VERSION ${PROJECT_VERSION} COMPATIBILITY SameMajorVersion)
 install(FILES $<TARGET_FILE:Brindlewick> $<TARGET_FILE:bwcall> DESTINATION bin)
 install(FILES ${import_libraries} DESTINATION lib)
-install(FILES ${PROJECT_SOURCE_DIR}/include/Brindlewick.h ${PROJECT_SOURCE_DIR}/include/BrindlewickExtender.h
+install(FILES ${PROJECT_SOURCE_DIR}/include/Brindlewick.h ${PROJECT_SOURCE_DIR}/include/BrindlewickCodes.h
+    ${PROJECT_SOURCE_DIR}/include/BrindlewickExtender.h
     DESTINATION include)
 install(FILES ${PROJECT_SOURCE_DIR}/cmake/BrindlewickConfig.cmake ${CMAKE_BINARY_DIR}/BrindlewickConfigVersion.cmake
     DESTINATION lib/cmake/Brindlewick)

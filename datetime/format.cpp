@@ -3,15 +3,10 @@
 #include "Brindlewick.h"
 #include "datetime/clock.hpp"
 #include "datetime/core/date_template.hpp"
-#include "extender/module.hpp"
-#include "extender/narrow.hpp"
+#include "module/module.hpp"
+#include "module/narrow.hpp"
 
 #include <array>
-
-// The core's codes are the ones the public header promises.
-static_assert(bw::month_index_too_large == BW_E_TEMPLATE_NULL && bw::weekday_index_too_large == BW_E_TEMPLATE_EMPTY &&
-              bw::ymdhms_null == BW_E_YMDHMS_NULL && bw::ymdhms_empty == BW_E_YMDHMS_EMPTY &&
-              bw::ymdhms_too_long == BW_E_YMDHMS_TOO_LONG && bw::ymdhms_layout == BW_E_YMDHMS_LAYOUT);
 
 namespace {
 

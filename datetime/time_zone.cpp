@@ -1,6 +1,6 @@
 // The name of the current time zone, in a static buffer per variant.
 #include "Brindlewick.h"
-#include "extender/module.hpp"
+#include "module/module.hpp"
 
 #include <algorithm>
 #include <array>

@@ -3,7 +3,7 @@
 // interleave within an entry.
 #include "Brindlewick.h"
 
-#include "extender/module.hpp"
+#include "module/module.hpp"
 #include "files/core/log_entry.hpp"
 
 #include <cstdint>

@@ -36,11 +36,11 @@ template <typename C> bool fix_up(const C *path, int mode, Text<C> &result) {
 template <typename C> void check_fixup(const Text<C> &path, const C *path_arg, int mode) {
     const bw::Fixup plan = bw::plan_fixup(path_arg, mode);
     if (!path_arg) {
-        fuzz::require(plan.error == bw::codes::path_null, "a null path is refused");
+        fuzz::require(plan.error == BW_E_PATH_NULL, "a null path is refused");
         return;
     }
     if (path.empty()) {
-        fuzz::require(plan.error == bw::codes::path_empty, "an empty path is refused");
+        fuzz::require(plan.error == BW_E_PATH_EMPTY, "an empty path is refused");
         return;
     }
     Text<C> result;
@@ -61,11 +61,11 @@ void check_qualify(const Text<C> &name, const C *name_arg, const Text<C> &direct
                    const Text<C> &current) {
     const bw::Qualify plan = bw::plan_qualify(name_arg, directory_arg);
     if (!name_arg) {
-        fuzz::require(plan.error == bw::codes::file_name_null, "a null file name is refused");
+        fuzz::require(plan.error == BW_E_FILE_NAME_NULL, "a null file name is refused");
         return;
     }
     if (name.empty()) {
-        fuzz::require(plan.error == bw::codes::file_name_empty, "an empty file name is refused");
+        fuzz::require(plan.error == BW_E_FILE_NAME_EMPTY, "an empty file name is refused");
         return;
     }
     if (name.find(bw::backslash<C>) != Text<C>::npos) {
@@ -74,7 +74,7 @@ void check_qualify(const Text<C> &name, const C *name_arg, const Text<C> &direct
         return;
     }
     if (!directory_arg) {
-        fuzz::require(plan.error == bw::codes::directory_null, "a null directory is refused for a bare name");
+        fuzz::require(plan.error == BW_E_DIRECTORY_NULL, "a null directory is refused for a bare name");
         return;
     }
     fuzz::require(plan.error == 0, "a bare name with a directory is qualified");

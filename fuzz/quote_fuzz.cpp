@@ -23,19 +23,19 @@ template <typename C> void quote(fuzz::Bytes in, std::uint8_t flags) {
     const C q = quote_arg && !quote_text.empty() ? quote_text.front() : C('"');
     const std::size_t n = text.size();
     if (!text_arg) {
-        fuzz::require(plan.error == bw::codes::quote_text_null, "a null text is refused first");
+        fuzz::require(plan.error == BW_E_QUOTE_TEXT_NULL, "a null text is refused first");
         return;
     }
     if (n == 0) {
-        fuzz::require(plan.error == bw::codes::quote_text_empty, "an empty text is refused next");
+        fuzz::require(plan.error == BW_E_QUOTE_TEXT_EMPTY, "an empty text is refused next");
         return;
     }
     if (n >= 3 && text[1] == q) {
-        fuzz::require(plan.error == bw::codes::quote_refused, "a quote right after the first character is refused");
+        fuzz::require(plan.error == BW_E_QUOTE_REFUSED, "a quote right after the first character is refused");
         return;
     }
     if (mode < bw::quote_if_spaced || mode > bw::quote_never) {
-        fuzz::require(plan.error == bw::codes::quote_mode, "an unknown mode is refused");
+        fuzz::require(plan.error == BW_E_QUOTE_MODE, "an unknown mode is refused");
         return;
     }
     fuzz::require(plan.error == 0, "a good call is not refused");

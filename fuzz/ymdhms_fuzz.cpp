@@ -32,17 +32,17 @@ bool same(const bw::Parsed &a, const bw::Parsed &b) {
 
 void check_parse(const std::string &text, const bw::Parsed &parsed) {
     if (text.empty()) {
-        fuzz::require(parsed.code == bw::ymdhms_empty, "an empty text is refused");
+        fuzz::require(parsed.code == BW_E_YMDHMS_EMPTY, "an empty text is refused");
         return;
     }
     if (text.size() > bw::ymdhms_max_length) {
-        fuzz::require(parsed.code == bw::ymdhms_too_long, "a text of more than 19 characters is refused");
+        fuzz::require(parsed.code == BW_E_YMDHMS_TOO_LONG, "a text of more than 19 characters is refused");
         return;
     }
     const bool colons_placed = std::all_of(bw::ymdhms_colons.begin(), bw::ymdhms_colons.end(),
                                            [&](std::size_t at) { return at < text.size() && text[at] == ':'; });
     if (!colons_placed || std::count(text.begin(), text.end(), ':') != 5) {
-        fuzz::require(parsed.code == bw::ymdhms_layout, "five colons, all in their places, or refused");
+        fuzz::require(parsed.code == BW_E_YMDHMS_LAYOUT, "five colons, all in their places, or refused");
         return;
     }
     std::uint16_t fields[6];
@@ -51,7 +51,7 @@ void check_parse(const std::string &text, const bw::Parsed &parsed) {
         const std::size_t end = k < 5 ? bw::ymdhms_colons[k] : text.size();
         const std::int32_t value = runtime_strtol(text.substr(start, end - start));
         if (value == INT32_MIN || value == INT32_MAX) {
-            fuzz::require(parsed.code == bw::ymdhms_layout, "a field out of range is refused");
+            fuzz::require(parsed.code == BW_E_YMDHMS_LAYOUT, "a field out of range is refused");
             return;
         }
         fields[k] = static_cast<std::uint16_t>(value);
@@ -104,8 +104,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const auto wide_block = fuzz::exact_copy<char16_t>(wide);
 
     if (flags & text_null) {
-        fuzz::require(bw::parse_ymdhms<char>(nullptr).code == bw::ymdhms_null, "a null text is refused");
-        fuzz::require(bw::parse_ymdhms<char16_t>(nullptr).code == bw::ymdhms_null, "a null wide text is refused");
+        fuzz::require(bw::parse_ymdhms<char>(nullptr).code == BW_E_YMDHMS_NULL, "a null text is refused");
+        fuzz::require(bw::parse_ymdhms<char16_t>(nullptr).code == BW_E_YMDHMS_NULL, "a null wide text is refused");
         return 0;
     }
     const bw::Parsed parsed = bw::parse_ymdhms(narrow_block.get());

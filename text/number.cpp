@@ -6,9 +6,9 @@
 // again, as the narrow calls hand them on) and the result are converted in
 // the locale's ANSI code page.
 #include "Brindlewick.h"
-#include "extender/narrow.hpp"
+#include "module/narrow.hpp"
 #include "text/core/grouping.hpp"
-#include "text/shell.hpp"
+#include "text/results.hpp"
 
 #include <algorithm>
 
@@ -26,7 +26,7 @@ bool read_number(LCID locale, LCTYPE item, UINT &value) {
     wchar_t text[locale_work_size];
     if (!read_item(locale, item, text))
         return false;
-    value = static_cast<UINT>(bw::parse_long(text).value);
+    value = static_cast<UINT>(bw::parse_long(std::wstring_view(text)).value);
     return true;
 }
 

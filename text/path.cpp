@@ -1,7 +1,7 @@
 // Path fix-up and fully qualified names: PathStringFixupA/W and MakeFQFNA/W.
 #include "text/core/path.hpp"
 #include "Brindlewick.h"
-#include "text/shell.hpp"
+#include "text/results.hpp"
 
 #include <string_view>
 
@@ -13,7 +13,7 @@ template <typename C> C *fixup(const C *path, int mode) {
         return bw::fail_with<C>(plan.error);
     C *block = bw::new_block<C>(plan.block);
     if (!block)
-        return bw::fail_with<C>(bw::codes::no_memory);
+        return bw::fail_with<C>(BW_E_NO_MEMORY);
     bw::write_fixup(path, plan, block);
     return block;
 }
@@ -44,7 +44,7 @@ template <typename C> DirectoryPart<C> current_directory() {
     DWORD size = MAX_PATH;
     C *buffer = bw::new_block<C>(size);
     if (!buffer) {
-        SetLastError(bw::codes::no_memory);
+        SetLastError(BW_E_NO_MEMORY);
         return {nullptr, 0};
     }
     for (int read = 1;; ++read) {
@@ -61,7 +61,7 @@ template <typename C> DirectoryPart<C> current_directory() {
         C *grown = static_cast<C *>(bw::heap_realloc(buffer, answer * sizeof(C)));
         if (!grown) {
             bw::heap_free(buffer);
-            SetLastError(bw::codes::no_memory);
+            SetLastError(BW_E_NO_MEMORY);
             return {nullptr, 0};
         }
         buffer = grown;
@@ -76,7 +76,7 @@ template <typename C> C *qualify(const C *file_name, const C *directory) {
     const std::basic_string_view<C> name(file_name);
     if (plan.source == bw::DirectorySource::none) {
         C *copy = bw::heap_text(file_name, name.size());
-        return copy ? copy : bw::fail_with<C>(bw::codes::no_memory);
+        return copy ? copy : bw::fail_with<C>(BW_E_NO_MEMORY);
     }
     const DirectoryPart<C> part =
         plan.source == bw::DirectorySource::given ? given_directory(directory) : current_directory<C>();
@@ -86,7 +86,7 @@ template <typename C> C *qualify(const C *file_name, const C *directory) {
     if (joined)
         bw::write_joined<C>({part.block, part.length}, name, joined);
     bw::heap_free(part.block);
-    return joined ? joined : bw::fail_with<C>(bw::codes::no_memory);
+    return joined ? joined : bw::fail_with<C>(BW_E_NO_MEMORY);
 }
 
 } // namespace

@@ -1,7 +1,7 @@
 // Quoting: QuoteStringA/W.
 #include "text/core/quote.hpp"
 #include "Brindlewick.h"
-#include "text/shell.hpp"
+#include "text/results.hpp"
 
 namespace {
 
@@ -11,7 +11,7 @@ template <typename C> C *quote_string(const C *text, int mode, const C *quote_te
         return bw::fail_with<C>(plan.error);
     C *block = bw::new_block<C>(plan.block);
     if (!block)
-        return bw::fail_with<C>(bw::codes::no_memory);
+        return bw::fail_with<C>(BW_E_NO_MEMORY);
     bw::write_quoted<C>(text, plan, block);
     return block;
 }

@@ -16,6 +16,8 @@
 // character of the template. Such templates take the passes.
 #pragma once
 
+#include "BrindlewickCodes.h"
+#include "core/decimal.hpp"
 #include "datetime/core/ymdhms.hpp"
 
 #include <array>
@@ -26,10 +28,6 @@
 #include <utility>
 
 namespace bw {
-
-// Codes of the name lookup: a date whose month or weekday has no name.
-inline constexpr std::uint32_t month_index_too_large = 0x20000001;
-inline constexpr std::uint32_t weekday_index_too_large = 0x20000002;
 
 // Calendar name indices: months 0 and 1 give the first month; the names
 // start with Monday, so Sunday (0) takes the seventh.
@@ -43,9 +41,9 @@ constexpr NameIndices name_indices(const Date &date) {
     const std::uint32_t month = date.month >= 2 ? date.month - 1u : 0u;
     const std::uint32_t weekday = date.weekday >= 1 ? date.weekday - 1u : 6u;
     if (month > 12)
-        return {month, weekday, month_index_too_large};
+        return {month, weekday, BW_E_TEMPLATE_NULL};
     if (weekday > 6)
-        return {month, weekday, weekday_index_too_large};
+        return {month, weekday, BW_E_TEMPLATE_EMPTY};
     return {month, weekday, 0};
 }
 
@@ -161,13 +159,7 @@ constexpr TokenText<C> token_text(const DateToken &token, const Date &date, cons
         break;
     }
     if (!is_name(token.value)) {
-        std::array<C, 5> reversed{};
-        do {
-            reversed[text.digit_count++] = static_cast<C>(C('0') + number % 10);
-            number /= 10;
-        } while (number != 0);
-        for (std::size_t i = 0; i < text.digit_count; ++i)
-            text.digits[i] = reversed[text.digit_count - 1 - i];
+        text.digit_count = write_digits(number, text.digits.data());
         text.pad = static_cast<C>(token.pad);
     }
     const std::size_t length = text.name.size() + text.digit_count;

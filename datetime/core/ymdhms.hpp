@@ -2,6 +2,9 @@
 // the weekday. Pure: no platform calls, templated on the character type.
 #pragma once
 
+#include "BrindlewickCodes.h"
+#include "core/decimal.hpp"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -23,73 +26,32 @@ struct Date {
     std::uint16_t milliseconds;
 };
 
-inline constexpr std::uint32_t ymdhms_null = 0x20000003;
-inline constexpr std::uint32_t ymdhms_empty = 0x20000004;
-inline constexpr std::uint32_t ymdhms_too_long = 0x20000005;
-inline constexpr std::uint32_t ymdhms_layout = 0x20000006;
-inline constexpr std::uint32_t replace_text_null = 0x20000041;
-inline constexpr std::uint32_t replace_count_zero = 0x20000042;
-
 inline constexpr std::size_t ymdhms_max_length = 19;
 inline constexpr std::array<std::size_t, 5> ymdhms_colons{4, 7, 10, 13, 16};
 inline constexpr std::array<std::size_t, 6> ymdhms_fields{0, 5, 8, 11, 14, 17};
 
 // Days since 0000-01-01 of the proleptic Gregorian calendar from 0000-03-01
-// on. Unsigned and wrapping on purpose: out-of-range months and days
-// extrapolate, and January and February of year 0 wrap.
+// on, counted in years that start on 1 March, so that the leap day ends its
+// year, and in eras of 400 years, which all have the same days. Unsigned and
+// wrapping on purpose: out-of-range months and days extrapolate, and January
+// and February of year 0 wrap.
 constexpr std::uint32_t day_number(std::uint32_t year, std::uint32_t month, std::uint32_t day) {
-    if (month < 3) {
-        year -= 1;
-        month += 12;
-    }
-    return 365 * year + year / 4 - ((year / 100 + 1) * 3) / 4 + (3060 * month - 9135) / 100 + day + 59;
+    const bool before_march = month < 3;
+    const std::uint32_t march_year = before_march ? year - 1 : year;
+    const std::uint32_t march_month = before_march ? month + 12 : month; // 3 = March to 14 = February
+    const std::uint32_t era = march_year / 400;
+    const std::uint32_t year_of_era = march_year - era * 400;
+    // 0 for 1 March; the months from March have 30.6 days on average.
+    const std::uint32_t day_of_year = (3060 * march_month - 9135) / 100 + day - 1;
+    const std::uint32_t day_of_era = 365 * year_of_era + year_of_era / 4 - year_of_era / 100 + day_of_year;
+    constexpr std::uint32_t days_per_era = 146097;
+    constexpr std::uint32_t january_and_february_of_year_0 = 60;
+    return era * days_per_era + day_of_era + january_and_february_of_year_0;
 }
 
 // 0 = Sunday to 6 = Saturday.
 constexpr std::uint32_t weekday_from_date(std::uint32_t year, std::uint32_t month, std::uint32_t day) {
     return (day_number(year, month, day) + 6) % 7;
-}
-
-struct Replaced {
-    std::uint32_t count;
-    std::uint32_t code; // 0, or why nothing was scanned
-};
-
-// Overwrites every `find` among the first `count` characters, terminators
-// included, with `replacement`.
-template <typename C> constexpr Replaced replace_char(C *text, std::uint32_t count, C find, C replacement) {
-    if (!text)
-        return {0, replace_text_null};
-    if (count == 0)
-        return {0, replace_count_zero};
-    std::uint32_t replaced = 0;
-    for (std::uint32_t i = 0; i < count; ++i)
-        if (text[i] == find) {
-            text[i] = replacement;
-            ++replaced;
-        }
-    return {replaced, 0};
-}
-
-// Base-10 conversion as the C runtime's strtol has it, for a 32-bit long:
-// leading blanks and a sign are taken, the first other character ends the
-// number, no digits give 0, and values out of range stick at the limits.
-template <typename C> constexpr std::int32_t to_long(std::basic_string_view<C> text) {
-    std::size_t i = 0;
-    auto blank = [](C c) { return c == C(' ') || (c >= C('\t') && c <= C('\r')); };
-    while (i < text.size() && blank(text[i]))
-        ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == C('+') || text[i] == C('-')))
-        negative = text[i++] == C('-');
-    constexpr std::int64_t limit = std::int64_t{std::numeric_limits<std::int32_t>::max()} + 1;
-    std::int64_t magnitude = 0;
-    for (; i < text.size() && text[i] >= C('0') && text[i] <= C('9'); ++i)
-        if (magnitude < limit)
-            magnitude = magnitude * 10 + (text[i] - C('0'));
-    if (negative)
-        return static_cast<std::int32_t>(magnitude >= limit ? -limit : -magnitude);
-    return static_cast<std::int32_t>(magnitude >= limit ? limit - 1 : magnitude);
 }
 
 struct Parsed {
@@ -98,31 +60,35 @@ struct Parsed {
 };
 
 // 17- and 18-character texts pass (a short or empty seconds field), there is
-// no range check, and a negative field wraps to 16 bits. The work buffer is
-// the call's own, so parses may run on any number of threads.
+// no range check, and a negative field wraps to 16 bits. Nothing is kept
+// between calls, so parses may run on any number of threads.
 template <typename C> constexpr Parsed parse_ymdhms(const C *text) {
     if (!text)
-        return {{}, ymdhms_null};
+        return {{}, BW_E_YMDHMS_NULL};
     const std::size_t length = std::basic_string_view<C>(text).size();
     if (length == 0)
-        return {{}, ymdhms_empty};
+        return {{}, BW_E_YMDHMS_EMPTY};
     if (length > ymdhms_max_length)
-        return {{}, ymdhms_too_long};
+        return {{}, BW_E_YMDHMS_TOO_LONG};
 
-    std::array<C, ymdhms_max_length + 1> buffer{};
-    for (std::size_t i = 0; i < length; ++i)
-        buffer[i] = text[i];
+    const std::basic_string_view<C> view(text, length);
     for (std::size_t colon : ymdhms_colons)
-        if (buffer[colon] != C(':'))
-            return {{}, ymdhms_layout};
-    if (replace_char(buffer.data(), static_cast<std::uint32_t>(length), C(':'), C(0)).count != ymdhms_colons.size())
-        return {{}, ymdhms_layout};
+        if (colon >= length || view[colon] != C(':'))
+            return {{}, BW_E_YMDHMS_LAYOUT};
+    std::size_t colons = 0;
+    for (C c : view)
+        colons += c == C(':');
+    if (colons != ymdhms_colons.size())
+        return {{}, BW_E_YMDHMS_LAYOUT};
 
+    // Each field runs from its place to the next colon or the end; the
+    // reader stops at the colon.
     std::array<std::uint16_t, ymdhms_fields.size()> values{};
     for (std::size_t k = 0; k < ymdhms_fields.size(); ++k) {
-        const std::int32_t value = to_long(std::basic_string_view<C>(buffer.data() + ymdhms_fields[k]));
+        const std::size_t at = ymdhms_fields[k];
+        const std::int32_t value = parse_long(std::basic_string_view<C>(text + at, length - at)).value;
         if (value == std::numeric_limits<std::int32_t>::min() || value == std::numeric_limits<std::int32_t>::max())
-            return {{}, ymdhms_layout};
+            return {{}, BW_E_YMDHMS_LAYOUT};
         values[k] = static_cast<std::uint16_t>(value);
     }
     Date date{values[0], values[1], 0, values[2], values[3], values[4], values[5], 0};

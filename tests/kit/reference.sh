@@ -4,7 +4,7 @@
 set -euo pipefail
 root=$1
 doc="$root/docs/REFERENCE.md"
-names=$(grep -oE '(function|constant)\([^"]*"[^"]+"' "$root/extender/function_table.hpp" | grep -oE '"[^"]+"' | tr -d '"')
+names=$(grep -oE '(function|constant)\([^"]*"[^"]+"' "$root/extender/script_functions.cpp" | grep -oE '"[^"]+"' | tr -d '"')
 exports=$(grep -E '^[[:space:]]+[^[:space:]]+ = ' "$root/resources/Brindlewick.def" | awk '{print $1}')
 missing=0
 for name in $names $exports; do

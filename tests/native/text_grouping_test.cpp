@@ -69,9 +69,9 @@ TYPED_TEST(GroupingCore, LeadingNumberFollowsStrtolInThe32BitRange) {
     };
     for (const Case &c : cases) {
         const auto text = as<C>(c.text);
-        const bw::ParsedLong<C> parsed = bw::parse_long(text.c_str());
+        const bw::ParsedLong parsed = bw::parse_long(std::basic_string_view<C>(text));
         EXPECT_EQ(parsed.value, c.value) << '"' << c.text << '"';
-        EXPECT_EQ(static_cast<std::size_t>(parsed.end - text.c_str()), c.end) << '"' << c.text << '"';
+        EXPECT_EQ(parsed.length, c.end) << '"' << c.text << '"';
     }
 }
 

@@ -61,8 +61,8 @@ TYPED_TEST(PathCore, FixupRefusesANullPathBeforeAnEmptyOne) {
     using C = TypeParam;
     const C empty[] = {C()};
     for (int mode : {0, 1, 2}) {
-        EXPECT_EQ(bw::plan_fixup<C>(nullptr, mode).error, bw::codes::path_null);
-        EXPECT_EQ(bw::plan_fixup<C>(empty, mode).error, bw::codes::path_empty);
+        EXPECT_EQ(bw::plan_fixup<C>(nullptr, mode).error, BW_E_PATH_NULL);
+        EXPECT_EQ(bw::plan_fixup<C>(empty, mode).error, BW_E_PATH_EMPTY);
     }
 }
 
@@ -91,10 +91,10 @@ TYPED_TEST(PathCore, QualifyChecksTheNameFirstAndTheDirectoryOnlyForAPlainName) 
         std::uint32_t error;
         bw::DirectorySource source;
     } cases[] = {
-        {"@", "C:\\temp", bw::codes::file_name_null, bw::DirectorySource::none},
-        {"@", "@", bw::codes::file_name_null, bw::DirectorySource::none},
-        {"", "@", bw::codes::file_name_empty, bw::DirectorySource::none},
-        {"a.txt", "@", bw::codes::directory_null, bw::DirectorySource::none},
+        {"@", "C:\\temp", BW_E_FILE_NAME_NULL, bw::DirectorySource::none},
+        {"@", "@", BW_E_FILE_NAME_NULL, bw::DirectorySource::none},
+        {"", "@", BW_E_FILE_NAME_EMPTY, bw::DirectorySource::none},
+        {"a.txt", "@", BW_E_DIRECTORY_NULL, bw::DirectorySource::none},
         {"sub\\a.txt", "@", 0, bw::DirectorySource::none},
         {"a.txt\\", "", 0, bw::DirectorySource::none},
         {"\\", "C:\\temp", 0, bw::DirectorySource::none},

@@ -79,16 +79,16 @@ TYPED_TEST(QuoteCore, TextChecksComeBeforeTheFurtherCheckAndTheMode) {
         const char *quote;
         std::uint32_t error;
     } cases[] = {
-        {null_text, 7, null_text, bw::codes::quote_text_null},
-        {null_text, 1, "'", bw::codes::quote_text_null},
-        {"", 0, null_text, bw::codes::quote_text_empty},
-        {"", 2, "'", bw::codes::quote_text_empty},
-        {"C:\\temp\\x", 0, null_text, bw::codes::quote_mode},
-        {"C:\\temp\\x", 4, "'", bw::codes::quote_mode},
-        {"C:\\temp\\x", -1, null_text, bw::codes::quote_mode},
-        {"C:\\temp\\x", INT_MIN, null_text, bw::codes::quote_mode},
-        {"C:\\temp\\x", 1 + 65536, null_text, bw::codes::quote_mode},
-        {"a\"b", 7, null_text, bw::codes::quote_refused},
+        {null_text, 7, null_text, BW_E_QUOTE_TEXT_NULL},
+        {null_text, 1, "'", BW_E_QUOTE_TEXT_NULL},
+        {"", 0, null_text, BW_E_QUOTE_TEXT_EMPTY},
+        {"", 2, "'", BW_E_QUOTE_TEXT_EMPTY},
+        {"C:\\temp\\x", 0, null_text, BW_E_QUOTE_MODE},
+        {"C:\\temp\\x", 4, "'", BW_E_QUOTE_MODE},
+        {"C:\\temp\\x", -1, null_text, BW_E_QUOTE_MODE},
+        {"C:\\temp\\x", INT_MIN, null_text, BW_E_QUOTE_MODE},
+        {"C:\\temp\\x", 1 + 65536, null_text, BW_E_QUOTE_MODE},
+        {"a\"b", 7, null_text, BW_E_QUOTE_REFUSED},
     };
     for (const Case &c : cases) {
         const auto text = as<C>(c.text), quote = as<C>(c.quote);
@@ -124,9 +124,9 @@ TYPED_TEST(QuoteCore, FurtherCheckTurnsAwayAQuoteRightAfterTheFirstCharacterOfAL
         for (int mode : {1, 2, 3, 0}) {
             const std::uint32_t error = bw::plan_quote(text.c_str(), mode, or_null(quote)).error;
             if (c.refused)
-                EXPECT_EQ(error, bw::codes::quote_refused) << c.text << " with " << c.quote << " mode " << mode;
+                EXPECT_EQ(error, BW_E_QUOTE_REFUSED) << c.text << " with " << c.quote << " mode " << mode;
             else
-                EXPECT_NE(error, bw::codes::quote_refused) << c.text << " with " << c.quote << " mode " << mode;
+                EXPECT_NE(error, BW_E_QUOTE_REFUSED) << c.text << " with " << c.quote << " mode " << mode;
         }
     }
 }
@@ -137,21 +137,6 @@ TEST(QuoteCoreWide, WrapsNonLatinTextsWhole) {
     const bw::QuotePlan<wchar_t> plan = bw::plan_quote(text.c_str(), 1, quote.c_str());
     EXPECT_EQ(quoted<wchar_t>(text, plan), L"\u00ab" + text + L"\u00ab");
     EXPECT_EQ(plan.block, text.size() + 3);
-}
-
-TEST(FindPosition, IsOneBasedAndZeroForEmptyTextsOrNoOccurrence) {
-    struct Case {
-        const char *haystack;
-        const char *needle;
-        std::size_t position;
-    } cases[] = {
-        {"abc", "a", 1}, {"abc", "c", 3}, {"abcabc", "ca", 3}, {"aaa", "aa", 1}, {"abc", "abcd", 0},
-        {"abc", "x", 0}, {"abc", "", 0},  {"", "a", 0},        {"", "", 0},      {"abc", "abc", 1},
-    };
-    for (const Case &c : cases) {
-        EXPECT_EQ(bw::find_position<char>(c.haystack, c.needle), c.position) << c.haystack << " / " << c.needle;
-        EXPECT_EQ(bw::find_position<wchar_t>(as<wchar_t>(c.haystack), as<wchar_t>(c.needle)), c.position);
-    }
 }
 
 } // namespace

@@ -100,28 +100,8 @@ TYPED_TEST(Ymdhms, FieldsConvertAsTheRuntimeDoes) {
     };
     for (const auto &c : cases) {
         const auto text = widen<TypeParam>(c.text);
-        EXPECT_EQ(bw::to_long(std::basic_string_view<TypeParam>(text)), c.value) << c.text;
+        EXPECT_EQ(bw::parse_long(std::basic_string_view<TypeParam>(text)).value, c.value) << c.text;
     }
-}
-
-TYPED_TEST(Ymdhms, ReplaceCharScansExactlyCountCharacters) {
-    auto text = widen<TypeParam>("a:b:c");
-    bw::Replaced r = bw::replace_char(text.data(), 3, TypeParam(':'), TypeParam(0));
-    EXPECT_EQ(r.count, 1u);
-    EXPECT_EQ(r.code, 0u);
-    EXPECT_EQ(text, widen<TypeParam>(std::string_view("a\0b:c", 5)));
-
-    // The scan does not stop at a terminator.
-    r = bw::replace_char(text.data(), 5, TypeParam(0), TypeParam('-'));
-    EXPECT_EQ(r.count, 1u);
-    EXPECT_EQ(text, widen<TypeParam>("a-b:c"));
-
-    r = bw::replace_char(text.data(), 0, TypeParam(':'), TypeParam(0));
-    EXPECT_EQ(r.count, 0u);
-    EXPECT_EQ(r.code, 0x20000042u);
-    r = bw::replace_char(static_cast<TypeParam *>(nullptr), 3, TypeParam(':'), TypeParam(0));
-    EXPECT_EQ(r.count, 0u);
-    EXPECT_EQ(r.code, 0x20000041u);
 }
 
 TYPED_TEST(Ymdhms, ParsesOnManyThreadsAtOnce) {

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstring>
+#include <string_view>
 
 namespace {
 
@@ -102,6 +103,9 @@ TEST(Enumeration, EveryEntryArrivesInTableOrderInSmallLetters) {
         EXPECT_EQ(info.arg_count, row.count);
         EXPECT_EQ(info.name_length, std::strlen(row.name));
         EXPECT_STREQ(info.name, row.name);
+        // The host promises room for the name and its terminator only.
+        const std::string_view past(info.name + info.name_length + 1, WIL_NAME_CAPACITY - info.name_length - 1);
+        EXPECT_EQ(past.find_first_not_of('\xCC'), std::string_view::npos) << row.name;
     }
 }
 

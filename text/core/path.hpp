@@ -3,7 +3,7 @@
 // narrow form tests single bytes.
 #pragma once
 
-#include "text/core/codes.hpp"
+#include "BrindlewickCodes.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -32,11 +32,11 @@ struct Fixup {
 // copies. Never more than one backslash is added or removed.
 template <typename C> constexpr Fixup plan_fixup(const C *path, int mode) {
     if (!path)
-        return {codes::path_null, 0, false, 0};
+        return {BW_E_PATH_NULL, 0, false, 0};
     const std::basic_string_view<C> text(path);
     const std::size_t n = text.size();
     if (n == 0)
-        return {codes::path_empty, 0, false, 0};
+        return {BW_E_PATH_EMPTY, 0, false, 0};
     const bool ends_in_backslash = text.back() == backslash<C>;
     if (mode == ensure_backslash && !ends_in_backslash)
         return {0, n, true, n + 2};
@@ -68,14 +68,14 @@ struct Qualify {
 // so it may be null for a name that is already qualified.
 template <typename C> constexpr Qualify plan_qualify(const C *file_name, const C *directory) {
     if (!file_name)
-        return {codes::file_name_null, DirectorySource::none};
+        return {BW_E_FILE_NAME_NULL, DirectorySource::none};
     const std::basic_string_view<C> name(file_name);
     if (name.empty())
-        return {codes::file_name_empty, DirectorySource::none};
+        return {BW_E_FILE_NAME_EMPTY, DirectorySource::none};
     if (name.find(backslash<C>) != std::basic_string_view<C>::npos)
         return {0, DirectorySource::none};
     if (!directory)
-        return {codes::directory_null, DirectorySource::none};
+        return {BW_E_DIRECTORY_NULL, DirectorySource::none};
     return {0, *directory ? DirectorySource::given : DirectorySource::current};
 }
 

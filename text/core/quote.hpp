@@ -1,8 +1,7 @@
 // Quoting a text by mode, with a quote character taken from a quote text.
 #pragma once
 
-#include "text/core/codes.hpp"
-#include "core/find.hpp"
+#include "BrindlewickCodes.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -14,8 +13,6 @@ namespace bw {
 inline constexpr int quote_if_spaced = 1;
 inline constexpr int quote_always = 2;
 inline constexpr int quote_never = 3;
-
-template <typename C> inline constexpr C default_quote_text[] = {C('"'), C('\0')};
 
 enum class Quoting { copy, wrap };
 
@@ -31,8 +28,8 @@ template <typename C> struct QuotePlan {
 
 // Only the first character of the quote text counts; a null or empty quote
 // text means the double quotation mark.
-template <typename C> constexpr std::basic_string_view<C> quote_characters(const C *quote_text) {
-    return quote_text && *quote_text ? quote_text : default_quote_text<C>;
+template <typename C> constexpr C quote_character(const C *quote_text) {
+    return quote_text && *quote_text ? quote_text[0] : C('"');
 }
 
 // The further check: a text of three or more characters whose second
@@ -41,8 +38,8 @@ template <typename C> constexpr std::basic_string_view<C> quote_characters(const
 // so neither the wrapped text nor the copy would read unambiguously. Shorter
 // texts pass: a second character that is also the last makes the text count
 // as quoted already.
-template <typename C> constexpr bool quote_follows_first(std::size_t n, C second, const C *quote_text) {
-    return n >= 3 && find_position(quote_characters(quote_text), std::basic_string_view<C>(&second, 1)) == 1;
+template <typename C> constexpr bool quote_follows_first(std::basic_string_view<C> text, C quote) {
+    return text.size() >= 3 && text[1] == quote;
 }
 
 // Mode 1 wraps texts that hold a space (the character 0x20 only), mode 2
@@ -50,14 +47,14 @@ template <typename C> constexpr bool quote_follows_first(std::size_t n, C second
 // character counts as quoted and is copied.
 template <typename C> constexpr QuotePlan<C> plan_quote(const C *text, int mode, const C *quote_text) {
     if (!text)
-        return {codes::quote_text_null, Quoting::copy, C(), 0};
+        return {BW_E_QUOTE_TEXT_NULL, Quoting::copy, C(), 0};
     const std::basic_string_view<C> s(text);
     const std::size_t n = s.size();
     if (n == 0)
-        return {codes::quote_text_empty, Quoting::copy, C(), 0};
-    const C quote = quote_characters(quote_text).front();
-    if (quote_follows_first(n, s[1], quote_text))
-        return {codes::quote_refused, Quoting::copy, C(), 0};
+        return {BW_E_QUOTE_TEXT_EMPTY, Quoting::copy, C(), 0};
+    const C quote = quote_character(quote_text);
+    if (quote_follows_first(s, quote))
+        return {BW_E_QUOTE_REFUSED, Quoting::copy, C(), 0};
     const bool quoted = s.front() == quote || s.back() == quote;
     bool wrap = false;
     switch (mode) {
@@ -70,7 +67,7 @@ template <typename C> constexpr QuotePlan<C> plan_quote(const C *text, int mode,
     case quote_never:
         break;
     default:
-        return {codes::quote_mode, Quoting::copy, C(), 0};
+        return {BW_E_QUOTE_MODE, Quoting::copy, C(), 0};
     }
     return wrap ? QuotePlan<C>{0, Quoting::wrap, quote, n + 3} : QuotePlan<C>{0, Quoting::copy, quote, n + 1};
 }

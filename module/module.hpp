@@ -2,6 +2,8 @@
 // handle, the process heap, the shared empty texts and the message lookup.
 #pragma once
 
+#include "BrindlewickCodes.h"
+
 #include <windows.h>
 
 #include <cstddef>
@@ -45,9 +47,9 @@ template <> inline char *shared_empty<char>() { return const_cast<char *>(empty_
 template <> inline wchar_t *shared_empty<wchar_t>() { return const_cast<wchar_t *>(empty_wide); }
 template <typename C> bool is_shared_empty(const C *text) { return text == shared_empty<C>(); }
 
-// Extender error codes carry bit 29, the bit Windows leaves to applications.
-inline constexpr DWORD extender_flag = 0x20000000;
-inline constexpr bool is_extender_code(DWORD code) { return (code & extender_flag) != 0; }
+// The module's own error codes carry bit 29, the bit Windows leaves to
+// applications.
+inline constexpr bool is_extender_code(DWORD code) { return (code & BW_CUSTOMER_FLAG) != 0; }
 
 // Copies message `number` (low 16 bits count) of the message table into
 // buffer, truncated and always terminated; an absent message gives "".

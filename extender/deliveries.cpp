@@ -1,10 +1,8 @@
-// WILExtenderQuery and WILExtender2: the two entry points of the extender
-// interface, the deliveries and the built-in script functions.
-#include "dispatch.hpp"
+// The deliveries of script results and errors to the host, and the values
+// the module keeps for the host between calls.
+#include "extender/deliveries.hpp"
 
-#include "bindings.hpp"
-#include "function_table.hpp"
-#include "module.hpp"
+#include "module/module.hpp"
 
 namespace {
 
@@ -12,14 +10,12 @@ constexpr int message_capacity = 256;
 constexpr int last_error_text_capacity = 255;
 constexpr std::uint32_t message_heap_corruption = 8;
 constexpr std::uint32_t message_undefined = 9;
-constexpr std::uint32_t message_description = 1000;
 constexpr int32_t unknown_function = 901;
 
 // Texts the host reads during the callback; they stay until the next call
 // that writes them. The host calls one script function at a time.
 char message_buffer[message_capacity];
-char last_error_text[last_error_text_capacity];
-char description[message_capacity];
+char last_error_buffer[last_error_text_capacity];
 int32_t recorded;
 
 // A host that passes no callback or no result record gets nothing back.
@@ -61,19 +57,7 @@ std::uint32_t message_for(int32_t error) {
     if (error == 0 || error == unknown_function)
         return 0;
     const auto code = static_cast<DWORD>(error);
-    return bw::is_extender_code(code) ? code - bw::extender_flag : message_undefined;
-}
-
-int32_t enumerate(WilFunctionInfo *info, int32_t index) {
-    if (index < 0 || index >= bw::function_count)
-        return 0;
-    const WilFunctionInfo &entry = bw::function_table[static_cast<std::size_t>(index)];
-    if (info) {
-        *info = entry;
-        info->name_length = static_cast<uint16_t>(lstrlenA(entry.name));
-        CharLowerA(info->name);
-    }
-    return 1;
+    return bw::is_extender_code(code) ? code - BW_CUSTOMER_FLAG : message_undefined;
 }
 
 } // namespace
@@ -102,13 +86,13 @@ int32_t deliver_static_text(const ScriptCall &call, const char *text) {
     return call_back(call, WIL_STATUS_OK);
 }
 
-int32_t deliver_heap_text(const ScriptCall &call, char *text, Release release) {
+int32_t deliver_heap_text(const ScriptCall &call, char *text, RefusedRelease refused) {
     if (!text)
         return deliver_static_text(call, shared_empty<char>());
     const int32_t answer = deliver_static_text(call, text);
     if (is_shared_empty(text) || is_argument_text(call, text) || heap_free(text))
         return answer;
-    if (release == Release::quiet) {
+    if (refused == RefusedRelease::record_error) {
         record_last_error(static_cast<int32_t>(GetLastError()));
         return answer;
     }
@@ -118,82 +102,35 @@ int32_t deliver_heap_text(const ScriptCall &call, char *text, Release release) {
 int32_t deliver_error(const ScriptCall &call, DWORD code) {
     record_last_error(static_cast<int32_t>(code));
     if (is_extender_code(code))
-        return deliver_message(call, code - extender_flag, WIL_STATUS_ERROR);
+        return deliver_message(call, code - BW_CUSTOMER_FLAG, WIL_STATUS_ERROR);
     return deliver_message(call, message_undefined, WIL_STATUS_INTERNAL);
 }
 
-int32_t deliver_text_or_error(const ScriptCall &call, char *text, Release release) {
+int32_t deliver_text_or_error(const ScriptCall &call, char *text, RefusedRelease refused) {
     if (text && *text)
-        return deliver_heap_text(call, text, release);
+        return deliver_heap_text(call, text, refused);
     const DWORD error = GetLastError();
     discard(text);
     return deliver_error(call, error);
 }
 
-int32_t deliver_text_unless_error(const ScriptCall &call, char *text, DWORD error, Release release) {
+int32_t deliver_text_unless_error(const ScriptCall &call, char *text, DWORD error, RefusedRelease refused) {
     if (error != 0) {
         discard(text);
         return deliver_error(call, error);
     }
     record_last_error(0);
-    return deliver_heap_text(call, text, release);
+    return deliver_heap_text(call, text, refused);
 }
 
-int32_t kelt_last_error(const ScriptCall &call) { return deliver_integer(call, recorded); }
-
-int32_t kelt_last_error_text(const ScriptCall &call) {
-    load_message(message_for(recorded), last_error_text, last_error_text_capacity);
-    return deliver_static_text(call, last_error_text);
+int32_t deliver_unknown_function(const ScriptCall &call) {
+    record_last_error(unknown_function);
+    return deliver_message(call, unknown_function, WIL_STATUS_ERROR);
 }
 
-int32_t kelt_version(const ScriptCall &call) { return deliver_integer(call, WIL_EXTENDER_VERSION); }
-
-int32_t message_box(const ScriptCall &call) {
-    const int button =
-        MessageBoxA(call.window, text_arg(call, 2), text_arg(call, 1), static_cast<UINT>(int_arg(call, 3)));
-    return deliver_integer(call, button);
+const char *last_error_text() {
+    load_message(message_for(recorded), last_error_buffer, last_error_text_capacity);
+    return last_error_buffer;
 }
 
 } // namespace bw
-
-extern "C" int32_t WINAPI WILExtenderQuery(int32_t query, void *buffer, int32_t count) {
-    switch (static_cast<int16_t>(query)) {
-    case 1:
-        if (buffer && count > 0) {
-            bw::load_message(message_description, description, message_capacity);
-            lstrcpynA(static_cast<char *>(buffer), description, count);
-        }
-        return WIL_EXTENDER_VERSION;
-    case 2: {
-        const auto *interfaces = static_cast<const int32_t *>(buffer);
-        for (int32_t i = 0; interfaces && i < count; ++i)
-            if (interfaces[i] == 4)
-                return 4;
-        return -1;
-    }
-    default:
-        return 0;
-    }
-}
-
-extern "C" int32_t WINAPI WILExtender2(HWND window, intptr_t, intptr_t host_a, int32_t function_id,
-                                       WilHostCallback callback, intptr_t host_b, intptr_t, void *args, int32_t count,
-                                       WilValue *result) {
-    SetLastError(0);
-    const int16_t id = static_cast<int16_t>(function_id);
-    switch (id) {
-    case WIL_ID_PRESENT:
-        return 1;
-    case WIL_ID_COUNT:
-        return bw::function_count;
-    case WIL_ID_ENUMERATE:
-        return enumerate(static_cast<WilFunctionInfo *>(args), count);
-    default:
-        break;
-    }
-    const bw::ScriptCall call{window, host_a, host_b, callback, static_cast<const WilValue *>(args), count, result};
-    if (const bw::Binding *binding = bw::find_binding(id))
-        return binding->run(call);
-    bw::record_last_error(unknown_function);
-    return deliver_message(call, unknown_function, WIL_STATUS_ERROR);
-}

@@ -1,3 +1,5 @@
+// DllMain and the module-wide state behind module.hpp: the instance handle
+// for the message table, the process heap and its blocks.
 #include "module.hpp"
 
 #include "heap_faults.hpp"

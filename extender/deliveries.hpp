@@ -1,5 +1,6 @@
-// The shared machinery of script bindings: reading arguments out of the
-// host's value records and the four deliveries back to the host.
+// The shared machinery of script functions: reading arguments out of the
+// host's value records, the recorded last error, and the deliveries back to
+// the host.
 #pragma once
 
 #include "BrindlewickExtender.h"
@@ -25,21 +26,29 @@ int32_t int_arg(const ScriptCall &call, int k);
 int32_t recorded_last_error();
 void record_last_error(int32_t value);
 
-// What happens when HeapFree refuses a delivered heap text.
-enum class Release { quiet, reported };
+// What happens when HeapFree refuses a delivered heap text: the refusal's
+// code becomes the recorded last error, or the host is told with a second
+// delivery of "008:Heap corruption error".
+enum class RefusedRelease { record_error, report_to_host };
 
 int32_t deliver_integer(const ScriptCall &call, int32_t value);
 int32_t deliver_static_text(const ScriptCall &call, const char *text);
 // A NULL result arrives as the shared empty text; that text, a static
 // buffer or an argument text is delivered the same way and not released.
-int32_t deliver_heap_text(const ScriptCall &call, char *text, Release release);
+int32_t deliver_heap_text(const ScriptCall &call, char *text, RefusedRelease refused);
 int32_t deliver_error(const ScriptCall &call, DWORD code);
+// Status -1 with the empty message, and 901 recorded.
+int32_t deliver_unknown_function(const ScriptCall &call);
 
 // Success test "neither NULL nor empty": a heap text delivery, or an error
 // delivery of the thread's last error.
-int32_t deliver_text_or_error(const ScriptCall &call, char *text, Release release);
+int32_t deliver_text_or_error(const ScriptCall &call, char *text, RefusedRelease refused);
 // Success test "the last error right after the call is 0": that value is
 // recorded either way.
-int32_t deliver_text_unless_error(const ScriptCall &call, char *text, DWORD error, Release release);
+int32_t deliver_text_unless_error(const ScriptCall &call, char *text, DWORD error, RefusedRelease refused);
+
+// The message a script reads for the recorded last error (KeltLastErrorStrR8J),
+// in a buffer of the module's that the next such call overwrites.
+const char *last_error_text();
 
 } // namespace bw

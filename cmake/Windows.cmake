@@ -39,18 +39,20 @@ brindlewick_dll(BrindlewickFaults ${CMAKE_BINARY_DIR}/BrindlewickFaults.def
 target_compile_definitions(BrindlewickFaults PRIVATE BW_HEAP_FAULTS)
 set_target_properties(BrindlewickFaults PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/faults)
 
-add_executable(bwcall ${PROJECT_SOURCE_DIR}/tools/bwcall.cpp)
-target_include_directories(bwcall PRIVATE ${PROJECT_SOURCE_DIR}/include)
-target_compile_options(bwcall PRIVATE ${warnings} -O2)
-target_link_options(bwcall PRIVATE -static)
-add_dependencies(bwcall Brindlewick)
+# The runner and the benchmark load the DLL the same way (tools/dll.cpp).
+function(brindlewick_program target)
+    add_executable(${target} ${ARGN} ${PROJECT_SOURCE_DIR}/tools/dll.cpp)
+    target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR}/include ${PROJECT_SOURCE_DIR})
+    target_compile_options(${target} PRIVATE ${warnings} -O2)
+    target_link_options(${target} PRIVATE -static)
+    add_dependencies(${target} Brindlewick)
+endfunction()
+
+brindlewick_program(bwcall ${PROJECT_SOURCE_DIR}/tools/bwcall.cpp)
 
 # The benchmark of the services against their peers; `make bench` runs it.
-add_executable(bwbench ${PROJECT_SOURCE_DIR}/bench/main.cpp)
-target_include_directories(bwbench PRIVATE ${PROJECT_SOURCE_DIR}/include)
-target_compile_options(bwbench PRIVATE ${warnings} -O2)
-target_link_options(bwbench PRIVATE -static)
-add_dependencies(bwbench Brindlewick)
+brindlewick_program(bwbench ${PROJECT_SOURCE_DIR}/bench/main.cpp ${PROJECT_SOURCE_DIR}/bench/measure.cpp
+    ${PROJECT_SOURCE_DIR}/bench/report.cpp)
 
 add_subdirectory(tests/win)
 

@@ -1,6 +1,7 @@
 // bwcall: stands in for the script host. Loads Brindlewick.dll, enumerates
 // its function table and calls script functions by name.
 #include "BrindlewickExtender.h"
+#include "tools/dll.hpp"
 
 #include <cstdio>
 #include <cstdlib>
@@ -50,16 +51,13 @@ int32_t WINAPI record(int32_t status, intptr_t host_a, intptr_t, WilValue *resul
     return 0;
 }
 
-bool load(const char *path, Host &host) {
-    HMODULE module = LoadLibraryA(path);
-    if (!module) {
-        std::fprintf(stderr, "bwcall: cannot load %s (error %lu)\n", path, GetLastError());
+bool load(const std::string &path, Host &host) {
+    HMODULE module = tools::load_dll("bwcall", path);
+    if (!module)
         return false;
-    }
-    host.extender =
-        reinterpret_cast<WilExtender2Proc>(reinterpret_cast<void (*)()>(GetProcAddress(module, "_WILExtender2@40")));
+    host.extender = tools::find_export<WilExtender2Proc>(module, "_WILExtender2@40");
     if (!host.extender) {
-        std::fprintf(stderr, "bwcall: %s has no _WILExtender2@40\n", path);
+        std::fprintf(stderr, "bwcall: %s has no _WILExtender2@40\n", path.c_str());
         return false;
     }
     for (int32_t index = 0;; ++index) {
@@ -177,18 +175,10 @@ void demo(const Host &host) {
     }
 }
 
-std::string default_dll() {
-    char path[MAX_PATH];
-    const DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string dir(path, n);
-    const auto slash = dir.find_last_of("\\/");
-    return (slash == std::string::npos ? std::string() : dir.substr(0, slash + 1)) + "Brindlewick.dll";
-}
-
 } // namespace
 
 int main(int argc, char **argv) {
-    std::string dll = default_dll();
+    std::string dll = tools::dll_beside_program();
     int first = 1;
     if (argc > 2 && std::strcmp(argv[1], "--dll") == 0) {
         dll = argv[2];
@@ -199,7 +189,7 @@ int main(int argc, char **argv) {
         return first >= argc ? 2 : 0;
     }
     Host host;
-    if (!load(dll.c_str(), host))
+    if (!load(dll, host))
         return 2;
     if (std::strcmp(argv[first], "--list") == 0) {
         list(host);

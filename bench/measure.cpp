@@ -1,0 +1,492 @@
+// The rows of the benchmark: each service against its peer in the same
+// process, the steps of a log entry and four growth series. A peer's text
+// is checked against its service's before anything is timed.
+#include "measure.hpp"
+
+#include "Brindlewick.h"
+#include "BrindlewickExtender.h"
+#include "peers.hpp"
+#include "tools/dll.hpp"
+
+#include <cstdio>
+#include <cstdlib>
+#include <string_view>
+#include <utility>
+
+namespace bench {
+namespace {
+
+constexpr const char *log_template = "^YYYY/^MM/^DD ^hh:^mm:^ss ";
+constexpr const char *one_line = "Nightly backup of the customer database finished";
+constexpr const char *ymdhms = "2008:05:30:14:07:09";
+constexpr const char *ymdhms_expanded = "2008/05/30 14:07:09 ";
+constexpr int32_t format_now_id = 21;
+
+volatile char sink; // keeps the timed calls from being optimised away
+
+struct Exports {
+    decltype(&FormatNowAR8J) format_now = nullptr;
+    decltype(&FormatYmdHmsAR8J) format_ymdhms = nullptr;
+    decltype(&LogMsgAltAR8J) log_msg = nullptr;
+    decltype(&FormatLongIntR8J) format_long_int = nullptr;
+    decltype(&PathStringFixupAR8J) path_fixup = nullptr;
+    decltype(&QuoteStringAR8J) quote = nullptr;
+    WilExtender2Proc extender2 = nullptr;
+};
+
+void problem(Results &results, std::string text) {
+    std::fprintf(stderr, "bwbench: %s\n", text.c_str());
+    results.problems.push_back(std::move(text));
+}
+
+// Heap texts go back to the process heap; the shared empty text and NULL
+// are never released.
+void release(char *text) {
+    if (text && *text)
+        HeapFree(GetProcessHeap(), 0, text);
+}
+
+std::string take(char *text) {
+    std::string copy = text ? text : "(NULL)";
+    release(text);
+    return copy;
+}
+
+std::string shown(std::string_view text) {
+    std::string out;
+    for (const char c : text) {
+        if (c == '\r')
+            out += "\\r";
+        else if (c == '\n')
+            out += "\\n";
+        else
+            out += c;
+    }
+    return out;
+}
+
+// A peer must make the text its service makes; a difference is loud.
+bool same_text(Results &results, const char *what, std::string_view service, std::string_view peer) {
+    if (service == peer)
+        return true;
+    problem(results, std::string("MISMATCH in ") + what + ": the service gives \"" + shown(service) +
+                         "\", its peer \"" + shown(peer) + "\"");
+    return false;
+}
+
+// Texts of the clock agree unless a second turned between the two calls;
+// of three tries one falls within a second.
+template <typename Both> bool same_clock_text(Results &results, const char *what, Both both) {
+    for (int attempt = 1;; ++attempt) {
+        const auto [service, peer] = both();
+        if (service == peer || attempt == 3)
+            return same_text(results, what, service, peer);
+    }
+}
+
+// An export the rows need; a missing one is a problem, and its rows are left out.
+template <typename F> F find_export(HMODULE module, const char *name, Results &results) {
+    const F proc = tools::find_export<F>(module, name);
+    if (!proc)
+        problem(results, std::string("the DLL does not export ") + name + "; its rows are missing");
+    return proc;
+}
+
+Exports find_exports(HMODULE module, Results &results) {
+    Exports e;
+    e.format_now = find_export<decltype(e.format_now)>(module, "FormatNowAR8J", results);
+    e.format_ymdhms = find_export<decltype(e.format_ymdhms)>(module, "FormatYmdHmsAR8J", results);
+    e.log_msg = find_export<decltype(e.log_msg)>(module, "LogMsgAltAR8J", results);
+    e.format_long_int = find_export<decltype(e.format_long_int)>(module, "FormatLongIntR8J", results);
+    e.path_fixup = find_export<decltype(e.path_fixup)>(module, "PathStringFixupAR8J", results);
+    e.quote = find_export<decltype(e.quote)>(module, "QuoteStringAR8J", results);
+    e.extender2 = find_export<WilExtender2Proc>(module, "_WILExtender2@40", results);
+    return e;
+}
+
+void format_now_row(const Exports &dll, Results &results) {
+    if (!dll.format_now)
+        return;
+    const bool same = same_clock_text(results, "FormatNowAR8J", [&] {
+        char peer[64];
+        format_now_by_hand(peer);
+        return std::pair{take(dll.format_now(log_template, 0)), std::string(peer)};
+    });
+    if (!same)
+        return;
+    const Pair t = compare(
+        [&] {
+            char *text = dll.format_now(log_template, 0);
+            sink = text[0];
+            release(text);
+        },
+        [] {
+            char text[64];
+            format_now_by_hand(text);
+            sink = text[0];
+        });
+    results.comparisons.push_back({"`FormatNowAR8J`, log template",
+                                   "`GetLocalTime` + `GetDateFormatA` + `GetTimeFormatA`", t, Goal::time_at_most, 1.0});
+}
+
+void format_ymdhms_row(const Exports &dll, Results &results) {
+    if (!dll.format_ymdhms)
+        return;
+    char peer[64] = {};
+    format_ymdhms_by_hand(ymdhms, peer);
+    if (!same_text(results, "FormatYmdHmsAR8J", take(dll.format_ymdhms(ymdhms, log_template)), peer) ||
+        !same_text(results, "the YmdHms peer", peer, ymdhms_expanded))
+        return;
+    const Pair t = compare(
+        [&] {
+            char *text = dll.format_ymdhms(ymdhms, log_template);
+            sink = text[0];
+            release(text);
+        },
+        [] {
+            char text[64];
+            format_ymdhms_by_hand(ymdhms, text);
+            sink = text[0];
+        });
+    results.comparisons.push_back(
+        {"`FormatYmdHmsAR8J`, log template", "`sscanf` + `strftime`", t, Goal::time_at_most, 1.0});
+}
+
+// A log file of the bench's own in the temporary folder, emptied before
+// every run so that the runs write alike.
+struct LogFile {
+    std::string path;
+    HANDLE handle;
+};
+
+LogFile open_log(const char *name) {
+    char folder[MAX_PATH];
+    const DWORD n = GetTempPathA(MAX_PATH, folder);
+    const std::string path = std::string(folder, n) + name;
+    return {path, CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, 0, nullptr)};
+}
+
+void empty_log(const LogFile &file) {
+    SetFilePointer(file.handle, 0, nullptr, FILE_BEGIN);
+    SetEndOfFile(file.handle);
+}
+
+void delete_log(const LogFile &file) {
+    CloseHandle(file.handle);
+    DeleteFileA(file.path.c_str());
+}
+
+std::string contents(const LogFile &file) {
+    HANDLE reader = CreateFileA(file.path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, 0, nullptr);
+    std::string bytes(GetFileSize(reader, nullptr), '\0');
+    DWORD read = 0;
+    ReadFile(reader, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
+    CloseHandle(reader);
+    bytes.resize(read);
+    return bytes;
+}
+
+void log_rows(const Exports &dll, Results &results) {
+    if (!dll.log_msg)
+        return;
+    const LogFile service_file = open_log("bwbench-service.log");
+    const LogFile peer_file = open_log("bwbench-peer.log");
+    if (service_file.handle == INVALID_HANDLE_VALUE || peer_file.handle == INVALID_HANDLE_VALUE) {
+        problem(results, "cannot create the log files in the temporary folder");
+        return;
+    }
+    const auto empty_both = [&] {
+        empty_log(service_file);
+        empty_log(peer_file);
+    };
+    struct Message {
+        const char *row;
+        const char *text;
+    };
+    constexpr Message messages[] = {
+        {"`LogMsgAltAR8J`, one line", one_line},
+        {"`LogMsgAltAR8J`, five lines", "Nightly backup of the customer database finished\n"
+                                        "tables copied: 42, rows copied: 1234567\n"
+                                        "archive: D:\\Backup\\customers-nightly.zip\n"
+                                        "duration: 00:03:17, throughput: 12.5 MB/s\n"
+                                        "next run scheduled for tomorrow at 02:00"},
+    };
+    for (const Message &m : messages) {
+        std::string entry;
+        const bool same = same_clock_text(results, m.row, [&] {
+            empty_log(service_file);
+            const int result = dll.log_msg(m.text, service_file.handle, 0);
+            char stamp[64];
+            format_now_by_hand(stamp);
+            entry = log_entry(stamp, m.text);
+            return std::pair{result == 0 ? contents(service_file) : "result " + std::to_string(result), entry};
+        });
+        if (!same)
+            continue;
+        const Pair t =
+            compare([&] { sink = static_cast<char>(dll.log_msg(m.text, service_file.handle, 0)); },
+                    [&] {
+                        DWORD written = 0;
+                        sink = static_cast<char>(WriteFile(peer_file.handle, entry.data(),
+                                                           static_cast<DWORD>(entry.size()), &written, nullptr));
+                    },
+                    empty_both);
+        results.comparisons.push_back({m.row, "`WriteFile` of the same bytes, prebuilt", t, Goal::rate_at_least, 0.6});
+    }
+    delete_log(service_file);
+    delete_log(peer_file);
+}
+
+// The work that every log entry does whatever the implementation, in steps:
+// the clock, then the four calendar names, then the stamp, each followed by
+// the write. The first row times the peer against itself, the noise.
+void log_steps(const Exports &dll, Results &results) {
+    if (!dll.format_now || !dll.log_msg)
+        return;
+    const LogFile service_file = open_log("bwbench-steps.log");
+    const LogFile peer_file = open_log("bwbench-steps-peer.log");
+    if (service_file.handle == INVALID_HANDLE_VALUE || peer_file.handle == INVALID_HANDLE_VALUE) {
+        problem(results, "cannot create the log files in the temporary folder");
+        return;
+    }
+    char stamp[64];
+    format_now_by_hand(stamp);
+    const std::string entry = log_entry(stamp, one_line);
+    const auto write = [&](const LogFile &file) {
+        DWORD written = 0;
+        sink = static_cast<char>(
+            WriteFile(file.handle, entry.data(), static_cast<DWORD>(entry.size()), &written, nullptr));
+    };
+    const auto clock = [] {
+        SYSTEMTIME now;
+        GetLocalTime(&now);
+        return now;
+    };
+    const auto names = [](const SYSTEMTIME &now) {
+        const CALTYPE month = now.wMonth - 1u, weekday = (now.wDayOfWeek + 6u) % 7u;
+        wchar_t name[64];
+        for (const CALTYPE type : {CAL_SABBREVMONTHNAME1 + month, CAL_SMONTHNAME1 + month,
+                                   CAL_SABBREVDAYNAME1 + weekday, CAL_SDAYNAME1 + weekday})
+            sink = static_cast<char>(GetCalendarInfoW(LOCALE_USER_DEFAULT, CAL_GREGORIAN, type, name, 64, nullptr));
+    };
+    const auto step = [&](const char *work, auto service) {
+        results.log_steps.push_back({work, compare(
+                                               service, [&] { write(peer_file); },
+                                               [&] {
+                                                   empty_log(service_file);
+                                                   empty_log(peer_file);
+                                               })});
+    };
+    step("`WriteFile` (the peer against itself)", [&] { write(service_file); });
+    step("`GetLocalTime`, `WriteFile`", [&] {
+        sink = static_cast<char>(clock().wSecond);
+        write(service_file);
+    });
+    step("`GetLocalTime`, four `GetCalendarInfoW`, `WriteFile`", [&] {
+        names(clock());
+        write(service_file);
+    });
+    step("`FormatNowAR8J` and `HeapFree` of the stamp, `WriteFile`", [&] {
+        char *text = dll.format_now(log_template, 0);
+        sink = text[0];
+        release(text);
+        write(service_file);
+    });
+    step("`LogMsgAltAR8J`", [&] { sink = static_cast<char>(dll.log_msg(one_line, service_file.handle, 0)); });
+    delete_log(service_file);
+    delete_log(peer_file);
+}
+
+void format_long_int_row(const Exports &dll, Results &results) {
+    if (!dll.format_long_int)
+        return;
+    // The peer's text carries the locale's decimals, which FormatLongInt
+    // leaves out.
+    const std::string service = take(dll.format_long_int(grouped_value));
+    char peer[32] = {}, decimal[8] = {}, digits[8] = {};
+    format_long_int_by_hand(grouped_value, peer);
+    GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, decimal, sizeof decimal);
+    GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_IDIGITS, digits, sizeof digits);
+    const int decimals = std::atoi(digits);
+    const std::string expected = decimals > 0 ? service + decimal + std::string(decimals, '0') : service;
+    if (!same_text(results, "FormatLongIntR8J (with the locale's decimals)", expected, peer))
+        return;
+    const Pair t = compare(
+        [&] {
+            char *text = dll.format_long_int(grouped_value);
+            sink = text[0];
+            release(text);
+        },
+        [] {
+            char text[32];
+            format_long_int_by_hand(grouped_value, text);
+            sink = text[0];
+        });
+    results.comparisons.push_back(
+        {"`FormatLongIntR8J`", "`sprintf` + `GetNumberFormatA` with a NULL `NUMBERFMT`", t, Goal::time_at_most, 1.5});
+}
+
+// The host's side of a script call: the callback sees the delivered text
+// while it is valid, as a script host copies it.
+struct Delivered {
+    int32_t status = 0;
+    std::string *copy = nullptr;
+};
+
+int32_t WINAPI take_delivery(int32_t status, intptr_t host_a, intptr_t, WilValue *result) {
+    auto *delivered = reinterpret_cast<Delivered *>(host_a);
+    delivered->status = status;
+    sink = result->text ? result->text[0] : '\0';
+    if (delivered->copy)
+        *delivered->copy = result->text ? result->text : "";
+    return 0;
+}
+
+void script_row(const Exports &dll, Results &results) {
+    if (!dll.format_now || !dll.extender2)
+        return;
+    WilValue args[1] = {};
+    args[0].type = WIL_TYPE_TEXT;
+    args[0].text = const_cast<char *>(log_template);
+    const auto call_script = [&](Delivered &delivered) {
+        WilValue result{};
+        dll.extender2(nullptr, 0, reinterpret_cast<intptr_t>(&delivered), format_now_id, take_delivery, 0, 0, args, 1,
+                      &result);
+    };
+    const bool same = same_clock_text(results, "FormatNowR8J through WILExtender2", [&] {
+        std::string script;
+        Delivered delivered{0, &script};
+        call_script(delivered);
+        return std::pair{std::to_string(delivered.status) + ":" + script, "0:" + take(dll.format_now(log_template, 0))};
+    });
+    if (!same)
+        return;
+    Delivered delivered;
+    const Pair t = compare([&] { call_script(delivered); },
+                           [&] {
+                               char *text = dll.format_now(log_template, 0);
+                               sink = text[0];
+                               release(text);
+                           });
+    results.comparisons.push_back(
+        {"`FormatNowR8J` through `WILExtender2`", "`FormatNowAR8J` called directly", t, Goal::time_at_most, 1.1});
+}
+
+// `pattern` repeated to exactly n characters.
+std::string repeated(std::string_view pattern, std::size_t n) {
+    std::string text;
+    text.reserve(n);
+    while (text.size() < n)
+        text.append(pattern.substr(0, n - text.size()));
+    return text;
+}
+
+template <typename Work, typename Between = decltype(&nothing_between)>
+GrowthPoint grow_point(std::size_t size, Work work, Between between = nothing_between) {
+    return {size, time_per_call(work, between)};
+}
+
+void template_growth(const Exports &dll, Results &results) {
+    if (!dll.format_ymdhms)
+        return;
+    Growth growth{"`FormatYmdHmsAR8J`, the log template repeated", "character of template", {}};
+    for (const std::size_t size : {10u, 100u, 1000u, 10000u}) {
+        const std::string text = repeated(log_template, size);
+        const std::string once = take(dll.format_ymdhms(ymdhms, text.c_str()));
+        if (once.empty() || once == "(NULL)") {
+            problem(results, "FormatYmdHmsAR8J fails on a template of " + std::to_string(size) + " characters");
+            return;
+        }
+        growth.points.push_back(grow_point(size, [&] {
+            char *expanded = dll.format_ymdhms(ymdhms, text.c_str());
+            sink = expanded[0];
+            release(expanded);
+        }));
+    }
+    results.growth.push_back(std::move(growth));
+}
+
+void log_growth(const Exports &dll, Results &results) {
+    if (!dll.log_msg)
+        return;
+    const LogFile file = open_log("bwbench-growth.log");
+    Growth growth{"`LogMsgAltAR8J`, lines of 50 bytes", "byte of message", {}};
+    for (const std::size_t size : {100u, 10000u, 1000000u, 10000000u}) {
+        const std::string message = repeated("a line of the message, written by the benchmark.\n", size);
+        empty_log(file);
+        const int once = dll.log_msg(message.c_str(), file.handle, 0);
+        if (once != 0) {
+            problem(results, "LogMsgAltAR8J returns " + std::to_string(once) + " for a message of " +
+                                 std::to_string(size) + " bytes");
+            break;
+        }
+        growth.points.push_back(grow_point(
+            size, [&] { sink = static_cast<char>(dll.log_msg(message.c_str(), file.handle, 0)); },
+            [&] { empty_log(file); }));
+    }
+    delete_log(file);
+    results.growth.push_back(std::move(growth));
+}
+
+constexpr std::size_t text_sizes[] = {10, 100, 1000, 10000, 100000, 1000000};
+
+void path_growth(const Exports &dll, Results &results) {
+    if (!dll.path_fixup)
+        return;
+    Growth growth{"`PathStringFixupAR8J`, mode 1", "character of path", {}};
+    for (const std::size_t size : text_sizes) {
+        std::string path = repeated("C:\\Reports\\Quarterly\\", size);
+        path.back() = 'x';
+        if (take(dll.path_fixup(path.c_str(), 1)) != path + "\\") {
+            problem(results, "PathStringFixupAR8J fails on a path of " + std::to_string(size) + " characters");
+            return;
+        }
+        growth.points.push_back(grow_point(size, [&] {
+            char *fixed = dll.path_fixup(path.c_str(), 1);
+            sink = fixed[0];
+            release(fixed);
+        }));
+    }
+    results.growth.push_back(std::move(growth));
+}
+
+void quote_growth(const Exports &dll, Results &results) {
+    if (!dll.quote)
+        return;
+    Growth growth{"`QuoteStringAR8J`, mode 2", "character of text", {}};
+    for (const std::size_t size : text_sizes) {
+        std::string text = repeated("the quick brown fox ", size);
+        text.back() = 'x';
+        if (take(dll.quote(text.c_str(), 2, nullptr)) != "\"" + text + "\"") {
+            problem(results, "QuoteStringAR8J fails on a text of " + std::to_string(size) + " characters");
+            return;
+        }
+        growth.points.push_back(grow_point(size, [&] {
+            char *quoted = dll.quote(text.c_str(), 2, nullptr);
+            sink = quoted[0];
+            release(quoted);
+        }));
+    }
+    results.growth.push_back(std::move(growth));
+}
+
+} // namespace
+
+Results measure(HMODULE module) {
+    Results results;
+    const Exports dll = find_exports(module, results);
+    format_now_row(dll, results);
+    format_ymdhms_row(dll, results);
+    log_rows(dll, results);
+    log_steps(dll, results);
+    format_long_int_row(dll, results);
+    script_row(dll, results);
+    template_growth(dll, results);
+    log_growth(dll, results);
+    path_growth(dll, results);
+    quote_growth(dll, results);
+    return results;
+}
+
+} // namespace bench

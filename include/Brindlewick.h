@@ -20,6 +20,7 @@
 #include <windows.h>
 
 #include "BrindlewickCodes.h"
+#include "BrindlewickVersion.h"
 
 #ifdef __cplusplus
 extern "C" {

@@ -1,12 +1,13 @@
 # make run   builds everything and runs the main job (the bwcall runner)
 # make test  builds and passes every test, native and under Wine
-# make dll   builds build/win32/Brindlewick.dll
-# make package builds build/win32/Brindlewick-1.0.0.9-win32.zip
+# make dll   builds build/win32/Brindlewick.dll and build/win64/Brindlewick.dll
+# make package builds both ZIP kits, Brindlewick-<version>-win32.zip and -win64.zip (build/win32, build/win64)
 # make fuzz   runs every fuzzer for FUZZ_SECONDS each (make test gives each 10 s)
 # make reliability runs the fault, leak, hostile-input and thread suites and prints their figures
 # make bench  times the services against their peers, rewrites docs/PERFORMANCE.md
 BUILD    := build
 WIN      := $(BUILD)/win32
+WIN64    := $(BUILD)/win64
 NATIVE   := $(BUILD)/native
 JOBS     ?= $(shell nproc)
 ARGS     ?= --demo
@@ -25,25 +26,34 @@ setup:
 $(WIN)/CMakeCache.txt: | setup
 	cmake -S . -B $(WIN) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release
 
+$(WIN64)/CMakeCache.txt: | setup
+	cmake -S . -B $(WIN64) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake -DCMAKE_BUILD_TYPE=Release
+
 $(NATIVE)/CMakeCache.txt: | setup
 	CC=clang CXX=clang++ cmake -S . -B $(NATIVE) -DCMAKE_BUILD_TYPE=Debug
 
-dll: $(WIN)/CMakeCache.txt
+dll: $(WIN)/CMakeCache.txt $(WIN64)/CMakeCache.txt
 	cmake --build $(WIN) -j $(JOBS)
+	cmake --build $(WIN64) -j $(JOBS)
 
 native: $(NATIVE)/CMakeCache.txt
 	cmake --build $(NATIVE) -j $(JOBS)
 
 # The first start of a Wine prefix prints set-up messages and takes a while;
-# make it once, before anything runs in it.
-prefix: $(WINEPREFIX)/system.reg
-$(WINEPREFIX)/system.reg: | setup
-	wineboot --init >/dev/null 2>&1 || true
-	wineserver -w
-	@test -f $@ || { echo "could not create the Wine prefix $(WINEPREFIX)"; exit 1; }
+# make it once, before anything runs in it. One 64-bit prefix runs both
+# DLLs' programs; a prefix made before wine64 was installed runs 32-bit
+# programs only and is made again.
+prefix: | setup
+	@if [ -f $(WINEPREFIX)/system.reg ] && ! grep -qx '#arch=win64' $(WINEPREFIX)/system.reg; then \
+		echo "$(WINEPREFIX) runs 32-bit programs only: making it again"; \
+		wineserver -k 2>/dev/null; wineserver -w; rm -rf $(WINEPREFIX); fi
+	@if [ ! -f $(WINEPREFIX)/system.reg ]; then WINEARCH=win64 wineboot --init >/dev/null 2>&1; wineserver -w; fi
+	@grep -qx '#arch=win64' $(WINEPREFIX)/system.reg 2>/dev/null || \
+		{ echo "could not create a 64-bit Wine prefix $(WINEPREFIX)"; exit 1; }
 
 package: dll
 	cd $(WIN) && cpack -G ZIP
+	cd $(WIN64) && cpack -G ZIP
 
 run: dll prefix
 	wine $(WIN)/bwcall.exe $(ARGS)
@@ -54,6 +64,7 @@ test-native: native
 # The message box tests need a display: the whole run goes under xvfb-run.
 test-win: dll prefix
 	cd $(WIN) && xvfb-run -a ctest --output-on-failure --timeout 900
+	cd $(WIN64) && xvfb-run -a ctest --output-on-failure --timeout 900
 
 test: test-native test-win
 

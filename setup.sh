@@ -6,8 +6,8 @@ set -euo pipefail
 as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
 
 packages=(
-  cmake make g++ clang libclang-rt-14-dev llvm lld unzip
-  g++-mingw-w64-i686 binutils-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 googletest
+  cmake make g++ clang libclang-rt-14-dev llvm lld unzip pkgconf
+  g++-mingw-w64-i686-posix binutils-mingw-w64-i686 g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 googletest
   wine wine32:i386 wine64 xvfb xauth locales
 )
 locales=(en_US.UTF-8 de_DE.UTF-8 hi_IN.UTF-8 fr_FR.UTF-8)

@@ -1,22 +1,79 @@
 # The DLL, its test build, the runner and the Windows-side tests under Wine.
 enable_language(RC)
 
+# The 64-bit build has the same services and leaves the script-host adapter
+# out: its records are those of 32-bit hosts.
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    set(architecture win64)
+else()
+    set(architecture win32)
+endif()
+
 # What every service shares, the services, and the script-host adapter.
 file(GLOB service_sources CONFIGURE_DEPENDS
     ${PROJECT_SOURCE_DIR}/datetime/*.cpp
     ${PROJECT_SOURCE_DIR}/files/*.cpp
     ${PROJECT_SOURCE_DIR}/text/*.cpp)
-file(GLOB extender_sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/extender/*.cpp)
+if(architecture STREQUAL win32)
+    file(GLOB extender_sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/extender/*.cpp)
+endif()
 set(module_sources ${PROJECT_SOURCE_DIR}/module/module.cpp)
 set(resource_sources
     ${PROJECT_SOURCE_DIR}/resources/messages.rc
     ${PROJECT_SOURCE_DIR}/resources/version.rc)
-set(export_definition ${PROJECT_SOURCE_DIR}/resources/Brindlewick.def)
+
+# The one list of exports with their ordinals. The 64-bit DLL takes it with
+# the names plain, as x64 has no stdcall decoration, and without the
+# extender's decorated entry points: "Export = Symbol@N @ordinal" becomes
+# "Export @ordinal".
+set(export_list ${PROJECT_SOURCE_DIR}/resources/Brindlewick.def)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${export_list})
+file(READ ${export_list} exports)
+if(architecture STREQUAL win64)
+    string(REGEX REPLACE "[ \t]+_[^ \t\n]+ = [^\n]*\n" "" exports "${exports}")
+    string(REGEX REPLACE "([^ \t\n]+) = [^ \t\n]+@[0-9]+ (@[0-9]+)" "\\1 \\2" exports "${exports}")
+    if(exports MATCHES "WILExtender")
+        message(FATAL_ERROR "The 64-bit export definition would export the extender's entry points, "
+            "whose records are 32-bit:\n${exports}")
+    endif()
+    set(faults_export "    BwFailHeapRequest @100\n")
+else()
+    set(faults_export "    BwFailHeapRequest = BwFailHeapRequest@4 @100\n")
+endif()
+
+# Written only when they change, so that a new configure relinks nothing.
+function(write_definition name text)
+    file(WRITE ${CMAKE_BINARY_DIR}/${name}.new "${text}")
+    file(COPY_FILE ${CMAKE_BINARY_DIR}/${name}.new ${CMAKE_BINARY_DIR}/${name} ONLY_IF_DIFFERENT)
+    file(REMOVE ${CMAKE_BINARY_DIR}/${name}.new)
+endfunction()
+if(architecture STREQUAL win64)
+    write_definition(Brindlewick.def "${exports}")
+    set(export_definition ${CMAKE_BINARY_DIR}/Brindlewick.def)
+else()
+    set(export_definition ${export_list})
+endif()
 
 # The test build exports one more function, the allocation-failure switch.
-set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${export_definition})
-file(READ ${export_definition} exports)
-file(WRITE ${CMAKE_BINARY_DIR}/BrindlewickFaults.def "${exports}    BwFailHeapRequest = BwFailHeapRequest@4 @100\n")
+write_definition(BrindlewickFaults.def "${exports}${faults_export}")
+
+# A build in another folder gives the same bytes: the debug information
+# names the sources relative to the source and build folders (a compiler
+# cache may have made them relative to the build folder already), and
+# neither the link nor objcopy writes a time stamp (objcopy writes the one of
+# SOURCE_DATE_EPOCH). The debug information goes to a file of its own, which
+# the DLL names in its .gnu_debuglink section.
+file(RELATIVE_PATH source_from_build ${CMAKE_BINARY_DIR} ${PROJECT_SOURCE_DIR})
+string(REGEX REPLACE "/$" "" source_from_build "${source_from_build}")
+set(path_maps -ffile-prefix-map=${PROJECT_SOURCE_DIR}=. -ffile-prefix-map=${source_from_build}=.
+    -ffile-prefix-map=${CMAKE_BINARY_DIR}=build)
+function(separate_debug_symbols target)
+    set(objcopy ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=0 ${CMAKE_OBJCOPY})
+    add_custom_command(TARGET ${target} POST_BUILD
+        COMMAND ${objcopy} --only-keep-debug $<TARGET_FILE:${target}> $<TARGET_FILE:${target}>.debug
+        COMMAND ${objcopy} --strip-all --add-gnu-debuglink=$<TARGET_FILE:${target}>.debug $<TARGET_FILE:${target}>
+        VERBATIM)
+endfunction()
 
 # Shipped build: no exceptions, no RTTI, the runtime linked in, so that the
 # DLL imports only KERNEL32, USER32 and msvcrt.
@@ -24,10 +81,11 @@ function(brindlewick_dll target definition)
     add_library(${target} SHARED ${module_sources} ${service_sources} ${extender_sources} ${resource_sources} ${definition} ${ARGN})
     set_target_properties(${target} PROPERTIES PREFIX "" OUTPUT_NAME Brindlewick)
     target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR}/include ${PROJECT_SOURCE_DIR})
-    target_compile_options(${target} PRIVATE ${warnings} -O2 -fno-exceptions -fno-rtti)
-    target_link_options(${target} PRIVATE -static -static-libgcc -static-libstdc++ -s
-        -Wl,--enable-stdcall-fixup -Wl,--dynamicbase -Wl,--nxcompat)
+    target_compile_options(${target} PRIVATE ${warnings} -O2 -fno-exceptions -fno-rtti -g ${path_maps})
+    target_link_options(${target} PRIVATE -static -static-libgcc -static-libstdc++
+        -Wl,--enable-stdcall-fixup -Wl,--dynamicbase -Wl,--nxcompat -Wl,--no-insert-timestamp)
     target_link_libraries(${target} PRIVATE user32)
+    separate_debug_symbols(${target})
 endfunction()
 
 brindlewick_dll(Brindlewick ${export_definition})
@@ -38,6 +96,7 @@ brindlewick_dll(BrindlewickFaults ${CMAKE_BINARY_DIR}/BrindlewickFaults.def
     ${PROJECT_SOURCE_DIR}/module/heap_faults.cpp)
 target_compile_definitions(BrindlewickFaults PRIVATE BW_HEAP_FAULTS)
 set_target_properties(BrindlewickFaults PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/faults)
+set_target_properties(Brindlewick BrindlewickFaults PROPERTIES ARCHIVE_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/linker)
 
 # The runner and the benchmark load the DLL the same way (tools/dll.cpp).
 function(brindlewick_program target)
@@ -48,48 +107,15 @@ function(brindlewick_program target)
     add_dependencies(${target} Brindlewick)
 endfunction()
 
-brindlewick_program(bwcall ${PROJECT_SOURCE_DIR}/tools/bwcall.cpp)
+# The runner is a script host, and the benchmark times the script path as
+# well: both are built for the 32-bit DLL.
+if(architecture STREQUAL win32)
+    brindlewick_program(bwcall ${PROJECT_SOURCE_DIR}/tools/bwcall.cpp)
 
-# The benchmark of the services against their peers; `make bench` runs it.
-brindlewick_program(bwbench ${PROJECT_SOURCE_DIR}/bench/main.cpp ${PROJECT_SOURCE_DIR}/bench/measure.cpp
-    ${PROJECT_SOURCE_DIR}/bench/report.cpp)
+    # The benchmark of the services against their peers; `make bench` runs it.
+    brindlewick_program(bwbench ${PROJECT_SOURCE_DIR}/bench/main.cpp ${PROJECT_SOURCE_DIR}/bench/measure.cpp
+        ${PROJECT_SOURCE_DIR}/bench/report.cpp)
+endif()
 
+include(cmake/Kit.cmake)
 add_subdirectory(tests/win)
-
-# The import libraries, built from the export definition.
-set(import_libraries ${CMAKE_BINARY_DIR}/lib/libBrindlewick.dll.a ${CMAKE_BINARY_DIR}/lib/Brindlewick.lib)
-add_custom_command(OUTPUT ${import_libraries}
-    COMMAND ${PROJECT_SOURCE_DIR}/cmake/import-libraries.sh ${export_definition} ${CMAKE_BINARY_DIR}/lib
-    DEPENDS ${export_definition} ${PROJECT_SOURCE_DIR}/cmake/import-libraries.sh
-    COMMENT "Import libraries of Brindlewick.dll")
-add_custom_target(import_libraries ALL DEPENDS ${import_libraries})
-set_target_properties(Brindlewick BrindlewickFaults PROPERTIES ARCHIVE_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/linker)
-
-# The public headers, compiled strictly as C and as C++.
-add_library(header_check OBJECT ${PROJECT_SOURCE_DIR}/tests/kit/header_check.c
-    ${PROJECT_SOURCE_DIR}/tests/kit/header_check.cpp)
-target_include_directories(header_check PRIVATE ${PROJECT_SOURCE_DIR}/include)
-target_compile_options(header_check PRIVATE ${warnings} -Wpedantic -Wconversion -Wshadow
-    $<$<COMPILE_LANGUAGE:C>:-std=c11 -Wstrict-prototypes>)
-
-# The package: bin/, lib/ (import libraries, CMake package), include/, docs.
-include(CMakePackageConfigHelpers)
-write_basic_package_version_file(${CMAKE_BINARY_DIR}/BrindlewickConfigVersion.cmake
-    VERSION ${PROJECT_VERSION} COMPATIBILITY SameMajorVersion)
-install(FILES $<TARGET_FILE:Brindlewick> $<TARGET_FILE:bwcall> DESTINATION bin)
-install(FILES ${import_libraries} DESTINATION lib)
-install(FILES ${PROJECT_SOURCE_DIR}/include/Brindlewick.h ${PROJECT_SOURCE_DIR}/include/BrindlewickCodes.h
-    ${PROJECT_SOURCE_DIR}/include/BrindlewickExtender.h
-    DESTINATION include)
-install(FILES ${PROJECT_SOURCE_DIR}/cmake/BrindlewickConfig.cmake ${CMAKE_BINARY_DIR}/BrindlewickConfigVersion.cmake
-    DESTINATION lib/cmake/Brindlewick)
-install(DIRECTORY ${PROJECT_SOURCE_DIR}/docs/ DESTINATION share/doc/Brindlewick)
-install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION share/doc/Brindlewick)
-install(DIRECTORY ${PROJECT_SOURCE_DIR}/examples/ DESTINATION share/doc/Brindlewick/examples)
-
-set(CPACK_GENERATOR ZIP)
-set(CPACK_PACKAGE_NAME Brindlewick)
-set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_FILE_NAME Brindlewick-${PROJECT_VERSION}-win32)
-set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
-include(CPack)

@@ -1,22 +1,33 @@
 #!/usr/bin/env bash
-# import-libraries.sh DEF OUTDIR: the import libraries of Brindlewick.dll from
-# its export definition, both resolving a caller's decorated stdcall symbols
-# (_FormatNowAR8J@8) to the export names (FormatNowAR8J, or the decorated
-# _WILExtender2@40 of the two extender entry points):
+# import-libraries.sh ARCHITECTURE DEF OUTDIR: the import libraries of
+# Brindlewick.dll from its export definition, for win32 or win64:
 #   libBrindlewick.dll.a  for MinGW (GNU dlltool)
 #   Brindlewick.lib       short-import library for MSVC-style linkers
+# On win32 both resolve a caller's decorated stdcall symbols
+# (_FormatNowAR8J@8) to the export names (FormatNowAR8J, or the decorated
+# _WILExtender2@40 of the two extender entry points). On win64 every name is
+# plain, "Export @ordinal".
 set -euo pipefail
-def=$1 out=$2
+architecture=$1 def=$2 out=$3
 dll=Brindlewick.dll
+case "$architecture" in
+  win32) dlltool=i686-w64-mingw32-dlltool machine=i386 ;;
+  win64) dlltool=x86_64-w64-mingw32-dlltool machine=i386:x86-64 ;;
+  *) echo "import-libraries.sh: unknown architecture $architecture" >&2; exit 2 ;;
+esac
 mkdir -p "$out"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-# Lines of the .def: "Export = Symbol@N @ordinal".
+# Lines of the .def: "Export = Symbol@N @ordinal", or "Export @ordinal".
 plain=() decorated=()
-while read -r export _ symbol ordinal; do
-  case "$export" in _*@*) decorated+=("$export ${ordinal#@}") ;; *) plain+=("$symbol ${ordinal#@}") ;; esac
-done < <(grep -E '^[[:space:]]+[^[:space:]]+ = [^[:space:]]+ @[0-9]+' "$def")
+while read -r export rest; do
+  ordinal=${rest##*@}
+  case "$export" in
+    _*@*) decorated+=("$export $ordinal") ;;
+    *) symbol=$export; [[ $rest == =* ]] && symbol=$(awk '{print $2}' <<<"$rest"); plain+=("$symbol $ordinal") ;;
+  esac
+done < <(grep -E '^[[:space:]]+[^[:space:]]+ (= [^[:space:]]+ )?@[0-9]+' "$def")
 
 {
   echo "LIBRARY $dll"
@@ -28,12 +39,14 @@ done < <(grep -E '^[[:space:]]+[^[:space:]]+ = [^[:space:]]+ @[0-9]+' "$def")
   for d in "${decorated[@]}"; do set -- $d; echo "    ${1#_} @$2 == $1"; done
 } > "$work/mingw.def"
 
-i686-w64-mingw32-dlltool -k -d "$work/mingw.def" -D "$dll" -l "$out/libBrindlewick.dll.a"
+# dlltool names the members after the library's path: given from the output
+# folder, the library is the same wherever it is built.
+(cd "$out" && "$dlltool" -k -d "$work/mingw.def" -D "$dll" -l libBrindlewick.dll.a)
 
 # llvm-dlltool gives the descriptors and the plain names (undecorated on
 # import); the decorated names go in as short import members of their own,
 # imported by exactly their name.
-llvm-dlltool -m i386 -k -d "$work/plain.def" -D "$dll" -l "$work/Brindlewick.lib"
+llvm-dlltool -m "$machine" -k -d "$work/plain.def" -D "$dll" -l "$work/Brindlewick.lib"
 le16() { printf "\\x$(printf %02x $(($1 & 255)))\\x$(printf %02x $((($1 >> 8) & 255)))"; }
 le32() { le16 $(($1 & 65535)); le16 $((($1 >> 16) & 65535)); }
 n=0

@@ -1,13 +1,6 @@
-# Cross build of the 32-bit DLL and its Windows-side tests with mingw-w64.
-# The -posix compilers are needed by GoogleTest; everything is linked
-# statically so that nothing but system DLLs is imported.
-set(CMAKE_SYSTEM_NAME Windows)
+# Cross build of the 32-bit DLL and its Windows-side tests with mingw-w64;
+# everything is linked statically so that nothing but system DLLs is
+# imported.
 set(CMAKE_SYSTEM_PROCESSOR i686)
-set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/wine-run)
+set(mingw_triplet i686-w64-mingw32)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw.cmake)

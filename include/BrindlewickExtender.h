@@ -2,10 +2,17 @@
  * The extender interface between a script host and Brindlewick.dll: the
  * records that cross the boundary, the host callback and the two entry
  * points. For host writers; the module's own runner and tests use it too.
- * All records are little-endian and laid out for 32-bit Windows.
+ * All records are little-endian and laid out for 32-bit Windows; the 64-bit
+ * Brindlewick.dll has no extender interface. Compiles as C89 and C++98 and
+ * later; the checks of the records' layout need C11 or C++11.
  */
 #ifndef BRINDLEWICK_EXTENDER_H
 #define BRINDLEWICK_EXTENDER_H
+
+/* Script hosts exchange 32-bit records with the 32-bit DLL only. */
+#if defined(_WIN64) || (defined(__SIZEOF_POINTER__) && __SIZEOF_POINTER__ == 8)
+#error "The Brindlewick extender interface is 32-bit only; the 64-bit Brindlewick.dll does not export it."
+#else
 
 #include <stddef.h>
 #include <stdint.h>
@@ -80,12 +87,12 @@ typedef int32_t(WINAPI *WilExtenderQueryProc)(int32_t, void *, int32_t);
 typedef int32_t(WINAPI *WilExtender2Proc)(HWND, intptr_t, intptr_t, int32_t, WilHostCallback,
                                           intptr_t, intptr_t, void *, int32_t, WilValue *);
 
-#if defined(_WIN32) && !defined(_WIN64)
-#ifdef __cplusplus
+#if defined(__cplusplus) && (__cplusplus >= 201103L || (defined(_MSC_VER) && _MSC_VER >= 1600))
 #define BW_STATIC_ASSERT static_assert
-#else
+#elif !defined(__cplusplus) && defined(__STDC_VERSION__) && __STDC_VERSION__ >= 201112L
 #define BW_STATIC_ASSERT _Static_assert
 #endif
+#ifdef BW_STATIC_ASSERT
 BW_STATIC_ASSERT(sizeof(WilValue) == 40, "value record is 40 bytes");
 BW_STATIC_ASSERT(offsetof(WilValue, integer) == 24, "integer at 24");
 BW_STATIC_ASSERT(offsetof(WilValue, type) == 28, "type at 28");
@@ -100,5 +107,7 @@ BW_STATIC_ASSERT(offsetof(WilFunctionInfo, name) == 22, "name at 22");
 #ifdef __cplusplus
 }
 #endif
+
+#endif /* 32-bit */
 
 #endif

@@ -1,13 +1,16 @@
 #!/usr/bin/env bash
-# Checks the export and import tables of the built DLL against the .def file:
-# every name with its ordinal, the ordinal base, and imports from nothing but
-# KERNEL32, USER32 and msvcrt.
+# check-exports.sh DLL DEF [win32|win64]: checks the export and import
+# tables of the built DLL against the .def file: every name with its
+# ordinal, the ordinal base, and imports from nothing but KERNEL32, USER32
+# and msvcrt. The 64-bit DLL must not export the extender's entry points.
 set -euo pipefail
-dll=$1 def=$2
-dump=$(i686-w64-mingw32-objdump -p "$dll")
+dll=$1 def=$2 architecture=${3:-win32}
+objdump=x86_64-w64-mingw32-objdump # reads both architectures
+dump=$($objdump -p "$dll")
 fail=0
 
-grep -q 'file format pei-i386' <<<"$(i686-w64-mingw32-objdump -f "$dll")" || { echo "not a PE32 i386 file"; fail=1; }
+format=$([ "$architecture" = win64 ] && echo pei-x86-64 || echo pei-i386)
+grep -q "file format $format\$" <<<"$($objdump -f "$dll")" || { echo "not a $format file"; fail=1; }
 grep -qE '^Name[[:space:]]+[0-9a-f]+ Brindlewick\.dll$' <<<"$dump" || { echo "export directory does not name Brindlewick.dll"; fail=1; }
 
 lowest=$(awk '/@[0-9]+/ {sub(/.*@/, ""); print}' "$def" | sort -n | head -1)
@@ -17,6 +20,10 @@ base=$(awk '/^Ordinal Base/ {print $3}' <<<"$dump")
 # Exported names with their ordinals, as the export address table lists them.
 exported=$(awk '/\[Ordinal\/Name Pointer\] Table/ {on=1; next} on && NF==0 {on=0} on {gsub(/[][]/, " "); print $1 + '"$base"', $2}' <<<"$dump" | sort)
 expected=$(awk '$1 != "LIBRARY" && $1 != "EXPORTS" && NF {sub(/.*@/, "", $NF); print $NF, $1}' "$def" | sort)
+if [ "$architecture" = win64 ] && grep -q WILExtender <<<"$exported$expected"; then
+  echo "the 64-bit DLL exports the extender's entry points, whose records are 32-bit"
+  fail=1
+fi
 if [ "$exported" != "$expected" ]; then
   echo "exports differ from the .def file:"
   diff <(echo "$expected") <(echo "$exported") || true

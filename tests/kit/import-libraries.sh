@@ -1,15 +1,22 @@
 #!/usr/bin/env bash
-# import-libraries.sh DEF LIBDIR: links a consumer that calls every export
-# through each import library and checks that every call imports the export
-# name with its ordinal hint: the MinGW library with GNU ld, the MSVC-style
-# one with lld-link.
+# import-libraries.sh ARCHITECTURE DEF LIBDIR: links a consumer that calls
+# every export through each import library and checks that every call imports
+# the export name with its ordinal hint: the MinGW library with GNU ld, the
+# MSVC-style one with lld-link. ARCHITECTURE is win32 or win64.
 set -euo pipefail
-def=$1 libdir=$2
+architecture=$1 def=$2 libdir=$3
+case "$architecture" in
+  win32) gcc=i686-w64-mingw32-gcc machine=x86 ;;
+  win64) gcc=x86_64-w64-mingw32-gcc machine=x64 ;;
+  *) echo "unknown architecture $architecture"; exit 2 ;;
+esac
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-# "Export = Symbol@N @ordinal" -> a declaration with N / 4 int arguments.
-entries=$(grep -E '^[[:space:]]+[^[:space:]]+ = [^[:space:]]+ @[0-9]+' "$def" | awk '{print $1, $3, $4}')
+# "Export = Symbol@N @ordinal" -> a declaration with N / 4 int arguments;
+# "Export @ordinal" (win64) -> one without.
+entries=$(grep -E '^[[:space:]]+[^[:space:]]+ (= [^[:space:]]+ )?@[0-9]+' "$def" |
+  awk '{print $1, (NF == 4 ? $3 : $1 "@0"), $NF}')
 {
   while read -r export symbol ordinal; do
     name=${symbol%@*} bytes=${symbol#*@}
@@ -26,12 +33,12 @@ entries=$(grep -E '^[[:space:]]+[^[:space:]]+ = [^[:space:]]+ @[0-9]+' "$def" | 
 } > "$work/consumer.c"
 expected=$(while read -r export symbol ordinal; do echo "${ordinal#@} $export"; done <<<"$entries" | sort)
 
-i686-w64-mingw32-gcc -c "$work/consumer.c" -o "$work/consumer.o"
-i686-w64-mingw32-gcc -shared -nostartfiles -Wl,-e,0 -o "$work/mingw.dll" "$work/consumer.o" "$libdir/libBrindlewick.dll.a"
-mingw=$(i686-w64-mingw32-objdump -p "$work/mingw.dll" |
+"$gcc" -c "$work/consumer.c" -o "$work/consumer.o"
+"$gcc" -shared -nostartfiles -Wl,-e,0 -o "$work/mingw.dll" "$work/consumer.o" "$libdir/libBrindlewick.dll.a"
+mingw=$(x86_64-w64-mingw32-objdump -p "$work/mingw.dll" |
   awk '/DLL Name: Brindlewick.dll/ {on=1; getline; next} on && NF==0 {on=0} on {print $2, $3}' | sort)
 
-lld-link -dll -noentry -machine:x86 -safeseh:no -out:"$work/msvc.dll" "$work/consumer.o" "$libdir/Brindlewick.lib" >/dev/null
+lld-link -dll -noentry -machine:$machine -safeseh:no -out:"$work/msvc.dll" "$work/consumer.o" "$libdir/Brindlewick.lib" >/dev/null
 msvc=$(llvm-readobj --coff-imports "$work/msvc.dll" |
   awk '/Name: Brindlewick.dll/ {on=1} /^}/ {on=0} on && /Symbol:/ {gsub(/[()]/, "", $3); print $3, $2}' | sort)
 

@@ -169,6 +169,12 @@ template <typename C> void EveryCall::add_width_calls(std::vector<Call> &calls) 
                      },
                      number(1, 0),
                      {}});
+    // An existing file keeps CreateFile's ERROR_ALREADY_EXISTS after success.
+    calls.push_back(
+        {"OpenOutputFileHandle" + width + " (existing)",
+         [=](HMODULE m) { return native(m, [&] { return test::width_exports<C>(m).open_output(input.c_str(), 1); }); },
+         number(1, ERROR_ALREADY_EXISTS),
+         {}});
 }
 
 void EveryCall::add_plain_calls(std::vector<Call> &calls) const {

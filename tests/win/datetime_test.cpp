@@ -88,6 +88,8 @@ TYPED_TEST(DateTimeExports, FormatYmdHmsExpandsTemplates) {
         {"2008:12:05:07:03:04", "^D.^h|^DD.^hh|^MM ^mm ^ss", "5.7|05.07|12 03 04"},
         {"0800:01:01:00:00:00", "[^YYYY]", "[ 800]"},
         {"-001:05:30:00:00:00", "[^YYYY]", "[65535]"},
+        // Only the layout is checked, no range.
+        {"0800:05:30:25:61:99", "^hh:^mm:^ss ^WWWW", "25:61:99 Tuesday"},
         {"2008:05:30:14:07:09", "^WWWW ^WWW ^WW ^MMMM ^MMM", "Friday Fri Fri May May"},
         {"2008:06:01:00:00:00", "^WWWW ^WWW", "Sunday Sun"},
         {"2008:00:15:00:00:00", "^MMMM ^MMM ^MM ^WWWW", "January Jan 00 Saturday"},

@@ -72,6 +72,7 @@ TEST(MessageBoxNoDisplay, DeliversAnIntegerWithoutHanging) {
     const test::Delivery &d = host.only();
     EXPECT_EQ(d.status, 0);
     EXPECT_EQ(d.type, static_cast<uint32_t>(WIL_TYPE_INTEGER));
+    EXPECT_EQ(d.integer, MessageBoxA(nullptr, "text", "caption", MB_OK)) << "the platform's own answer";
 }
 
 } // namespace

@@ -22,52 +22,12 @@ std::string to_acp(const std::wstring &text) {
     return out;
 }
 
-// The exports of one variant, from the shipped DLL or from its test build.
-template <typename C> struct Exports;
-
-template <> struct Exports<char> {
-    decltype(&FormatNowAR8J) format_now;
-    decltype(&FormatYmdHmsAR8J) format_ymdhms;
-    decltype(&ExtractFromYmdHmsAR8J) extract;
-    decltype(&GetTimeZoneNameAR8J) zone_name;
-    explicit Exports(HMODULE dll = test::dll())
-        : format_now(test::export_of<decltype(format_now)>(dll, "FormatNowAR8J")),
-          format_ymdhms(test::export_of<decltype(format_ymdhms)>(dll, "FormatYmdHmsAR8J")),
-          extract(test::export_of<decltype(extract)>(dll, "ExtractFromYmdHmsAR8J")),
-          zone_name(test::export_of<decltype(zone_name)>(dll, "GetTimeZoneNameAR8J")) {}
-};
-
-template <> struct Exports<wchar_t> {
-    decltype(&FormatNowWR8J) format_now;
-    decltype(&FormatYmdHmsWR8J) format_ymdhms;
-    decltype(&ExtractFromYmdHmsWR8J) extract;
-    decltype(&GetTimeZoneNameWR8J) zone_name;
-    explicit Exports(HMODULE dll = test::dll())
-        : format_now(test::export_of<decltype(format_now)>(dll, "FormatNowWR8J")),
-          format_ymdhms(test::export_of<decltype(format_ymdhms)>(dll, "FormatYmdHmsWR8J")),
-          extract(test::export_of<decltype(extract)>(dll, "ExtractFromYmdHmsWR8J")),
-          zone_name(test::export_of<decltype(zone_name)>(dll, "GetTimeZoneNameWR8J")) {}
-};
-
-// The DLL's shared empty text: every failing call returns this pointer.
-template <typename C> const C *shared_empty(HMODULE dll = test::dll()) {
-    const C *empty = Exports<C>(dll).format_ymdhms(widen<C>("2008:14:01:00:00:00").c_str(), widen<C>("^DD").c_str());
-    EXPECT_NE(empty, nullptr);
-    EXPECT_EQ(empty ? *empty : C('x'), C(0));
-    return empty;
-}
-
 // A heap result's text; its block must be exactly the text and its
 // terminator. The block is released.
 template <typename C> std::basic_string<C> take(C *result) {
-    if (!result || result == shared_empty<C>()) {
-        ADD_FAILURE() << "no heap text";
-        return {};
-    }
-    std::basic_string<C> text(result);
-    EXPECT_EQ(test::block_size(result), (text.size() + 1) * sizeof(C));
-    test::release(result);
-    return text;
+    const test::Owned<C> owned = test::take(result);
+    EXPECT_EQ(owned.block, owned.text.size() + 1);
+    return owned.text;
 }
 
 template <typename C> class DateTimeExports : public ::testing::Test {};
@@ -101,7 +61,7 @@ TYPED_TEST(DateTimeExports, FormatYmdHmsExpandsTemplates) {
         {"2008:05:30:14:07:09", "^DD-^DD ^YYYY/^YYYY", "30-30 2008/2008"},
         {"2008:05:30:14:07:09", "no tokens", "no tokens"},
     };
-    const Exports<C> api;
+    const auto api = test::exports().width<C>();
     for (const Expansion &c : cases) {
         const auto date_template = widen<C>(c.date_template);
         SetLastError(1234);
@@ -137,7 +97,7 @@ TYPED_TEST(DateTimeExports, FormatYmdHmsFailsWithItsCodes) {
         // The thirteenth month has an empty name: nothing is left.
         {"2008:13:01:00:00:00", "^MMMM", true, 0},
     };
-    const Exports<C> api;
+    const auto api = test::exports().width<C>();
     for (const Failure &c : cases) {
         const auto ymdhms = widen<C>(c.ymdhms ? c.ymdhms : "");
         const auto date_template = widen<C>(c.date_template ? c.date_template : "");
@@ -145,7 +105,7 @@ TYPED_TEST(DateTimeExports, FormatYmdHmsFailsWithItsCodes) {
         const C *result =
             api.format_ymdhms(c.ymdhms ? ymdhms.c_str() : nullptr, c.date_template ? date_template.c_str() : nullptr);
         EXPECT_EQ(GetLastError(), c.error) << c.ymdhms << ' ' << c.date_template;
-        EXPECT_EQ(result, c.shared_empty ? shared_empty<C>() : nullptr) << c.ymdhms << ' ' << c.date_template;
+        EXPECT_EQ(result, c.shared_empty ? test::shared_empty<C>() : nullptr) << c.ymdhms << ' ' << c.date_template;
     }
 }
 
@@ -156,7 +116,7 @@ TYPED_TEST(DateTimeExports, ResultsHaveNoLengthLimit) {
         date_template += widen<C>("^DD^^MMMM");
         expected += widen<C>("055ecember");
     }
-    const Exports<C> api;
+    const auto api = test::exports().width<C>();
     EXPECT_EQ(take(api.format_ymdhms(widen<C>("2008:12:05:00:00:00").c_str(), date_template.c_str())), expected);
 }
 
@@ -173,7 +133,7 @@ template <typename C> void expect_now(INT utc) {
                       t.wHour);
         return widen<C>(text);
     };
-    const Exports<C> api;
+    const auto api = test::exports().width<C>();
     const auto before = read();
     const auto got = take(api.format_now(widen<C>("^YYYY-^MM-^DD ^WWWW ^hh").c_str(), utc));
     const auto after = read();
@@ -188,7 +148,7 @@ TYPED_TEST(DateTimeExports, FormatNowReadsTheUtcOrLocalClock) {
 
 TYPED_TEST(DateTimeExports, FormatNowChecksTheTemplate) {
     using C = TypeParam;
-    const Exports<C> api;
+    const auto api = test::exports().width<C>();
     SetLastError(0);
     EXPECT_EQ(api.format_now(nullptr, 1), nullptr);
     EXPECT_EQ(GetLastError(), 0x20000001u);
@@ -198,7 +158,7 @@ TYPED_TEST(DateTimeExports, FormatNowChecksTheTemplate) {
 
 TYPED_TEST(DateTimeExports, ExtractFromYmdHmsPicksFields) {
     using C = TypeParam;
-    const Exports<C> api;
+    const auto api = test::exports().width<C>();
     const auto date = widen<C>("2008:05:30:09:07:05");
     const DWORD expected[] = {0, 2008, 5, 30, 9, 7, 5, 5, 0, 0};
     for (DWORD field = 0; field < std::size(expected); ++field) {
@@ -213,7 +173,7 @@ TYPED_TEST(DateTimeExports, ExtractFromYmdHmsPicksFields) {
 
 TYPED_TEST(DateTimeExports, ExtractFromYmdHmsFailsWithItsCodes) {
     using C = TypeParam;
-    const Exports<C> api;
+    const auto api = test::exports().width<C>();
     const struct {
         const char *ymdhms;
         DWORD error;
@@ -239,8 +199,8 @@ std::wstring zone_name_in_force() {
 }
 
 void expect_zone_names() {
-    auto narrow = test::export_of<decltype(&GetTimeZoneNameAR8J)>("GetTimeZoneNameAR8J");
-    auto wide = test::export_of<decltype(&GetTimeZoneNameWR8J)>("GetTimeZoneNameWR8J");
+    const auto narrow = test::exports().narrow.zone_name;
+    const auto wide = test::exports().wide.zone_name;
     const std::wstring expected = zone_name_in_force();
     ASSERT_FALSE(expected.empty());
     SetLastError(1234);
@@ -268,7 +228,7 @@ TEST(TimeZoneNameDeDE, ConvertsANonAsciiNameToTheAnsiCodePage) {
 }
 
 TEST(ExtractrFromSystemDate, ReadsTheUtcOrLocalClock) {
-    auto extract = test::export_of<decltype(&ExtractrFromSystemDateR8J)>("ExtractrFromSystemDateR8J");
+    const auto extract = test::exports().extract_system;
     for (INT utc : {1, 0}) {
         SYSTEMTIME before, after;
         utc ? GetSystemTime(&before) : GetLocalTime(&before);
@@ -297,8 +257,8 @@ TEST(FormatYmdHmsDeDE, NamesComeFromTheUserLocale) {
         {"2008:05:30:00:00:00", "^MMM ^WWWW", L"Mai Freitag"},
         {"2008:12:05:00:00:00", "^^MMMM", L"5ezember"},
     };
-    const Exports<char> narrow;
-    const Exports<wchar_t> wide;
+    const auto narrow = test::exports().narrow;
+    const auto wide = test::exports().wide;
     for (const auto &c : cases) {
         EXPECT_EQ(take(wide.format_ymdhms(widen<wchar_t>(c.ymdhms).c_str(), widen<wchar_t>(c.date_template).c_str())),
                   c.expected)
@@ -311,7 +271,7 @@ TEST(FormatYmdHmsDeDE, NamesComeFromTheUserLocale) {
 // the narrow calendar call gives, for every month and weekday, in the ANSI
 // code page of each locale (UTF-8 under hi_IN).
 void expect_names_of_the_narrow_calendar_call() {
-    const Exports<char> narrow;
+    const auto narrow = test::exports().narrow;
     auto name = [](CALTYPE type) {
         char text[64] = {};
         EXPECT_NE(GetCalendarInfoA(LOCALE_USER_DEFAULT, CAL_GREGORIAN, type, text, 64, nullptr), 0) << type;
@@ -380,7 +340,7 @@ TEST(FormatNowScript, OneArgumentFormatsTheLocalTime) {
 }
 
 TEST(FormatNowScript, AMissingOrEmptyTemplateDeliversTheEmptyText) {
-    const char *empty = shared_empty<char>();
+    const char *empty = test::shared_empty<char>();
     record_901();
     for (const char *date_template : {"", static_cast<const char *>(nullptr)}) {
         Host host;
@@ -469,7 +429,7 @@ TEST(TimeZoneNameScript, DeliversTheStaticNameAndRecordsZero) {
     record_901();
     Host host;
     host.call(29);
-    const char *name = test::export_of<decltype(&GetTimeZoneNameAR8J)>("GetTimeZoneNameAR8J")();
+    const char *name = test::exports().narrow.zone_name();
     const test::Delivery &d = host.only();
     EXPECT_EQ(d.status, 0);
     EXPECT_EQ(d.type, static_cast<uint32_t>(WIL_TYPE_TEXT));
@@ -480,22 +440,20 @@ TEST(TimeZoneNameScript, DeliversTheStaticNameAndRecordsZero) {
 
 // Allocation failures, through the test build of the DLL.
 
-void fail_heap_request(LONG n) { test::export_of<void(WINAPI *)(LONG)>(test::faults_dll(), "BwFailHeapRequest")(n); }
-
 // Fails each heap request of a call in turn: every failure gives the shared
 // empty text and leaves no block behind. The names take no heap block.
 template <typename C> void expect_clean_failures(const char *date_template, const char *expected, int requests) {
-    const Exports<C> api(test::faults_dll());
-    const C *empty = shared_empty<C>(test::faults_dll());
+    const auto api = test::exports(test::faults_dll()).width<C>();
+    const C *empty = test::shared_empty<C>(test::faults_dll());
     const auto ymdhms = widen<C>("2008:12:05:07:03:04");
     const auto text = widen<C>(date_template);
     for (int n = 1; n <= requests + 1; ++n) {
         const std::size_t busy = test::busy_heap_blocks();
-        fail_heap_request(n);
+        test::fail_heap_request(n);
         SetLastError(1234);
         C *result = api.format_ymdhms(ymdhms.c_str(), text.c_str());
         const DWORD error = GetLastError();
-        fail_heap_request(0);
+        test::fail_heap_request(0);
         if (n <= requests) {
             EXPECT_EQ(result, empty) << date_template << ' ' << n;
             EXPECT_EQ(error, 0u) << date_template << ' ' << n;
@@ -529,13 +487,12 @@ int32_t WINAPI see(int32_t status, intptr_t host_a, intptr_t, WilValue *result) 
 }
 
 Seen call_faulty(int32_t id, std::vector<WilValue> args, LONG fail) {
-    auto extender = test::export_of<WilExtender2Proc>(test::faults_dll(), "_WILExtender2@40");
     Seen seen;
     WilValue result{};
-    fail_heap_request(fail);
-    extender(nullptr, 0, reinterpret_cast<intptr_t>(&seen), id, see, 0, 0, args.data(),
-             static_cast<int32_t>(args.size()), &result);
-    fail_heap_request(0);
+    test::fail_heap_request(fail);
+    test::extender2(test::faults_dll())(nullptr, 0, reinterpret_cast<intptr_t>(&seen), id, see, 0, 0, args.data(),
+                                        static_cast<int32_t>(args.size()), &result);
+    test::fail_heap_request(0);
     return seen;
 }
 
@@ -548,7 +505,7 @@ TEST(ScriptAllocationFailures, FormatNowDeliversEmptyAndFormatYmdHmsAnInternalEr
     EXPECT_EQ(test::busy_heap_blocks(), busy);
 
     EXPECT_EQ(now.status, 0);
-    EXPECT_EQ(now.pointer, shared_empty<char>(test::faults_dll()));
+    EXPECT_EQ(now.pointer, test::shared_empty<char>(test::faults_dll()));
     EXPECT_EQ(ymdhms.status, -3);
     EXPECT_EQ(ymdhms.text, "009:Undefined internal error");
 }

@@ -2,6 +2,7 @@
 // recording callback that copies what each delivery carried.
 #pragma once
 
+#include "BrindlewickExtender.h"
 #include "dll.hpp"
 
 #include <string>
@@ -40,7 +41,8 @@ struct Host {
 WilValue text(const char *value);
 WilValue integer(int32_t value);
 
-WilExtender2Proc extender2();
-WilExtenderQueryProc extender_query();
+// The extender's entry points, exported under their 32-bit decorated names.
+WilExtender2Proc extender2(HMODULE module = dll());
+WilExtenderQueryProc extender_query(HMODULE module = dll());
 
 } // namespace test

@@ -12,20 +12,14 @@
 
 namespace {
 
-using Log = INT(WINAPI *)(LPCSTR, HANDLE, INT);
-using OpenInput = HANDLE(WINAPI *)(LPCSTR);
-using OpenOutput = HANDLE(WINAPI *)(LPCSTR, INT);
-using Close = INT(WINAPI *)(HANDLE);
-using FailHeapRequest = void(WINAPI *)(LONG);
+using Log = decltype(test::Exports::log);
 
-Log log_msg() { return test::export_of<Log>("LogMsgAltAR8J"); }
-HANDLE open_input(const std::string &name) {
-    return test::export_of<OpenInput>("OpenInputFileHandleA_R8J")(name.c_str());
-}
+Log log_msg() { return test::exports().log; }
+HANDLE open_input(const std::string &name) { return test::exports().narrow.open_input(name.c_str()); }
 HANDLE open_output(const std::string &name, INT append) {
-    return test::export_of<OpenOutput>("OpenOutputFileHandleA_R8J")(name.c_str(), append);
+    return test::exports().narrow.open_output(name.c_str(), append);
 }
-void close(HANDLE file) { EXPECT_EQ(test::export_of<Close>("CloseFileHandle_R8J")(file), 1); }
+void close(HANDLE file) { EXPECT_EQ(test::exports().close(file), 1); }
 
 std::string separator(bool utc) { return "\r\n" + std::string(utc ? 24 : 20, ' '); }
 std::string blank(bool utc) { return "\r\n\r\n" + std::string(utc ? 24 : 20, ' '); }
@@ -339,8 +333,7 @@ TEST_F(LogWriter, ScriptCallsDeliverTheResultAndRecordIt) {
 // then writes a whole entry (perhaps without its stamp) or nothing, answers
 // -6 only when the entry needed the one enlargement, and keeps no block.
 TEST_F(LogWriter, FailedAllocationsWriteNothingAndKeepNothing) {
-    const auto fail = test::export_of<FailHeapRequest>(test::faults_dll(), "BwFailHeapRequest");
-    const auto log = test::export_of<Log>(test::faults_dll(), "LogMsgAltAR8J");
+    const auto log = test::exports(test::faults_dll()).log;
     struct Case {
         const char *message;
         std::string_view ending;
@@ -361,9 +354,9 @@ TEST_F(LogWriter, FailedAllocationsWriteNothingAndKeepNothing) {
         results.reserve(64);
         const std::size_t blocks = test::busy_heap_blocks();
         for (LONG n = 1; n <= 40; ++n) {
-            fail(n);
+            test::fail_heap_request(n);
             results.push_back(log(c.message, file, 0));
-            fail(0);
+            test::fail_heap_request(0);
         }
         EXPECT_EQ(test::busy_heap_blocks(), blocks);
         close(file);

@@ -73,7 +73,7 @@ TYPED_TEST_SUITE(HostileText, Widths);
 TYPED_TEST(HostileText, NullEmptyAndLimitsGetTheirCodes) {
     using C = TypeParam;
     using A = Arg<C>;
-    const auto e = [](HMODULE m) { return test::width_exports<C>(m); };
+    const auto e = [](HMODULE m) { return test::exports(m).width<C>(); };
     const A none, empty = arg<C>(""), ymdhms = arg<C>("2008:12:05:07:03:04");
     std::vector<Case> cases;
     const auto format_now = [&](const char *name, A t, INT utc, Expected expected) {
@@ -152,7 +152,7 @@ TYPED_TEST(HostileText, NullEmptyAndLimitsGetTheirCodes) {
 TYPED_TEST(HostileText, MegabyteTextsAreServedOrRefusedWhole) {
     using C = TypeParam;
     using A = Arg<C>;
-    const auto e = [](HMODULE m) { return test::width_exports<C>(m); };
+    const auto e = [](HMODULE m) { return test::exports(m).width<C>(); };
     const std::size_t n = megabyte_and_more;
     const A ymdhms = arg<C>("2008:12:05:07:03:04");
     const A dots = std::basic_string<C>(n, C('.')), spaced = std::basic_string<C>(n, C(' '));
@@ -194,7 +194,7 @@ TYPED_TEST(HostileText, MegabyteTextsAreServedOrRefusedWhole) {
 // Narrow texts are bytes: a double-byte character whose second byte is 0x5C
 // counts as a backslash there, and a lead byte can be the quote character.
 TEST(HostileNarrowText, NonAsciiAndDoubleByteTextsAreBytes) {
-    const auto e = [](HMODULE m) { return test::width_exports<char>(m); };
+    const auto e = [](HMODULE m) { return test::exports(m).narrow; };
     const auto fixup = [&](std::string path, INT mode, std::string expected) {
         return Case{"Fixup(" + path + ")",
                     [=](HMODULE m) { return native(m, [&] { return e(m).fixup(path.c_str(), mode); }); },
@@ -240,7 +240,7 @@ TEST(HostileNarrowText, NonAsciiAndDoubleByteTextsAreBytes) {
 // Wide texts are UTF-16 units, kept whole: letters beyond Latin, pairs of
 // surrogates and a lone one.
 TEST(HostileWideText, NonLatinAndSurrogateTextsStayWhole) {
-    const auto e = [](HMODULE m) { return test::width_exports<wchar_t>(m); };
+    const auto e = [](HMODULE m) { return test::exports(m).wide; };
     const std::wstring kanji = L"\u8868\u65e5\u672c", emoji = L"\U0001F600", lone = L"\xD800";
     const auto fixup = [&](std::wstring path, INT mode, std::wstring expected) {
         return Case{"FixupW", [=](HMODULE m) { return native(m, [&] { return e(m).fixup(path.c_str(), mode); }); },
@@ -284,7 +284,7 @@ class HostileFiles : public test::TempFolder {};
 // The log writer and close with handles that are 0, closed, never opened or
 // INVALID_HANDLE_VALUE, null and megabyte messages, and flags at the limits.
 TEST_F(HostileFiles, LogWriterAndCloseAnswerEveryHandle) {
-    const auto e = [](HMODULE m) { return test::plain_exports(m); };
+    const auto e = [](HMODULE m) { return test::exports(m); };
     const std::string log_path = path("hostile.log");
     HANDLE log = CreateFileA(log_path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS, 0, nullptr);
     ASSERT_NE(log, INVALID_HANDLE_VALUE);
@@ -349,13 +349,12 @@ TEST_F(HostileFiles, LogWriterAndCloseAnswerEveryHandle) {
 // The entry points at the limits of 32 bits, with null buffers, records
 // and callbacks.
 TEST(HostileExtender, EntryPointsAtTheLimits) {
-    const auto e = [](HMODULE m) { return test::plain_exports(m); };
     const auto query = [&](std::string name, int32_t type, bool buffer, int32_t count, Expected expected) {
         return Case{"WILExtenderQuery(" + name + ")",
                     [=](HMODULE m) {
                         int32_t values[4] = {1, 2, 4, 0};
                         const Outcome outcome =
-                            native(m, [&] { return e(m).query(type, buffer ? values : nullptr, count); });
+                            native(m, [&] { return test::extender_query(m)(type, buffer ? values : nullptr, count); });
                         EXPECT_EQ(values[0], 1) << "nothing written";
                         return outcome;
                     },
@@ -366,8 +365,8 @@ TEST(HostileExtender, EntryPointsAtTheLimits) {
                     [=](HMODULE m) {
                         WilFunctionInfo record{};
                         return native(m, [&] {
-                            return e(m).extender2(nullptr, 0, 0, id, nullptr, 0, 0, info ? &record : nullptr, count,
-                                                  nullptr);
+                            return test::extender2(m)(nullptr, 0, 0, id, nullptr, 0, 0, info ? &record : nullptr, count,
+                                                      nullptr);
                         });
                     },
                     expected};

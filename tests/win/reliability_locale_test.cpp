@@ -36,8 +36,7 @@ private:
 };
 
 const auto native_format = [](INT value) {
-    return
-        [value](HMODULE m) { return test::native(m, [&] { return test::plain_exports(m).format_long_int(value); }); };
+    return [value](HMODULE m) { return test::native(m, [&] { return test::exports(m).format_long_int(value); }); };
 };
 const auto script_format = [](INT value) {
     return [value](HMODULE m) { return test::script(m, 24, {test::integer(value)}); };

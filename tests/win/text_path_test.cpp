@@ -1,7 +1,6 @@
 // Path fix-up and fully qualified names, narrow and wide, as native callers
 // and scripts reach them.
 #include "host.hpp"
-#include "text.hpp"
 
 #include <climits>
 #include <vector>
@@ -23,7 +22,7 @@ TYPED_TEST_SUITE(QualifyInCurrentDirectory, Widths);
 
 TYPED_TEST(PathFixup, AddsOrRemovesOneTrailingBackslashInANewBlock) {
     using C = TypeParam;
-    const auto fixup = test::text_exports<C>(test::dll()).fixup;
+    const auto fixup = test::exports().width<C>().fixup;
     struct Case {
         const char *path;
         int mode;
@@ -51,8 +50,8 @@ TYPED_TEST(PathFixup, AddsOrRemovesOneTrailingBackslashInANewBlock) {
 
 TYPED_TEST(PathFixup, RefusesNullAndEmptyPathsWithTheSharedEmptyText) {
     using C = TypeParam;
-    const auto fixup = test::text_exports<C>(test::dll()).fixup;
-    const C *shared = test::shared_empty_of<C>(test::dll());
+    const auto fixup = test::exports().width<C>().fixup;
+    const C *shared = test::shared_empty<C>();
     ASSERT_NE(shared, nullptr);
     EXPECT_EQ(*shared, C());
     EXPECT_FALSE(HeapValidate(GetProcessHeap(), 0, shared));
@@ -72,7 +71,7 @@ TYPED_TEST(PathFixup, RefusesNullAndEmptyPathsWithTheSharedEmptyText) {
 }
 
 TEST(PathFixupWide, KeepsNonLatinLettersWhole) {
-    const auto fixup = test::text_exports<wchar_t>(test::dll()).fixup;
+    const auto fixup = test::exports().wide.fixup;
     const std::wstring path = L"D:\\\u0414\u0430\u043d\u043d\u044b\u0435\\\u65e5\u672c\u8a9e";
     EXPECT_EQ(take(fixup(path.c_str(), 1)).text, path + L"\\");
     EXPECT_EQ(take(fixup((path + L"\\").c_str(), 2)).text, path);
@@ -81,7 +80,7 @@ TEST(PathFixupWide, KeepsNonLatinLettersWhole) {
 
 TYPED_TEST(Qualify, JoinsAGivenDirectoryWithExactlyOneBackslash) {
     using C = TypeParam;
-    const auto qualify = test::text_exports<C>(test::dll()).qualify;
+    const auto qualify = test::exports().width<C>().qualify;
     struct Case {
         const char *name;
         const char *directory; // "@" stands for a null pointer
@@ -112,8 +111,8 @@ TYPED_TEST(Qualify, JoinsAGivenDirectoryWithExactlyOneBackslash) {
 
 TYPED_TEST(Qualify, RefusesMissingNamesAndDirectoriesWithTheirCodes) {
     using C = TypeParam;
-    const auto qualify = test::text_exports<C>(test::dll()).qualify;
-    const C *shared = test::shared_empty_of<C>(test::dll());
+    const auto qualify = test::exports().width<C>().qualify;
+    const C *shared = test::shared_empty<C>();
     const auto name = as<C>("a.txt"), directory = as<C>("C:\\temp"), empty = as<C>("");
     struct Case {
         const C *name;
@@ -134,7 +133,7 @@ TYPED_TEST(Qualify, RefusesMissingNamesAndDirectoriesWithTheirCodes) {
 }
 
 TEST(QualifyWide, KeepsNonLatinLettersWhole) {
-    const auto qualify = test::text_exports<wchar_t>(test::dll()).qualify;
+    const auto qualify = test::exports().wide.qualify;
     const std::wstring name = L"\u0444\u0430\u0439\u043b.txt", directory = L"C:\\\u0414\u0430\u043d\u043d\u044b\u0435";
     EXPECT_EQ(take(qualify(name.c_str(), directory.c_str())).text, directory + L"\\" + name);
     const std::wstring qualified = L"\u65e5\u672c\\\u8a9e.txt";
@@ -211,7 +210,7 @@ DWORD read_current_directory(DWORD size, wchar_t *buffer) { return GetCurrentDir
 // directory as the platform reports it and a.txt, or the shared empty text
 // with the platform's own code when it cannot report it.
 template <typename C> void expect_qualified_in_current_directory(const std::wstring &directory) {
-    const auto qualify = test::text_exports<C>(test::dll()).qualify;
+    const auto qualify = test::exports().width<C>().qualify;
     const auto name = as<C>("a.txt"), empty = as<C>("");
     std::basic_string<C> reported(32768, C());
     SetLastError(0);
@@ -224,7 +223,7 @@ template <typename C> void expect_qualified_in_current_directory(const std::wstr
     const DWORD error = GetLastError();
     if (reported.empty()) {
         EXPECT_EQ(test::busy_heap_blocks(), busy);
-        EXPECT_EQ(static_cast<const C *>(result), test::shared_empty_of<C>(test::dll()));
+        EXPECT_EQ(static_cast<const C *>(result), test::shared_empty<C>());
         EXPECT_EQ(error, platform_error);
         EXPECT_NE(platform_error, 0u);
         EXPECT_EQ(platform_error & 0x20000000, 0u);
@@ -253,7 +252,7 @@ TYPED_TEST(QualifyInCurrentDirectory, AddsNoSecondBackslashToADriveRoot) {
     using C = TypeParam;
     CurrentDirectory restore;
     ASSERT_TRUE(SetCurrentDirectoryW(L"C:\\"));
-    const auto qualify = test::text_exports<C>(test::dll()).qualify;
+    const auto qualify = test::exports().width<C>().qualify;
     EXPECT_EQ(take(qualify(as<C>("a.txt").c_str(), as<C>("").c_str())).text, as<C>("C:\\a.txt"));
 }
 
@@ -268,14 +267,13 @@ TEST(QualifyInCurrentDirectoryWide, KeepsNonLatinLettersWhole) {
 // empty text and nothing left behind; the call succeeds once its requests
 // are all granted.
 template <typename C, typename Call> void expect_each_request_may_fail(int requests, Call call) {
-    const auto fail_heap_request = test::export_of<void(WINAPI *)(LONG)>(test::faults_dll(), "BwFailHeapRequest");
-    const C *shared = test::shared_empty_of<C>(test::faults_dll());
+    const C *shared = test::shared_empty<C>(test::faults_dll());
     for (int n = 1; n <= requests + 1; ++n) {
         const std::size_t busy = test::busy_heap_blocks();
-        fail_heap_request(n);
+        test::fail_heap_request(n);
         SetLastError(0);
         C *result = call();
-        fail_heap_request(0);
+        test::fail_heap_request(0);
         if (n <= requests) {
             EXPECT_EQ(static_cast<const C *>(result), shared) << "request " << n;
             EXPECT_EQ(GetLastError(), 0x2000000du) << "request " << n;
@@ -289,7 +287,7 @@ template <typename C, typename Call> void expect_each_request_may_fail(int reque
 
 TYPED_TEST(PathFixup, ReleasesEverythingWhenABlockIsRefused) {
     using C = TypeParam;
-    const auto fixup = test::text_exports<C>(test::faults_dll()).fixup;
+    const auto fixup = test::exports(test::faults_dll()).width<C>().fixup;
     const auto path = as<C>("C:\\temp");
     for (int mode : {0, 1, 2})
         expect_each_request_may_fail<C>(1, [&] { return fixup(path.c_str(), mode); });
@@ -297,7 +295,7 @@ TYPED_TEST(PathFixup, ReleasesEverythingWhenABlockIsRefused) {
 
 TYPED_TEST(Qualify, ReleasesEverythingWhenABlockIsRefused) {
     using C = TypeParam;
-    const auto qualify = test::text_exports<C>(test::faults_dll()).qualify;
+    const auto qualify = test::exports(test::faults_dll()).width<C>().qualify;
     const auto name = as<C>("a.txt"), qualified = as<C>("sub\\a.txt"), directory = as<C>("C:\\temp"), empty = as<C>("");
     expect_each_request_may_fail<C>(1, [&] { return qualify(qualified.c_str(), nullptr); });
     // The fixed-up directory, then the joined name.
@@ -311,7 +309,7 @@ TYPED_TEST(Qualify, ReleasesEverythingWhenABlockIsRefused) {
 }
 
 TEST(QualifyWide, ReleasesEverythingWhenTheGrownDirectoryBufferIsRefused) {
-    const auto qualify = test::text_exports<wchar_t>(test::faults_dll()).qualify;
+    const auto qualify = test::exports(test::faults_dll()).wide.qualify;
     DirectoryOfLength directory(300);
     CurrentDirectory restore;
     ASSERT_TRUE(SetCurrentDirectoryW(directory.path().c_str()));

@@ -1,6 +1,5 @@
 // Quoting, narrow and wide, as native callers and scripts reach it.
 #include "host.hpp"
-#include "text.hpp"
 
 #include <climits>
 
@@ -23,7 +22,7 @@ template <typename C> const C *or_null(const std::basic_string<C> &text) {
 
 TYPED_TEST(Quote, WrapsByModeInANewBlock) {
     using C = TypeParam;
-    const auto quote = test::text_exports<C>(test::dll()).quote;
+    const auto quote = test::exports().width<C>().quote;
     struct Case {
         const char *text;
         int mode;
@@ -62,8 +61,8 @@ TYPED_TEST(Quote, WrapsByModeInANewBlock) {
 // mode.
 TYPED_TEST(Quote, RefusesWithTheCodeOfTheFirstFault) {
     using C = TypeParam;
-    const auto quote = test::text_exports<C>(test::dll()).quote;
-    const C *shared = test::shared_empty_of<C>(test::dll());
+    const auto quote = test::exports().width<C>().quote;
+    const C *shared = test::shared_empty<C>();
     struct Case {
         const char *text;
         int mode;
@@ -97,7 +96,7 @@ TYPED_TEST(Quote, RefusesWithTheCodeOfTheFirstFault) {
 // or more: the quote character there is refused, elsewhere it is not.
 TYPED_TEST(Quote, FurtherCheckRefusesOnlyAQuoteRightAfterTheFirstCharacter) {
     using C = TypeParam;
-    const auto quote = test::text_exports<C>(test::dll()).quote;
+    const auto quote = test::exports().width<C>().quote;
     struct Case {
         const char *text;
         const char *quote;
@@ -114,7 +113,7 @@ TYPED_TEST(Quote, FurtherCheckRefusesOnlyAQuoteRightAfterTheFirstCharacter) {
         const DWORD error = GetLastError();
         if (c.refused) {
             EXPECT_EQ(error, 0x20000014u) << c.text;
-            EXPECT_EQ(static_cast<const C *>(result), test::shared_empty_of<C>(test::dll())) << c.text;
+            EXPECT_EQ(static_cast<const C *>(result), test::shared_empty<C>()) << c.text;
             continue;
         }
         EXPECT_EQ(error, 0u) << c.text;
@@ -123,7 +122,7 @@ TYPED_TEST(Quote, FurtherCheckRefusesOnlyAQuoteRightAfterTheFirstCharacter) {
 }
 
 TEST(QuoteWide, KeepsNonLatinLettersWhole) {
-    const auto quote = test::text_exports<wchar_t>(test::dll()).quote;
+    const auto quote = test::exports().wide.quote;
     const std::wstring text = L"\u041c\u043e\u0438 \u0444\u0430\u0439\u043b\u044b \u65e5\u672c";
     EXPECT_EQ(take(quote(text.c_str(), 1, nullptr)).text, L"\"" + text + L"\"");
     EXPECT_EQ(take(quote(text.c_str(), 2, L"\u00ab\u00bb")).text, L"\u00ab" + text + L"\u00ab");
@@ -132,18 +131,17 @@ TEST(QuoteWide, KeepsNonLatinLettersWhole) {
 
 TYPED_TEST(Quote, ReleasesNothingItDoesNotReturnWhenTheBlockIsRefused) {
     using C = TypeParam;
-    const auto quote = test::text_exports<C>(test::faults_dll()).quote;
-    const auto fail_heap_request = test::export_of<void(WINAPI *)(LONG)>(test::faults_dll(), "BwFailHeapRequest");
+    const auto quote = test::exports(test::faults_dll()).width<C>().quote;
     const auto text = as<C>("a b");
     for (int mode : {1, 3}) {
         const std::size_t busy = test::busy_heap_blocks();
-        fail_heap_request(1);
+        test::fail_heap_request(1);
         SetLastError(0);
         const C *result = quote(text.c_str(), mode, nullptr);
         const DWORD error = GetLastError();
-        fail_heap_request(0);
+        test::fail_heap_request(0);
         EXPECT_EQ(test::busy_heap_blocks(), busy);
-        EXPECT_EQ(result, test::shared_empty_of<C>(test::faults_dll()));
+        EXPECT_EQ(result, test::shared_empty<C>(test::faults_dll()));
         EXPECT_EQ(error, 0x2000000du);
     }
 }
@@ -181,7 +179,7 @@ TEST(QuoteScript, WithTwoArgumentsIgnoresAThirdRecord) {
 // A refusal is no error for a script: the shared empty text, status 0.
 TEST(QuoteScript, DeliversTheSharedEmptyTextOfARefusalWithStatusZero) {
     Host host;
-    const char *shared = test::shared_empty_of<char>(test::dll());
+    const char *shared = test::shared_empty<char>();
     const std::vector<WilValue> refused[] = {
         {test::text(nullptr), test::integer(1)},
         {test::text(""), test::integer(1)},

@@ -2,6 +2,7 @@
 // across inserted values, failures and blocks, and a randomized comparison
 // with a plain pass-by-pass expansion.
 #include "datetime/core/date_template.hpp"
+#include "tests/ascii_text.hpp"
 
 #include <gtest/gtest.h>
 
@@ -14,7 +15,7 @@
 
 namespace {
 
-template <typename C> std::basic_string<C> widen(std::string_view text) { return {text.begin(), text.end()}; }
+using test::as;
 
 struct Names {
     std::string month_abbr, month, weekday_abbr, weekday;
@@ -62,8 +63,8 @@ struct Blocks {
 template <typename C> struct WideNames {
     std::basic_string<C> month_abbr, month, weekday_abbr, weekday;
     explicit WideNames(const Names &n)
-        : month_abbr(widen<C>(n.month_abbr)), month(widen<C>(n.month)), weekday_abbr(widen<C>(n.weekday_abbr)),
-          weekday(widen<C>(n.weekday)) {}
+        : month_abbr(as<C>(n.month_abbr)), month(as<C>(n.month)), weekday_abbr(as<C>(n.weekday_abbr)),
+          weekday(as<C>(n.weekday)) {}
     bw::CalendarNames<C> view() const { return {month_abbr, month, weekday_abbr, weekday}; }
 };
 
@@ -99,7 +100,7 @@ std::optional<std::basic_string<C>> by_passes(std::basic_string<C> text, const b
     const WideNames<C> n(names);
     auto number = [](unsigned v, std::size_t width, char pad) {
         std::string digits = std::to_string(v);
-        return widen<C>(std::string(width > digits.size() ? width - digits.size() : 0, pad) + digits);
+        return as<C>(std::string(width > digits.size() ? width - digits.size() : 0, pad) + digits);
     };
     auto name = [](const std::basic_string<C> &v, std::size_t width) {
         return std::basic_string<C>(width > v.size() ? width - v.size() : 0, C(' ')) + v;
@@ -112,7 +113,7 @@ std::optional<std::basic_string<C>> by_passes(std::basic_string<C> text, const b
         {"^WW", name(n.weekday_abbr, 2)},
     };
     for (const auto &[token, value] : passes) {
-        const auto pattern = widen<C>(token);
+        const auto pattern = as<C>(token);
         std::size_t at = text.find(pattern);
         if (at == std::basic_string<C>::npos)
             continue;
@@ -289,7 +290,7 @@ template <typename C> void compare_with_passes(unsigned seed) {
             text += pick(fragments);
         const bw::Date date{number(), number(), 0, number(), number(), number(), number(), 0};
         const Names n{pick(names), pick(names), pick(names), pick(names)};
-        const auto wide = widen<C>(text);
+        const auto wide = as<C>(text);
         Blocks blocks;
         const auto got = expand<C>(wide, date, n, &blocks);
         const auto want = text.empty() ? std::nullopt : by_passes<C>(wide, date, n);

@@ -1,5 +1,6 @@
 // YmdHms parsing, day numbers and weekdays, for narrow and both wide widths.
 #include "datetime/core/ymdhms.hpp"
+#include "tests/ascii_text.hpp"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +11,7 @@
 
 namespace {
 
-template <typename C> std::basic_string<C> widen(std::string_view text) { return {text.begin(), text.end()}; }
+template <typename C> constexpr auto widen = &test::as<C>;
 
 template <typename C> class Ymdhms : public ::testing::Test {};
 using Widths = ::testing::Types<char, wchar_t, char16_t>;

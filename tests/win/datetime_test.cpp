@@ -12,15 +12,8 @@ namespace {
 
 using test::Host;
 
-template <typename C> std::basic_string<C> widen(std::string_view text) { return {text.begin(), text.end()}; }
-
-std::string to_acp(const std::wstring &text) {
-    std::string out(text.size() * 2 + 1, '\0');
-    const int n =
-        WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, out.data(), static_cast<int>(out.size()), nullptr, nullptr);
-    out.resize(n > 0 ? static_cast<std::size_t>(n - 1) : 0);
-    return out;
-}
+using test::ansi;
+using test::as;
 
 // A heap result's text; its block must be exactly the text and its
 // terminator. The block is released.
@@ -63,13 +56,13 @@ TYPED_TEST(DateTimeExports, FormatYmdHmsExpandsTemplates) {
     };
     const auto api = test::exports().width<C>();
     for (const Expansion &c : cases) {
-        const auto date_template = widen<C>(c.date_template);
+        const auto date_template = as<C>(c.date_template);
         SetLastError(1234);
-        C *result = api.format_ymdhms(widen<C>(c.ymdhms).c_str(), date_template.c_str());
+        C *result = api.format_ymdhms(as<C>(c.ymdhms).c_str(), date_template.c_str());
         EXPECT_EQ(GetLastError(), 0u) << c.date_template;
         EXPECT_NE(static_cast<const C *>(result), date_template.c_str());
-        EXPECT_EQ(take(result), widen<C>(c.expected)) << c.ymdhms << ' ' << c.date_template;
-        EXPECT_EQ(date_template, widen<C>(c.date_template));
+        EXPECT_EQ(take(result), as<C>(c.expected)) << c.ymdhms << ' ' << c.date_template;
+        EXPECT_EQ(date_template, as<C>(c.date_template));
     }
 }
 
@@ -99,8 +92,8 @@ TYPED_TEST(DateTimeExports, FormatYmdHmsFailsWithItsCodes) {
     };
     const auto api = test::exports().width<C>();
     for (const Failure &c : cases) {
-        const auto ymdhms = widen<C>(c.ymdhms ? c.ymdhms : "");
-        const auto date_template = widen<C>(c.date_template ? c.date_template : "");
+        const auto ymdhms = as<C>(c.ymdhms ? c.ymdhms : "");
+        const auto date_template = as<C>(c.date_template ? c.date_template : "");
         SetLastError(1234);
         const C *result =
             api.format_ymdhms(c.ymdhms ? ymdhms.c_str() : nullptr, c.date_template ? date_template.c_str() : nullptr);
@@ -113,11 +106,11 @@ TYPED_TEST(DateTimeExports, ResultsHaveNoLengthLimit) {
     using C = TypeParam;
     std::basic_string<C> date_template, expected;
     for (int i = 0; i < 40000; ++i) {
-        date_template += widen<C>("^DD^^MMMM");
-        expected += widen<C>("055ecember");
+        date_template += as<C>("^DD^^MMMM");
+        expected += as<C>("055ecember");
     }
     const auto api = test::exports().width<C>();
-    EXPECT_EQ(take(api.format_ymdhms(widen<C>("2008:12:05:00:00:00").c_str(), date_template.c_str())), expected);
+    EXPECT_EQ(take(api.format_ymdhms(as<C>("2008:12:05:00:00:00").c_str(), date_template.c_str())), expected);
 }
 
 // The clock is read inside the call: the result must match a reading taken
@@ -131,11 +124,11 @@ template <typename C> void expect_now(INT utc) {
         char text[64];
         std::snprintf(text, sizeof text, "%04u-%02u-%02u %s %02u", t.wYear, t.wMonth, t.wDay, weekdays[t.wDayOfWeek],
                       t.wHour);
-        return widen<C>(text);
+        return as<C>(text);
     };
     const auto api = test::exports().width<C>();
     const auto before = read();
-    const auto got = take(api.format_now(widen<C>("^YYYY-^MM-^DD ^WWWW ^hh").c_str(), utc));
+    const auto got = take(api.format_now(as<C>("^YYYY-^MM-^DD ^WWWW ^hh").c_str(), utc));
     const auto after = read();
     EXPECT_TRUE(got == before || got == after) << utc;
 }
@@ -152,23 +145,23 @@ TYPED_TEST(DateTimeExports, FormatNowChecksTheTemplate) {
     SetLastError(0);
     EXPECT_EQ(api.format_now(nullptr, 1), nullptr);
     EXPECT_EQ(GetLastError(), 0x20000001u);
-    EXPECT_EQ(api.format_now(widen<C>("").c_str(), 0), nullptr);
+    EXPECT_EQ(api.format_now(as<C>("").c_str(), 0), nullptr);
     EXPECT_EQ(GetLastError(), 0x20000002u);
 }
 
 TYPED_TEST(DateTimeExports, ExtractFromYmdHmsPicksFields) {
     using C = TypeParam;
     const auto api = test::exports().width<C>();
-    const auto date = widen<C>("2008:05:30:09:07:05");
+    const auto date = as<C>("2008:05:30:09:07:05");
     const DWORD expected[] = {0, 2008, 5, 30, 9, 7, 5, 5, 0, 0};
     for (DWORD field = 0; field < std::size(expected); ++field) {
         SetLastError(1234);
         EXPECT_EQ(api.extract(date.c_str(), field), expected[field]) << field;
         EXPECT_EQ(GetLastError(), 0u) << field;
     }
-    EXPECT_EQ(api.extract(widen<C>("-001:13:45:99:99:-1").c_str(), 1), 65535u);
-    EXPECT_EQ(api.extract(widen<C>("-001:13:45:99:99:-1").c_str(), 6), 65535u);
-    EXPECT_EQ(api.extract(widen<C>("2008:13:45:99:99:99").c_str(), 7), 6u);
+    EXPECT_EQ(api.extract(as<C>("-001:13:45:99:99:-1").c_str(), 1), 65535u);
+    EXPECT_EQ(api.extract(as<C>("-001:13:45:99:99:-1").c_str(), 6), 65535u);
+    EXPECT_EQ(api.extract(as<C>("2008:13:45:99:99:99").c_str(), 7), 6u);
 }
 
 TYPED_TEST(DateTimeExports, ExtractFromYmdHmsFailsWithItsCodes) {
@@ -184,7 +177,7 @@ TYPED_TEST(DateTimeExports, ExtractFromYmdHmsFailsWithItsCodes) {
         {"2008:05:30:14:07:0:", 0x20000006},
     };
     for (const auto &c : cases) {
-        const auto text = widen<C>(c.ymdhms ? c.ymdhms : "");
+        const auto text = as<C>(c.ymdhms ? c.ymdhms : "");
         SetLastError(0);
         EXPECT_EQ(api.extract(c.ymdhms ? text.c_str() : nullptr, 1), 0u);
         EXPECT_EQ(GetLastError(), c.error) << (c.ymdhms ? c.ymdhms : "NULL");
@@ -207,7 +200,7 @@ void expect_zone_names() {
     const char *first = narrow();
     EXPECT_EQ(GetLastError(), 1234u);
     EXPECT_EQ(first, narrow()) << "one static buffer";
-    EXPECT_EQ(first, to_acp(expected));
+    EXPECT_EQ(first, ansi(expected));
     const wchar_t *w = wide();
     EXPECT_EQ(w, wide());
     EXPECT_EQ(w, expected);
@@ -260,10 +253,10 @@ TEST(FormatYmdHmsDeDE, NamesComeFromTheUserLocale) {
     const auto narrow = test::exports().narrow;
     const auto wide = test::exports().wide;
     for (const auto &c : cases) {
-        EXPECT_EQ(take(wide.format_ymdhms(widen<wchar_t>(c.ymdhms).c_str(), widen<wchar_t>(c.date_template).c_str())),
+        EXPECT_EQ(take(wide.format_ymdhms(as<wchar_t>(c.ymdhms).c_str(), as<wchar_t>(c.date_template).c_str())),
                   c.expected)
             << c.date_template;
-        EXPECT_EQ(take(narrow.format_ymdhms(c.ymdhms, c.date_template)), to_acp(c.expected)) << c.date_template;
+        EXPECT_EQ(take(narrow.format_ymdhms(c.ymdhms, c.date_template)), ansi(c.expected)) << c.date_template;
     }
 }
 
@@ -434,7 +427,7 @@ TEST(TimeZoneNameScript, DeliversTheStaticNameAndRecordsZero) {
     EXPECT_EQ(d.status, 0);
     EXPECT_EQ(d.type, static_cast<uint32_t>(WIL_TYPE_TEXT));
     EXPECT_EQ(d.text_pointer, name);
-    EXPECT_EQ(d.text, to_acp(zone_name_in_force()));
+    EXPECT_EQ(d.text, ansi(zone_name_in_force()));
     EXPECT_EQ(host.last_error(), 0);
 }
 
@@ -445,8 +438,8 @@ TEST(TimeZoneNameScript, DeliversTheStaticNameAndRecordsZero) {
 template <typename C> void expect_clean_failures(const char *date_template, const char *expected, int requests) {
     const auto api = test::exports(test::faults_dll()).width<C>();
     const C *empty = test::shared_empty<C>(test::faults_dll());
-    const auto ymdhms = widen<C>("2008:12:05:07:03:04");
-    const auto text = widen<C>(date_template);
+    const auto ymdhms = as<C>("2008:12:05:07:03:04");
+    const auto text = as<C>(date_template);
     for (int n = 1; n <= requests + 1; ++n) {
         const std::size_t busy = test::busy_heap_blocks();
         test::fail_heap_request(n);
@@ -458,7 +451,7 @@ template <typename C> void expect_clean_failures(const char *date_template, cons
             EXPECT_EQ(result, empty) << date_template << ' ' << n;
             EXPECT_EQ(error, 0u) << date_template << ' ' << n;
         } else {
-            EXPECT_EQ(take(result), widen<C>(expected)) << date_template;
+            EXPECT_EQ(take(result), as<C>(expected)) << date_template;
         }
         EXPECT_EQ(test::busy_heap_blocks(), busy) << date_template << ' ' << n;
     }

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <string_view>
 
 namespace test {
 
@@ -88,6 +89,9 @@ template <typename C> Owned<C> take(C *result) {
     release(result);
     return owned;
 }
+
+// A wide text as a narrow caller has it, in the ANSI code page.
+std::string ansi(std::wstring_view text);
 
 // Any last error that a successful call must leave alone.
 inline constexpr DWORD untouched = 0x0BADF00D;

@@ -9,8 +9,6 @@
 
 namespace {
 
-std::string narrow(std::wstring_view ascii) { return std::string(ascii.begin(), ascii.end()); }
-
 std::int64_t position(HANDLE file) {
     LARGE_INTEGER at{};
     EXPECT_TRUE(SetFilePointerEx(file, LARGE_INTEGER{}, &at, FILE_CURRENT));
@@ -32,12 +30,12 @@ protected:
     HANDLE open_input(bool wide, std::wstring_view name) const {
         if (wide)
             return test::exports().wide.open_input(wide_path(name).c_str());
-        return test::exports().narrow.open_input(path(narrow(name)).c_str());
+        return test::exports().narrow.open_input(path(test::ansi(name)).c_str());
     }
     HANDLE open_output(bool wide, std::wstring_view name, INT append) const {
         if (wide)
             return test::exports().wide.open_output(wide_path(name).c_str(), append);
-        return test::exports().narrow.open_output(path(narrow(name)).c_str(), append);
+        return test::exports().narrow.open_output(path(test::ansi(name)).c_str(), append);
     }
 
     // A file of `size` bytes that takes no room on the disk, ending in Z.
@@ -96,7 +94,7 @@ TEST_F(FileHandles, MissingFileForWritingIsCreatedEmpty) {
             HANDLE file = open_output(wide, name, append);
             ASSERT_NE(file, nullptr) << variant_name(wide) << append;
             EXPECT_EQ(position(file), 0);
-            EXPECT_EQ(read(narrow(name)), "");
+            EXPECT_EQ(read(test::ansi(name)), "");
             EXPECT_EQ(test::exports().close(file), 1);
         }
 }
@@ -141,7 +139,7 @@ TEST_F(FileHandles, AppendThatCannotPositionClosesWhatItOpened) {
         HANDLE server = CreateNamedPipeW(name.c_str(), PIPE_ACCESS_INBOUND, PIPE_TYPE_BYTE, 1, 0, 0, 0, nullptr);
         ASSERT_NE(server, INVALID_HANDLE_VALUE);
         HANDLE file = wide ? test::exports().wide.open_output(name.c_str(), 1)
-                           : test::exports().narrow.open_output(narrow(name).c_str(), 1);
+                           : test::exports().narrow.open_output(test::ansi(name).c_str(), 1);
         EXPECT_EQ(file, nullptr) << variant_name(wide);
         EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_FUNCTION)) << variant_name(wide);
         DWORD waiting = 0;

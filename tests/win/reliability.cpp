@@ -5,13 +5,6 @@
 
 namespace test {
 
-std::wstring bytes(std::string_view narrow) {
-    std::wstring wide;
-    for (char c : narrow)
-        wide.push_back(static_cast<wchar_t>(static_cast<unsigned char>(c)));
-    return wide;
-}
-
 std::string describe(const Outcome &o) {
     static const char *const shapes[] = {"heap text", "shared empty text", "static text", "delivered text", "null",
                                          "integer"};
@@ -55,7 +48,7 @@ int32_t WINAPI record(int32_t status, intptr_t host_a, intptr_t, WilValue *resul
         o.shape = !result->text                                           ? Shape::null
                   : result->text == shared_empty<char>(recording->module) ? Shape::shared_empty
                                                                           : Shape::delivered_text;
-        o.text = result->text ? bytes(result->text) : std::wstring();
+        o.text = result->text ? as<wchar_t>(result->text) : std::wstring();
     }
     return callback_answer;
 }

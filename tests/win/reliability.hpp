@@ -50,16 +50,13 @@ struct Expected {
 
 bool matches(const Outcome &outcome, const Expected &expected);
 
-// Texts as a narrow caller writes them, widened byte by byte for comparison.
-std::wstring bytes(std::string_view narrow);
-
 template <typename C> Outcome text_outcome(HMODULE module, const C *result, DWORD error) {
     Outcome outcome{Shape::null, {}, 0, error, 0};
     if (!result)
         return outcome;
     std::basic_string<C> text(result);
     if constexpr (std::is_same_v<C, char>)
-        outcome.text = bytes(text);
+        outcome.text = as<wchar_t>(text);
     else
         outcome.text = text;
     if (result == shared_empty<C>(module)) {

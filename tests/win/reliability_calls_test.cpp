@@ -7,7 +7,6 @@
 namespace {
 
 using test::as;
-using test::bytes;
 using test::Expected;
 using test::native;
 using test::Outcome;
@@ -39,7 +38,7 @@ Expected delivered(std::optional<std::wstring> text, DWORD recorded) {
     return {Shape::delivered_text, {}, recorded, std::move(text)};
 }
 Expected delivered_error(int32_t status, const char *message, std::optional<DWORD> recorded) {
-    return {Shape::delivered_text, {}, recorded, bytes(message), status};
+    return {Shape::delivered_text, {}, recorded, as<wchar_t>(message), status};
 }
 Expected delivered_shared_empty(DWORD recorded) { return {Shape::shared_empty, {}, recorded, L""}; }
 

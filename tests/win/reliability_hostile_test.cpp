@@ -12,7 +12,6 @@
 namespace {
 
 using test::as;
-using test::bytes;
 using test::Expected;
 using test::native;
 using test::Outcome;
@@ -45,7 +44,7 @@ Expected delivered_of_length(std::size_t length, DWORD recorded) {
     return {Shape::delivered_text, {}, recorded, {}, 0, length};
 }
 Expected delivered_error(int32_t status, const char *message, DWORD recorded) {
-    return {Shape::delivered_text, {}, recorded, bytes(message), status};
+    return {Shape::delivered_text, {}, recorded, as<wchar_t>(message), status};
 }
 Expected delivered_shared_empty() { return {Shape::shared_empty, {}, recorded_before, L""}; }
 
@@ -198,13 +197,13 @@ TEST(HostileNarrowText, NonAsciiAndDoubleByteTextsAreBytes) {
     const auto fixup = [&](std::string path, INT mode, std::string expected) {
         return Case{"Fixup(" + path + ")",
                     [=](HMODULE m) { return native(m, [&] { return e(m).fixup(path.c_str(), mode); }); },
-                    heap_text(bytes(expected))};
+                    heap_text(as<wchar_t>(expected))};
     };
     const auto quote = [&](std::string text, INT mode, std::string quote_text, std::string expected) {
         return Case{
             "Quote(" + text + ")",
             [=](HMODULE m) { return native(m, [&] { return e(m).quote(text.c_str(), mode, quote_text.c_str()); }); },
-            heap_text(bytes(expected))};
+            heap_text(as<wchar_t>(expected))};
     };
     const auto format = [&](std::string date_template, std::string expected) {
         return Case{"FormatYmdHms(" + date_template + ")",
@@ -212,12 +211,12 @@ TEST(HostileNarrowText, NonAsciiAndDoubleByteTextsAreBytes) {
                         return native(m,
                                       [&] { return e(m).format_ymdhms("2008:12:05:07:03:04", date_template.c_str()); });
                     },
-                    heap_text(bytes(expected), 0)};
+                    heap_text(as<wchar_t>(expected), 0)};
     };
     const auto qualify = [&](std::string name, std::string directory, std::string expected) {
         return Case{"MakeFQFN(" + name + ")",
                     [=](HMODULE m) { return native(m, [&] { return e(m).qualify(name.c_str(), directory.c_str()); }); },
-                    heap_text(bytes(expected))};
+                    heap_text(as<wchar_t>(expected))};
     };
     expect_documented({
         fixup("C:\\\x95\x5C", 2, "C:\\\x95"),
@@ -465,13 +464,13 @@ TEST_F(HostileScript, EveryFunctionAnswersWithItsDelivery) {
         {32767, {}, {}, delivered_error(-1, "", 901)},
         {-32768, {}, {}, delivered_error(-1, "", 901)},
         // Non-ASCII and double-byte bytes.
-        {27, {text("C:\\\x95\x5C"), integer(2)}, {}, delivered(bytes("C:\\\x95"), 0)},
-        {30, {text("\x82\xA0 x"), integer(1)}, {}, delivered(bytes("\"\x82\xA0 x\""), recorded_before)},
+        {27, {text("C:\\\x95\x5C"), integer(2)}, {}, delivered(as<wchar_t>("C:\\\x95"), 0)},
+        {30, {text("\x82\xA0 x"), integer(1)}, {}, delivered(as<wchar_t>("\"\x82\xA0 x\""), recorded_before)},
         {22,
          {text(ymdhms), text("\xE9^YYYY")},
          {},
-         delivered(bytes("\xE9"
-                         "2008"),
+         delivered(as<wchar_t>("\xE9"
+                               "2008"),
                    recorded_before)},
     };
     std::vector<Case> runs;

@@ -56,7 +56,7 @@ TEST_F(FormatLongIntFailures, ANumberThatDoesNotFitLeavesNoBlockBehind) {
                           {Shape::delivered_text,
                            {},
                            ERROR_INSUFFICIENT_BUFFER,
-                           test::bytes("009:Undefined internal error"),
+                           test::as<wchar_t>("009:Undefined internal error"),
                            WIL_STATUS_INTERNAL});
     }
 }
@@ -69,7 +69,7 @@ TEST_F(FormatLongIntFailures, ASeparatorOfMoreThanSevenCharactersLeavesNoBlockBe
                       {Shape::delivered_text,
                        {},
                        ERROR_INSUFFICIENT_BUFFER,
-                       test::bytes("009:Undefined internal error"),
+                       test::as<wchar_t>("009:Undefined internal error"),
                        WIL_STATUS_INTERNAL});
 }
 

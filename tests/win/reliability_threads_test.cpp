@@ -73,7 +73,7 @@ Round round_of(int thread, int round) {
     const INT number = (thread % 2 ? -1 : 1) * (thread * 1000003 + round * 7919);
     return {ymdhms,
             std::string(formatted) + name,
-            test::bytes(formatted) + wide_name,
+            test::as<wchar_t>(formatted) + wide_name,
             field,
             fields[field - 1],
             "C:\\t" + t + "\\r" + r,
@@ -116,10 +116,10 @@ DWORD WINAPI work(void *argument) {
         if (!right && worker->wrong++ == 0)
             worker->first_wrong = what;
     };
-    const std::wstring wide_template(date_template, date_template + std::char_traits<char>::length(date_template));
+    const std::wstring wide_template = test::as<wchar_t>(date_template);
     WaitForSingleObject(worker->start, INFINITE);
     for (const Round &r : worker->rounds) {
-        const std::wstring ymdhms(r.ymdhms.begin(), r.ymdhms.end());
+        const std::wstring ymdhms = test::as<wchar_t>(r.ymdhms);
         check(taken(narrow.format_ymdhms(r.ymdhms.c_str(), date_template)) == r.formatted, "FormatYmdHmsA " + r.ymdhms);
         check(taken(wide.format_ymdhms(ymdhms.c_str(), wide_template.c_str())) == r.formatted_wide,
               "FormatYmdHmsW " + r.ymdhms);

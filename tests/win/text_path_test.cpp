@@ -194,13 +194,11 @@ private:
     std::vector<std::wstring> made_;
 };
 
-template <typename C> std::basic_string<C> narrow_or_wide(const std::wstring &text);
-template <> std::wstring narrow_or_wide<wchar_t>(const std::wstring &text) { return text; }
-template <> std::string narrow_or_wide<char>(const std::wstring &text) {
-    std::string out(static_cast<std::size_t>(WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, nullptr, 0, 0, 0)), '\0');
-    WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, out.data(), static_cast<int>(out.size()), nullptr, nullptr);
-    out.pop_back();
-    return out;
+template <typename C> std::basic_string<C> narrow_or_wide(const std::wstring &text) {
+    if constexpr (sizeof(C) == 1)
+        return test::ansi(text);
+    else
+        return text;
 }
 
 DWORD read_current_directory(DWORD size, char *buffer) { return GetCurrentDirectoryA(size, buffer); }

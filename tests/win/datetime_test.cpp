@@ -57,7 +57,7 @@ TYPED_TEST(DateTimeExports, FormatYmdHmsExpandsTemplates) {
     const auto api = test::exports().width<C>();
     for (const Expansion &c : cases) {
         const auto date_template = as<C>(c.date_template);
-        SetLastError(1234);
+        SetLastError(test::untouched);
         C *result = api.format_ymdhms(as<C>(c.ymdhms).c_str(), date_template.c_str());
         EXPECT_EQ(GetLastError(), 0u) << c.date_template;
         EXPECT_NE(static_cast<const C *>(result), date_template.c_str());
@@ -76,17 +76,17 @@ struct Failure {
 TYPED_TEST(DateTimeExports, FormatYmdHmsFailsWithItsCodes) {
     using C = TypeParam;
     const Failure cases[] = {
-        {nullptr, nullptr, false, 0x20000001},
-        {"2008:05:30:14:07:09", nullptr, false, 0x20000001},
-        {"bad", "", false, 0x20000002},
-        {nullptr, "^DD", false, 0x20000003},
-        {"", "^DD", false, 0x20000004},
-        {"2008:05:30:14:07:09x", "^DD", false, 0x20000005},
-        {"2008-05:30:14:07:09", "^DD", false, 0x20000006},
-        {"2008:05:30:14:07", "^DD", false, 0x20000006},
+        {nullptr, nullptr, false, BW_E_TEMPLATE_NULL},
+        {"2008:05:30:14:07:09", nullptr, false, BW_E_TEMPLATE_NULL},
+        {"bad", "", false, BW_E_TEMPLATE_EMPTY},
+        {nullptr, "^DD", false, BW_E_YMDHMS_NULL},
+        {"", "^DD", false, BW_E_YMDHMS_EMPTY},
+        {"2008:05:30:14:07:09x", "^DD", false, BW_E_YMDHMS_TOO_LONG},
+        {"2008-05:30:14:07:09", "^DD", false, BW_E_YMDHMS_LAYOUT},
+        {"2008:05:30:14:07", "^DD", false, BW_E_YMDHMS_LAYOUT},
         // The names are looked up before the template is read.
-        {"2008:14:01:00:00:00", "^DD", true, 0x20000001},
-        {"2008:14:01:00:00:00", "no tokens", true, 0x20000001},
+        {"2008:14:01:00:00:00", "^DD", true, BW_E_TEMPLATE_NULL},
+        {"2008:14:01:00:00:00", "no tokens", true, BW_E_TEMPLATE_NULL},
         // The thirteenth month has an empty name: nothing is left.
         {"2008:13:01:00:00:00", "^MMMM", true, 0},
     };
@@ -94,7 +94,7 @@ TYPED_TEST(DateTimeExports, FormatYmdHmsFailsWithItsCodes) {
     for (const Failure &c : cases) {
         const auto ymdhms = as<C>(c.ymdhms ? c.ymdhms : "");
         const auto date_template = as<C>(c.date_template ? c.date_template : "");
-        SetLastError(1234);
+        SetLastError(test::untouched);
         const C *result =
             api.format_ymdhms(c.ymdhms ? ymdhms.c_str() : nullptr, c.date_template ? date_template.c_str() : nullptr);
         EXPECT_EQ(GetLastError(), c.error) << c.ymdhms << ' ' << c.date_template;
@@ -144,9 +144,9 @@ TYPED_TEST(DateTimeExports, FormatNowChecksTheTemplate) {
     const auto api = test::exports().width<C>();
     SetLastError(0);
     EXPECT_EQ(api.format_now(nullptr, 1), nullptr);
-    EXPECT_EQ(GetLastError(), 0x20000001u);
+    EXPECT_EQ(GetLastError(), DWORD{BW_E_TEMPLATE_NULL});
     EXPECT_EQ(api.format_now(as<C>("").c_str(), 0), nullptr);
-    EXPECT_EQ(GetLastError(), 0x20000002u);
+    EXPECT_EQ(GetLastError(), DWORD{BW_E_TEMPLATE_EMPTY});
 }
 
 TYPED_TEST(DateTimeExports, ExtractFromYmdHmsPicksFields) {
@@ -155,13 +155,13 @@ TYPED_TEST(DateTimeExports, ExtractFromYmdHmsPicksFields) {
     const auto date = as<C>("2008:05:30:09:07:05");
     const DWORD expected[] = {0, 2008, 5, 30, 9, 7, 5, 5, 0, 0};
     for (DWORD field = 0; field < std::size(expected); ++field) {
-        SetLastError(1234);
+        SetLastError(test::untouched);
         EXPECT_EQ(api.extract(date.c_str(), field), expected[field]) << field;
         EXPECT_EQ(GetLastError(), 0u) << field;
     }
-    EXPECT_EQ(api.extract(as<C>("-001:13:45:99:99:-1").c_str(), 1), 65535u);
-    EXPECT_EQ(api.extract(as<C>("-001:13:45:99:99:-1").c_str(), 6), 65535u);
-    EXPECT_EQ(api.extract(as<C>("2008:13:45:99:99:99").c_str(), 7), 6u);
+    EXPECT_EQ(api.extract(as<C>("-001:13:45:99:99:-1").c_str(), BW_FIELD_YEAR), 65535u);
+    EXPECT_EQ(api.extract(as<C>("-001:13:45:99:99:-1").c_str(), BW_FIELD_SECOND), 65535u);
+    EXPECT_EQ(api.extract(as<C>("2008:13:45:99:99:99").c_str(), BW_FIELD_WEEKDAY), 6u);
 }
 
 TYPED_TEST(DateTimeExports, ExtractFromYmdHmsFailsWithItsCodes) {
@@ -171,15 +171,15 @@ TYPED_TEST(DateTimeExports, ExtractFromYmdHmsFailsWithItsCodes) {
         const char *ymdhms;
         DWORD error;
     } cases[] = {
-        {nullptr, 0x20000001},
-        {"", 0x20000002},
-        {"2008:05:30:14:07:09x", 0x20000005},
-        {"2008:05:30:14:07:0:", 0x20000006},
+        {nullptr, BW_E_TEMPLATE_NULL},
+        {"", BW_E_TEMPLATE_EMPTY},
+        {"2008:05:30:14:07:09x", BW_E_YMDHMS_TOO_LONG},
+        {"2008:05:30:14:07:0:", BW_E_YMDHMS_LAYOUT},
     };
     for (const auto &c : cases) {
         const auto text = as<C>(c.ymdhms ? c.ymdhms : "");
         SetLastError(0);
-        EXPECT_EQ(api.extract(c.ymdhms ? text.c_str() : nullptr, 1), 0u);
+        EXPECT_EQ(api.extract(c.ymdhms ? text.c_str() : nullptr, BW_FIELD_YEAR), 0u);
         EXPECT_EQ(GetLastError(), c.error) << (c.ymdhms ? c.ymdhms : "NULL");
     }
 }
@@ -196,9 +196,9 @@ void expect_zone_names() {
     const auto wide = test::exports().wide.zone_name;
     const std::wstring expected = zone_name_in_force();
     ASSERT_FALSE(expected.empty());
-    SetLastError(1234);
+    SetLastError(test::untouched);
     const char *first = narrow();
-    EXPECT_EQ(GetLastError(), 1234u);
+    EXPECT_EQ(GetLastError(), test::untouched);
     EXPECT_EQ(first, narrow()) << "one static buffer";
     EXPECT_EQ(first, ansi(expected));
     const wchar_t *w = wide();
@@ -225,10 +225,11 @@ TEST(ExtractrFromSystemDate, ReadsTheUtcOrLocalClock) {
     for (INT utc : {1, 0}) {
         SYSTEMTIME before, after;
         utc ? GetSystemTime(&before) : GetLocalTime(&before);
-        SetLastError(1234);
-        const DWORD hour = extract(utc, 4), year = extract(utc, 1), weekday = extract(utc, 7);
+        SetLastError(test::untouched);
+        const DWORD hour = extract(utc, BW_FIELD_HOUR), year = extract(utc, BW_FIELD_YEAR),
+                    weekday = extract(utc, BW_FIELD_WEEKDAY);
         utc ? GetSystemTime(&after) : GetLocalTime(&after);
-        EXPECT_EQ(GetLastError(), 1234u);
+        EXPECT_EQ(GetLastError(), test::untouched);
         EXPECT_TRUE(hour == before.wHour || hour == after.wHour) << utc;
         EXPECT_TRUE(year == before.wYear || year == after.wYear) << utc;
         EXPECT_TRUE(weekday == before.wDayOfWeek || weekday == after.wDayOfWeek) << utc;
@@ -292,8 +293,8 @@ TEST(FormatYmdHmsHiIN, NarrowNamesAreThoseOfTheNarrowCalendarCall) { expect_name
 
 // Script functions through the fake host.
 
-// The recorded last error is set to 901 first, so that "unchanged" shows.
-void record_901() {
+// Records `recorded_before` first, so that "unchanged" shows.
+void record_before() {
     Host probe;
     probe.call(4);
 }
@@ -301,7 +302,7 @@ void record_901() {
 TEST(FormatNowScript, DeliversTheTextAndReleasesIt) {
     Host host;
     host.answer = 31;
-    record_901();
+    record_before();
     SYSTEMTIME now;
     GetSystemTime(&now);
     host.call(21, {test::text("^YYYY"), test::integer(1)});
@@ -314,7 +315,7 @@ TEST(FormatNowScript, DeliversTheTextAndReleasesIt) {
         EXPECT_EQ(d.text, std::to_string(now.wYear));
     }
     EXPECT_EQ(test::busy_heap_blocks(), busy);
-    EXPECT_EQ(host.last_error(), 901);
+    EXPECT_EQ(host.last_error(), test::recorded_before);
 }
 
 TEST(FormatNowScript, OneArgumentFormatsTheLocalTime) {
@@ -334,7 +335,7 @@ TEST(FormatNowScript, OneArgumentFormatsTheLocalTime) {
 
 TEST(FormatNowScript, AMissingOrEmptyTemplateDeliversTheEmptyText) {
     const char *empty = test::shared_empty<char>();
-    record_901();
+    record_before();
     for (const char *date_template : {"", static_cast<const char *>(nullptr)}) {
         Host host;
         host.call(21, {test::text(date_template), test::integer(1)});
@@ -343,20 +344,20 @@ TEST(FormatNowScript, AMissingOrEmptyTemplateDeliversTheEmptyText) {
         EXPECT_EQ(d.type, static_cast<uint32_t>(WIL_TYPE_TEXT));
         EXPECT_EQ(d.text_pointer, empty);
     }
-    EXPECT_EQ(Host().last_error(), 901);
+    EXPECT_EQ(Host().last_error(), test::recorded_before);
 }
 
 TEST(FormatYmdHmsScript, DeliversTheTextAndLeavesTheRecordedErrorAlone) {
     Host host;
     host.call(22, {test::text("2008:05:30:09:07:05"), test::text("^YYYY")});
-    record_901();
+    record_before();
     const std::size_t busy = test::busy_heap_blocks();
     EXPECT_EQ(host.call(22, {test::text("2008:05:30:09:07:05"), test::text("^YYYY/^MM/^DD ^hh:^mm:^ss")}), host.answer);
     const std::size_t after = test::busy_heap_blocks();
     EXPECT_EQ(host.only().status, 0);
     EXPECT_EQ(host.only().text, "2008/05/30 09:07:05");
     EXPECT_EQ(after, busy);
-    EXPECT_EQ(host.last_error(), 901);
+    EXPECT_EQ(host.last_error(), test::recorded_before);
 }
 
 TEST(FormatYmdHmsScript, FailuresDeliverTheirMessage) {
@@ -367,18 +368,18 @@ TEST(FormatYmdHmsScript, FailuresDeliverTheirMessage) {
         const char *message;
         int32_t recorded;
     } cases[] = {
-        {"2008:05:30:14:07:09x", "^DD", -1, "005:YmdHms string is too long - > 19 characters.", 0x20000005},
-        {"2008:05:30:14:07:09", nullptr, -1, "001:Date format string is NULL.", 0x20000001},
-        {"2008:05:30:14:07:09", "", -1, "002:Date format string is empty.", 0x20000002},
-        {nullptr, "^DD", -1, "003:YmdHms string is NULL.", 0x20000003},
-        {"", "^DD", -1, "004:YmdHms string is empty.", 0x20000004},
+        {"2008:05:30:14:07:09x", "^DD", -1, "005:YmdHms string is too long - > 19 characters.", BW_E_YMDHMS_TOO_LONG},
+        {"2008:05:30:14:07:09", nullptr, -1, "001:Date format string is NULL.", BW_E_TEMPLATE_NULL},
+        {"2008:05:30:14:07:09", "", -1, "002:Date format string is empty.", BW_E_TEMPLATE_EMPTY},
+        {nullptr, "^DD", -1, "003:YmdHms string is NULL.", BW_E_YMDHMS_NULL},
+        {"", "^DD", -1, "004:YmdHms string is empty.", BW_E_YMDHMS_EMPTY},
         {"2008:05:30:14-07:09", "^DD", -1, "006:YmdHms string format is invalid - colons are are misplaced.",
-         0x20000006},
+         BW_E_YMDHMS_LAYOUT},
         // An empty result without a code.
         {"2008:13:01:00:00:00", "^MMMM", -3, "009:Undefined internal error", 0},
     };
     for (const auto &c : cases) {
-        record_901();
+        record_before();
         Host host;
         host.answer = -12;
         EXPECT_EQ(host.call(22, {test::text(c.ymdhms), test::text(c.date_template)}), -12);
@@ -391,7 +392,7 @@ TEST(FormatYmdHmsScript, FailuresDeliverTheirMessage) {
 }
 
 TEST(ExtractScripts, DeliverIntegersWithoutASuccessTest) {
-    record_901();
+    record_before();
     SYSTEMTIME now;
     GetSystemTime(&now);
     const struct {
@@ -399,12 +400,12 @@ TEST(ExtractScripts, DeliverIntegersWithoutASuccessTest) {
         std::vector<WilValue> args;
         int32_t expected;
     } cases[] = {
-        {25, {test::text("2008:05:30:09:07:05"), test::integer(1)}, 2008},
-        {25, {test::text("2008:05:30:09:07:05"), test::integer(7)}, 5},
+        {25, {test::text("2008:05:30:09:07:05"), test::integer(BW_FIELD_YEAR)}, 2008},
+        {25, {test::text("2008:05:30:09:07:05"), test::integer(BW_FIELD_WEEKDAY)}, 5},
         {25, {test::text("2008:05:30:09:07:05"), test::integer(8)}, 0},
-        {25, {test::text("2008:05:30:09:07:05x"), test::integer(1)}, 0},
-        {25, {test::text("-001:05:30:09:07:05"), test::integer(1)}, 65535},
-        {26, {test::integer(1), test::integer(1)}, now.wYear},
+        {25, {test::text("2008:05:30:09:07:05x"), test::integer(BW_FIELD_YEAR)}, 0},
+        {25, {test::text("-001:05:30:09:07:05"), test::integer(BW_FIELD_YEAR)}, 65535},
+        {26, {test::integer(1), test::integer(BW_FIELD_YEAR)}, now.wYear},
         {26, {test::integer(1), test::integer(9)}, 0},
     };
     for (const auto &c : cases) {
@@ -415,11 +416,11 @@ TEST(ExtractScripts, DeliverIntegersWithoutASuccessTest) {
         EXPECT_EQ(d.type, static_cast<uint32_t>(WIL_TYPE_INTEGER));
         EXPECT_EQ(d.integer, c.expected) << c.id;
     }
-    EXPECT_EQ(Host().last_error(), 901);
+    EXPECT_EQ(Host().last_error(), test::recorded_before);
 }
 
 TEST(TimeZoneNameScript, DeliversTheStaticNameAndRecordsZero) {
-    record_901();
+    record_before();
     Host host;
     host.call(29);
     const char *name = test::exports().narrow.zone_name();
@@ -443,7 +444,7 @@ template <typename C> void expect_clean_failures(const char *date_template, cons
     for (int n = 1; n <= requests + 1; ++n) {
         const std::size_t busy = test::busy_heap_blocks();
         test::fail_heap_request(n);
-        SetLastError(1234);
+        SetLastError(test::untouched);
         C *result = api.format_ymdhms(ymdhms.c_str(), text.c_str());
         const DWORD error = GetLastError();
         test::fail_heap_request(0);

@@ -38,6 +38,10 @@ struct Host {
     std::string last_error_text(); // KeltLastErrorStrR8J
 };
 
+// What an unknown function id records as the last error. Recorded before a
+// call, it shows whether the call left the recorded error alone.
+inline constexpr int32_t recorded_before = 901;
+
 WilValue text(const char *value);
 WilValue integer(int32_t value);
 

@@ -147,12 +147,13 @@ TEST_F(LogWriter, ResultCodesForMissingMessageOrHandle) {
         HANDLE file;
         INT result;
     } cases[] = {
-        {nullptr, file, -4}, {"", file, -4}, {nullptr, nullptr, -4}, {"", nullptr, -4}, {"abc", nullptr, -1},
+        {nullptr, file, BW_LOG_NO_MESSAGE}, {"", file, BW_LOG_NO_MESSAGE},      {nullptr, nullptr, BW_LOG_NO_MESSAGE},
+        {"", nullptr, BW_LOG_NO_MESSAGE},   {"abc", nullptr, BW_LOG_NO_HANDLE},
     };
     for (const Case &c : cases) {
-        SetLastError(1234);
+        SetLastError(test::untouched);
         EXPECT_EQ(log_msg()(c.message, c.file, 0), c.result) << (c.message ? c.message : "NULL");
-        EXPECT_EQ(GetLastError(), 1234u);
+        EXPECT_EQ(GetLastError(), test::untouched);
     }
     close(file);
     EXPECT_EQ(read("codes.log"), "");
@@ -214,7 +215,7 @@ TEST_F(LogWriter, ShortWriteGivesMinusSeven) {
     const std::string message(1 << 20, 'x');
     const Log log = log_msg();
     const std::size_t blocks = test::busy_heap_blocks();
-    EXPECT_EQ(log(message.c_str(), client, 0), -7);
+    EXPECT_EQ(log(message.c_str(), client, 0), BW_LOG_SHORT_WRITE);
     EXPECT_EQ(test::busy_heap_blocks(), blocks);
     CloseHandle(client);
     CloseHandle(server);
@@ -301,8 +302,8 @@ TEST_F(LogWriter, ScriptCallsDeliverTheResultAndRecordIt) {
         {{test::text("local"), handle(file)}, 0},
         {{test::text("utc"), handle(file), test::integer(1)}, 0},
         {{test::text("local again"), handle(file), test::integer(0)}, 0},
-        {{test::text("no handle"), handle(nullptr)}, -1},
-        {{test::text(""), handle(file), test::integer(1)}, -4},
+        {{test::text("no handle"), handle(nullptr)}, BW_LOG_NO_HANDLE},
+        {{test::text(""), handle(file), test::integer(1)}, BW_LOG_NO_MESSAGE},
         {{test::text("read only"), handle(read_only)}, ERROR_ACCESS_DENIED},
     };
     const Moment local{now(false), {}}, utc{now(true), {}};
@@ -331,7 +332,7 @@ TEST_F(LogWriter, ScriptCallsDeliverTheResultAndRecordIt) {
 
 // Every heap request of a call fails in turn, the stamp's included: a call
 // then writes a whole entry (perhaps without its stamp) or nothing, answers
-// -6 only when the entry needed the one enlargement, and keeps no block.
+// BW_LOG_NO_MEMORY only when the entry needed the one enlargement, and keeps no block.
 TEST_F(LogWriter, FailedAllocationsWriteNothingAndKeepNothing) {
     const auto log = test::exports(test::faults_dll()).log;
     struct Case {
@@ -362,9 +363,10 @@ TEST_F(LogWriter, FailedAllocationsWriteNothingAndKeepNothing) {
         close(file);
 
         for (const INT result : results)
-            EXPECT_TRUE(result == 0 || result == -6 || result == ERROR_NOT_ENOUGH_MEMORY) << result;
+            EXPECT_TRUE(result == BW_LOG_OK || result == BW_LOG_NO_MEMORY || result == ERROR_NOT_ENOUGH_MEMORY)
+                << result;
         EXPECT_NE(std::count(results.begin(), results.end(), ERROR_NOT_ENOUGH_MEMORY), 0);
-        EXPECT_EQ(std::count(results.begin(), results.end(), -6) != 0, c.enlarges);
+        EXPECT_EQ(std::count(results.begin(), results.end(), BW_LOG_NO_MEMORY) != 0, c.enlarges);
         EXPECT_EQ(results.back(), 0);
         const std::string bytes = read(name);
         std::size_t endings = 0;

@@ -89,13 +89,10 @@ template <typename Call> Outcome native(HMODULE module, Call call) {
 }
 
 // A script call through the module's WILExtender2 after id 4 (unknown)
-// has recorded 901, so that "unchanged" shows. Checks that the call made
+// has recorded `recorded_before`, so that "unchanged" shows. Checks that the call made
 // exactly one delivery and returned the callback's value. A count below 0
 // passes the records with that count.
 Outcome script(HMODULE module, int32_t id, std::vector<WilValue> args, std::optional<int32_t> count = {});
-
-// The recorded last error that a script function left "unchanged".
-inline constexpr DWORD recorded_before = 901;
 
 // Every heap request of the call fails in turn, from the first until the
 // call makes no more: each failure must give one of `failures` and leave no

@@ -15,8 +15,7 @@ using test::script;
 using test::Shape;
 using test::untouched;
 
-constexpr DWORD no_memory = 0x2000000d;
-constexpr DWORD name_block_missing = 0x20000003;
+constexpr DWORD name_block_missing = BW_E_YMDHMS_NULL;
 
 // A call that succeeds, and what a failed heap request may make of it.
 struct Call {
@@ -42,7 +41,7 @@ Expected delivered_error(int32_t status, const char *message, std::optional<DWOR
 }
 Expected delivered_shared_empty(DWORD recorded) { return {Shape::shared_empty, {}, recorded, L""}; }
 
-// The date services fail with the shared empty text: 0x20000003 when the
+// The date services fail with the shared empty text: BW_E_YMDHMS_NULL when the
 // names cannot have their block, else leaving the last error as it was.
 std::vector<Expected> date_failures(DWORD before) { return {shared_empty(name_block_missing), shared_empty(before)}; }
 
@@ -100,11 +99,13 @@ template <typename C> void EveryCall::add_width_calls(std::vector<Call> &calls) 
                          },
                          heap_text({}, 0), date_failures(0)});
     }
-    calls.push_back(
-        {"ExtractFromYmdHms" + width,
-         [=](HMODULE m) { return native(m, [&] { return test::exports(m).width<C>().extract(ymdhms.c_str(), 7); }); },
-         number(5, 0),
-         {}});
+    calls.push_back({"ExtractFromYmdHms" + width,
+                     [=](HMODULE m) {
+                         return native(
+                             m, [&] { return test::exports(m).width<C>().extract(ymdhms.c_str(), BW_FIELD_WEEKDAY); });
+                     },
+                     number(5, 0),
+                     {}});
     calls.push_back({"GetTimeZoneName" + width,
                      [=](HMODULE m) { return native(m, [&] { return test::exports(m).width<C>().zone_name(); }); },
                      {Shape::static_text},
@@ -120,7 +121,7 @@ template <typename C> void EveryCall::add_width_calls(std::vector<Call> &calls) 
             {"PathStringFixup" + width + "(" + f.path + ", " + std::to_string(f.mode) + ")",
              [=](HMODULE m) { return native(m, [&] { return test::exports(m).width<C>().fixup(p.c_str(), f.mode); }); },
              heap_text(),
-             {shared_empty(no_memory)}});
+             {shared_empty(BW_E_NO_MEMORY)}});
     }
     struct Qualify {
         const char *name;
@@ -134,7 +135,7 @@ template <typename C> void EveryCall::add_width_calls(std::vector<Call> &calls) 
                  return native(m, [&] { return test::exports(m).width<C>().qualify(name.c_str(), directory.c_str()); });
              },
              heap_text(),
-             {shared_empty(no_memory)}});
+             {shared_empty(BW_E_NO_MEMORY)}});
     }
     struct Quote {
         const char *text;
@@ -152,7 +153,7 @@ template <typename C> void EveryCall::add_width_calls(std::vector<Call> &calls) 
                              });
                          },
                          heap_text(),
-                         {shared_empty(no_memory)}});
+                         {shared_empty(BW_E_NO_MEMORY)}});
     }
     calls.push_back(
         {"OpenInputFileHandle" + width,
@@ -174,17 +175,19 @@ template <typename C> void EveryCall::add_width_calls(std::vector<Call> &calls) 
 void EveryCall::add_plain_calls(std::vector<Call> &calls) const {
     const HANDLE log = log_file;
     const std::string input = path("in.txt");
-    calls.push_back({"ExtractrFromSystemDateR8J",
-                     [](HMODULE m) { return native(m, [&] { return test::exports(m).extract_system(1, 1); }); },
-                     number({}, untouched),
-                     {}});
+    calls.push_back(
+        {"ExtractrFromSystemDateR8J",
+         [](HMODULE m) { return native(m, [&] { return test::exports(m).extract_system(1, BW_FIELD_YEAR); }); },
+         number({}, untouched),
+         {}});
     calls.push_back({"FormatLongIntR8J",
                      [](HMODULE m) { return native(m, [&] { return test::exports(m).format_long_int(-1234567); }); },
                      heap_text(L"-1,234,567"),
                      {shared_empty({})}});
     // A stamp that cannot be had leaves an entry without it; the entry's
-    // block gives ERROR_NOT_ENOUGH_MEMORY, its one enlargement -6.
-    const std::vector<Expected> log_failures{number(0), number(-6), number(ERROR_NOT_ENOUGH_MEMORY)};
+    // block gives ERROR_NOT_ENOUGH_MEMORY, its one enlargement BW_LOG_NO_MEMORY.
+    const std::vector<Expected> log_failures{number(BW_LOG_OK), number(BW_LOG_NO_MEMORY),
+                                             number(ERROR_NOT_ENOUGH_MEMORY)};
     calls.push_back({"LogMsgAltAR8J(ab\\ncd, local)",
                      [=](HMODULE m) { return native(m, [&] { return test::exports(m).log("ab\ncd", log, 0); }); },
                      number(0), log_failures});
@@ -236,7 +239,7 @@ void EveryCall::add_script_calls(std::vector<Call> &calls) const {
         Expected success;
         std::vector<Expected> on_heap_failure;
     };
-    const std::vector<Expected> text_failures{delivered_error(-1, "", no_memory)};
+    const std::vector<Expected> text_failures{delivered_error(-1, "", BW_E_NO_MEMORY)};
     const ScriptCase cases[] = {
         {0, {}, number(recorded_before, recorded_before), {}},
         {1, {}, delivered(L"", recorded_before), {}},
@@ -255,13 +258,14 @@ void EveryCall::add_script_calls(std::vector<Call> &calls) const {
         {23,
          {text("ab\ncd"), handle, integer(1)},
          number(0, 0),
-         {number(0, 0), number(-6, static_cast<DWORD>(-6)), number(ERROR_NOT_ENOUGH_MEMORY, ERROR_NOT_ENOUGH_MEMORY)}},
+         {number(0, 0), number(BW_LOG_NO_MEMORY, static_cast<DWORD>(BW_LOG_NO_MEMORY)),
+          number(ERROR_NOT_ENOUGH_MEMORY, ERROR_NOT_ENOUGH_MEMORY)}},
         {24,
          {integer(-1234567)},
          delivered(L"-1,234,567", recorded_before),
          {delivered_error(-3, "009:Undefined internal error", {})}},
-        {25, {text("2008:12:05:07:03:04"), integer(7)}, number(5, recorded_before), {}},
-        {26, {integer(1), integer(1)}, number({}, recorded_before), {}},
+        {25, {text("2008:12:05:07:03:04"), integer(BW_FIELD_WEEKDAY)}, number(5, recorded_before), {}},
+        {26, {integer(1), integer(BW_FIELD_YEAR)}, number({}, recorded_before), {}},
         {27, {text("C:\\temp"), integer(1)}, delivered(L"C:\\temp\\", 0), text_failures},
         {28, {text("a.txt"), text("C:\\temp")}, delivered(L"C:\\temp\\a.txt", 0), text_failures},
         {28, {text("a.txt"), text("")}, delivered({}, 0), text_failures},

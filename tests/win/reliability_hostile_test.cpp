@@ -37,6 +37,8 @@ Expected null(DWORD error) { return {Shape::null, {}, error}; }
 Expected number(std::optional<int64_t> value, std::optional<DWORD> error = {}) {
     return {Shape::integer, value, error};
 }
+// The log writer's script result, recorded as the last error too.
+Expected log_result(INT result) { return number(result, static_cast<DWORD>(result)); }
 Expected delivered(std::optional<std::wstring> text, DWORD recorded) {
     return {Shape::delivered_text, {}, recorded, std::move(text)};
 }
@@ -79,19 +81,19 @@ TYPED_TEST(HostileText, NullEmptyAndLimitsGetTheirCodes) {
         cases.push_back(
             {name, [=](HMODULE m) { return native(m, [&] { return e(m).format_now(pointer(t), utc); }); }, expected});
     };
-    format_now("FormatNow(NULL)", none, 0, null(0x20000001));
-    format_now("FormatNow(empty)", empty, INT_MIN, null(0x20000002));
+    format_now("FormatNow(NULL)", none, 0, null(BW_E_TEMPLATE_NULL));
+    format_now("FormatNow(empty)", empty, INT_MIN, null(BW_E_TEMPLATE_EMPTY));
     format_now("FormatNow(^YYYY, INT_MIN is UTC)", arg<C>("^YYYY"), INT_MIN, heap_text({}));
     const auto format_ymdhms = [&](const char *name, A y, A t, Expected expected) {
         cases.push_back(
             {name, [=](HMODULE m) { return native(m, [&] { return e(m).format_ymdhms(pointer(y), pointer(t)); }); },
              expected});
     };
-    format_ymdhms("FormatYmdHms(NULL, NULL)", none, none, null(0x20000001));
-    format_ymdhms("FormatYmdHms(NULL, ^YYYY)", none, arg<C>("^YYYY"), null(0x20000003));
-    format_ymdhms("FormatYmdHms(empty, ^YYYY)", empty, arg<C>("^YYYY"), null(0x20000004));
-    format_ymdhms("FormatYmdHms(ymdhms, NULL)", ymdhms, none, null(0x20000001));
-    format_ymdhms("FormatYmdHms(ymdhms, empty)", ymdhms, empty, null(0x20000002));
+    format_ymdhms("FormatYmdHms(NULL, NULL)", none, none, null(BW_E_TEMPLATE_NULL));
+    format_ymdhms("FormatYmdHms(NULL, ^YYYY)", none, arg<C>("^YYYY"), null(BW_E_YMDHMS_NULL));
+    format_ymdhms("FormatYmdHms(empty, ^YYYY)", empty, arg<C>("^YYYY"), null(BW_E_YMDHMS_EMPTY));
+    format_ymdhms("FormatYmdHms(ymdhms, NULL)", ymdhms, none, null(BW_E_TEMPLATE_NULL));
+    format_ymdhms("FormatYmdHms(ymdhms, empty)", ymdhms, empty, null(BW_E_TEMPLATE_EMPTY));
     // Conversions of the runtime's printing are plain text in a template.
     format_ymdhms("FormatYmdHms(ymdhms, %s%n)", ymdhms, arg<C>("%s%n%d^YYYY%%^MMMM%"),
                   heap_text(L"%s%n%d2008%%December%", 0));
@@ -99,16 +101,16 @@ TYPED_TEST(HostileText, NullEmptyAndLimitsGetTheirCodes) {
         cases.push_back(
             {name, [=](HMODULE m) { return native(m, [&] { return e(m).extract(pointer(y), field); }); }, expected});
     };
-    extract("Extract(NULL)", none, 1, number(0, 0x20000001));
-    extract("Extract(empty)", empty, 1, number(0, 0x20000002));
+    extract("Extract(NULL)", none, BW_FIELD_YEAR, number(0, BW_E_TEMPLATE_NULL));
+    extract("Extract(empty)", empty, BW_FIELD_YEAR, number(0, BW_E_TEMPLATE_EMPTY));
     for (const DWORD field : {0ul, 8ul, 0x7FFFFFFFul, 0x80000000ul, 0xFFFFFFFFul})
         extract("Extract(field at a limit)", ymdhms, field, number(0, 0));
     const auto fixup = [&](const char *name, A p, INT mode, Expected expected) {
         cases.push_back(
             {name, [=](HMODULE m) { return native(m, [&] { return e(m).fixup(pointer(p), mode); }); }, expected});
     };
-    fixup("Fixup(NULL)", none, 1, shared_empty(0x2000000b));
-    fixup("Fixup(empty)", empty, 2, shared_empty(0x2000000c));
+    fixup("Fixup(NULL)", none, 1, shared_empty(BW_E_PATH_NULL));
+    fixup("Fixup(empty)", empty, 2, shared_empty(BW_E_PATH_EMPTY));
     for (const INT mode : {INT_MIN, -1, 0, 3, INT_MAX})
         fixup("Fixup(mode at a limit)", arg<C>("C:\\temp\\"), mode, heap_text(L"C:\\temp\\"));
     const auto qualify = [&](const char *name, A n, A d, Expected expected) {
@@ -116,20 +118,20 @@ TYPED_TEST(HostileText, NullEmptyAndLimitsGetTheirCodes) {
                          [=](HMODULE m) { return native(m, [&] { return e(m).qualify(pointer(n), pointer(d)); }); },
                          expected});
     };
-    qualify("MakeFQFN(NULL, NULL)", none, none, shared_empty(0x2000000e));
-    qualify("MakeFQFN(empty, C:\\)", empty, arg<C>("C:\\"), shared_empty(0x2000000f));
-    qualify("MakeFQFN(a.txt, NULL)", arg<C>("a.txt"), none, shared_empty(0x20000010));
+    qualify("MakeFQFN(NULL, NULL)", none, none, shared_empty(BW_E_FILE_NAME_NULL));
+    qualify("MakeFQFN(empty, C:\\)", empty, arg<C>("C:\\"), shared_empty(BW_E_FILE_NAME_EMPTY));
+    qualify("MakeFQFN(a.txt, NULL)", arg<C>("a.txt"), none, shared_empty(BW_E_DIRECTORY_NULL));
     qualify("MakeFQFN(sub\\a.txt, NULL)", arg<C>("sub\\a.txt"), none, heap_text(L"sub\\a.txt"));
     const auto quote = [&](const char *name, A t, INT mode, A q, Expected expected) {
         cases.push_back({name,
                          [=](HMODULE m) { return native(m, [&] { return e(m).quote(pointer(t), mode, pointer(q)); }); },
                          expected});
     };
-    quote("Quote(NULL)", none, 1, none, shared_empty(0x20000011));
-    quote("Quote(empty)", empty, INT_MAX, none, shared_empty(0x20000012));
+    quote("Quote(NULL)", none, 1, none, shared_empty(BW_E_QUOTE_TEXT_NULL));
+    quote("Quote(empty)", empty, INT_MAX, none, shared_empty(BW_E_QUOTE_TEXT_EMPTY));
     quote("Quote(a b, 2, NULL)", arg<C>("a b"), 2, none, heap_text(L"\"a b\""));
     for (const INT mode : {INT_MIN, -1, 0, 4, INT_MAX})
-        quote("Quote(mode at a limit)", arg<C>("a b"), mode, arg<C>("'"), shared_empty(0x20000013));
+        quote("Quote(mode at a limit)", arg<C>("a b"), mode, arg<C>("'"), shared_empty(BW_E_QUOTE_MODE));
     const auto open = [&](const char *name, A n, bool output, Expected expected) {
         cases.push_back({name,
                          [=](HMODULE m) {
@@ -168,9 +170,10 @@ TYPED_TEST(HostileText, MegabyteTextsAreServedOrRefusedWhole) {
          heap_text_of_length(2 + n + 8 + 4, 0)},
         {"FormatYmdHms(1 MB YmdHms text)",
          [=](HMODULE m) { return native(m, [&] { return e(m).format_ymdhms(pointer(dots), pointer(ymdhms)); }); },
-         null(0x20000005)},
-        {"Extract(1 MB)", [=](HMODULE m) { return native(m, [&] { return e(m).extract(pointer(dots), 1); }); },
-         number(0, 0x20000005)},
+         null(BW_E_YMDHMS_TOO_LONG)},
+        {"Extract(1 MB)",
+         [=](HMODULE m) { return native(m, [&] { return e(m).extract(pointer(dots), BW_FIELD_YEAR); }); },
+         number(0, BW_E_YMDHMS_TOO_LONG)},
         {"Fixup(1 MB)", [=](HMODULE m) { return native(m, [&] { return e(m).fixup(pointer(dots), 1); }); },
          heap_text_of_length(n + 1)},
         {"MakeFQFN(1 MB, 1 MB)",
@@ -318,10 +321,10 @@ TEST_F(HostileFiles, LogWriterAndCloseAnswerEveryHandle) {
     };
     const int64_t closes_invalid = CloseHandle(INVALID_HANDLE_VALUE) ? 1 : 0;
     expect_documented({
-        write("NULL, log", nullptr, to(log), 0, number(-4)),
-        write("NULL, 0", nullptr, to(nullptr), 0, number(-4)),
-        write("empty, log", "", to(log), 1, number(-4)),
-        write("x, 0", "x", to(nullptr), 0, number(-1)),
+        write("NULL, log", nullptr, to(log), 0, number(BW_LOG_NO_MESSAGE)),
+        write("NULL, 0", nullptr, to(nullptr), 0, number(BW_LOG_NO_MESSAGE)),
+        write("empty, log", "", to(log), 1, number(BW_LOG_NO_MESSAGE)),
+        write("x, 0", "x", to(nullptr), 0, number(BW_LOG_NO_HANDLE)),
         write("x, INVALID_HANDLE_VALUE", "x", to(INVALID_HANDLE_VALUE), 0, number(ERROR_INVALID_HANDLE)),
         write("x, closed", "x", closed, 0, number(ERROR_INVALID_HANDLE)),
         write("x, never opened", "x", to(never_opened), 0, number(ERROR_INVALID_HANDLE)),
@@ -413,47 +416,56 @@ TEST_F(HostileScript, EveryFunctionAnswersWithItsDelivery) {
     const std::vector<ScriptCase> cases{
         // Null texts.
         {21, {text(nullptr), integer(INT_MIN)}, {}, delivered_shared_empty()},
-        {22, {text(nullptr), text(nullptr)}, {}, delivered_error(-1, "001:Date format string is NULL.", 0x20000001)},
-        {22, {text(nullptr), text("^YYYY")}, {}, delivered_error(-1, "003:YmdHms string is NULL.", 0x20000003)},
-        {22, {text(ymdhms), text(nullptr)}, {}, delivered_error(-1, "001:Date format string is NULL.", 0x20000001)},
-        {23, {text(nullptr), handle}, {}, number(-4, static_cast<DWORD>(-4))},
+        {22,
+         {text(nullptr), text(nullptr)},
+         {},
+         delivered_error(-1, "001:Date format string is NULL.", BW_E_TEMPLATE_NULL)},
+        {22, {text(nullptr), text("^YYYY")}, {}, delivered_error(-1, "003:YmdHms string is NULL.", BW_E_YMDHMS_NULL)},
+        {22,
+         {text(ymdhms), text(nullptr)},
+         {},
+         delivered_error(-1, "001:Date format string is NULL.", BW_E_TEMPLATE_NULL)},
+        {23, {text(nullptr), handle}, {}, log_result(BW_LOG_NO_MESSAGE)},
         {25, {text(nullptr), integer(1)}, {}, number(0, recorded_before)},
-        {27, {text(nullptr), integer(1)}, {}, delivered_error(-1, "", 0x2000000b)},
-        {28, {text(nullptr), text(nullptr)}, {}, delivered_error(-1, "", 0x2000000e)},
-        {28, {text("a.txt"), text(nullptr)}, {}, delivered_error(-1, "", 0x20000010)},
+        {27, {text(nullptr), integer(1)}, {}, delivered_error(-1, "", BW_E_PATH_NULL)},
+        {28, {text(nullptr), text(nullptr)}, {}, delivered_error(-1, "", BW_E_FILE_NAME_NULL)},
+        {28, {text("a.txt"), text(nullptr)}, {}, delivered_error(-1, "", BW_E_DIRECTORY_NULL)},
         {30, {text(nullptr), integer(1)}, {}, delivered_shared_empty()},
         {30, {text("x"), integer(2), text(nullptr)}, {}, delivered(L"\"x\"", recorded_before)},
         {31, {text(nullptr), text(nullptr), integer(MB_OK)}, {}, number(IDOK, recorded_before)},
         // Too few records: the missing ones read as NULL and 0.
         {21, {}, {}, delivered_shared_empty()},
-        {22, {text(ymdhms)}, {}, delivered_error(-1, "001:Date format string is NULL.", 0x20000001)},
-        {23, {}, {}, number(-4, static_cast<DWORD>(-4))},
-        {23, {text("x")}, {}, number(-1, static_cast<DWORD>(-1))},
+        {22, {text(ymdhms)}, {}, delivered_error(-1, "001:Date format string is NULL.", BW_E_TEMPLATE_NULL)},
+        {23, {}, {}, log_result(BW_LOG_NO_MESSAGE)},
+        {23, {text("x")}, {}, log_result(BW_LOG_NO_HANDLE)},
         {24, {}, {}, delivered(L"0", recorded_before)},
         {25, {text(ymdhms)}, {}, number(0, recorded_before)},
         {26, {}, {}, number(0, recorded_before)},
-        {27, {}, {}, delivered_error(-1, "", 0x2000000b)},
+        {27, {}, {}, delivered_error(-1, "", BW_E_PATH_NULL)},
         {27, {text("C:\\temp")}, {}, delivered(L"C:\\temp", 0)},
-        {28, {text("a.txt")}, {}, delivered_error(-1, "", 0x20000010)},
+        {28, {text("a.txt")}, {}, delivered_error(-1, "", BW_E_DIRECTORY_NULL)},
         {30, {text("a b")}, {}, delivered_shared_empty()},
         {31, {}, {}, number(IDOK, recorded_before)},
-        {27, {text("C:\\temp"), integer(1)}, -1, delivered_error(-1, "", 0x2000000b)},
+        {27, {text("C:\\temp"), integer(1)}, -1, delivered_error(-1, "", BW_E_PATH_NULL)},
         {30, {text("a b"), integer(2)}, INT_MIN, delivered_shared_empty()},
         {30, {}, 3, delivered_shared_empty()},
-        {22, {}, 2, delivered_error(-1, "001:Date format string is NULL.", 0x20000001)},
+        {22, {}, 2, delivered_error(-1, "001:Date format string is NULL.", BW_E_TEMPLATE_NULL)},
         // A megabyte and more.
         {22, {text(ymdhms), text(big_template.c_str())}, {}, delivered_of_length(2 + big.size() + 8, recorded_before)},
         {22,
          {text(big.c_str()), text("^D")},
          {},
-         delivered_error(-1, "005:YmdHms string is too long - > 19 characters.", 0x20000005)},
-        {23, {text(big.c_str()), handle, integer(1)}, {}, number(0, 0)},
+         delivered_error(-1, "005:YmdHms string is too long - > 19 characters.", BW_E_YMDHMS_TOO_LONG)},
+        {23, {text(big.c_str()), handle, integer(1)}, {}, log_result(BW_LOG_OK)},
         {27, {text(big.c_str()), integer(1)}, {}, delivered_of_length(big.size() + 1, 0)},
         {28, {text(big.c_str()), text(big.c_str())}, {}, delivered_of_length(2 * big.size() + 1, 0)},
-        {30, {text(spaced.c_str()), integer(1), text(big.c_str())}, {}, delivered_of_length(big.size() + 2, 901)},
+        {30,
+         {text(spaced.c_str()), integer(1), text(big.c_str())},
+         {},
+         delivered_of_length(big.size() + 2, recorded_before)},
         // Integers at the limits.
-        {23, {text("x"), handle, integer(INT_MIN)}, {}, number(0, 0)},
-        {23, {text("x"), integer(-1)}, {}, number(ERROR_INVALID_HANDLE, ERROR_INVALID_HANDLE)},
+        {23, {text("x"), handle, integer(INT_MIN)}, {}, log_result(BW_LOG_OK)},
+        {23, {text("x"), integer(-1)}, {}, log_result(ERROR_INVALID_HANDLE)},
         {24, {integer(INT_MIN)}, {}, delivered(L"-2,147,483,648", recorded_before)},
         {24, {integer(INT_MAX)}, {}, delivered(L"2,147,483,647", recorded_before)},
         {25, {text(ymdhms), integer(INT_MIN)}, {}, number(0, recorded_before)},
@@ -461,8 +473,8 @@ TEST_F(HostileScript, EveryFunctionAnswersWithItsDelivery) {
         {26, {integer(INT_MIN), integer(INT_MAX)}, {}, number(0, recorded_before)},
         {27, {text("C:\\temp"), integer(INT_MIN)}, {}, delivered(L"C:\\temp", 0)},
         {30, {text("x"), integer(INT_MAX)}, {}, delivered_shared_empty()},
-        {32767, {}, {}, delivered_error(-1, "", 901)},
-        {-32768, {}, {}, delivered_error(-1, "", 901)},
+        {32767, {}, {}, delivered_error(-1, "", recorded_before)},
+        {-32768, {}, {}, delivered_error(-1, "", recorded_before)},
         // Non-ASCII and double-byte bytes.
         {27, {text("C:\\\x95\x5C"), integer(2)}, {}, delivered(as<wchar_t>("C:\\\x95"), 0)},
         {30, {text("\x82\xA0 x"), integer(1)}, {}, delivered(as<wchar_t>("\"\x82\xA0 x\""), recorded_before)},

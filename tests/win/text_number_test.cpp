@@ -216,7 +216,7 @@ TEST(FormatLongInt, TheResultBlockIsItsOnlyHeapRequest) {
 
 TEST(FormatLongIntScript, DeliversTheGroupedTextAndLeavesTheRecordedErrorAlone) {
     Host host;
-    host.call(4); // records 901
+    host.call(4); // records test::recorded_before
     const std::size_t busy = test::busy_heap_blocks();
     EXPECT_EQ(host.call(24, {test::integer(-1234567)}), host.answer);
     const test::Delivery &d = host.only();
@@ -224,7 +224,7 @@ TEST(FormatLongIntScript, DeliversTheGroupedTextAndLeavesTheRecordedErrorAlone) 
     EXPECT_EQ(d.type, static_cast<uint32_t>(WIL_TYPE_TEXT));
     EXPECT_EQ(d.text, "-1,234,567");
     EXPECT_EQ(test::busy_heap_blocks(), busy);
-    EXPECT_EQ(host.last_error(), 901);
+    EXPECT_EQ(host.last_error(), test::recorded_before);
 }
 
 // No extender code: a missing or empty result reaches a script as an

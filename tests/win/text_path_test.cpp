@@ -60,7 +60,10 @@ TYPED_TEST(PathFixup, RefusesNullAndEmptyPathsWithTheSharedEmptyText) {
         const C *path;
         int mode;
         DWORD code;
-    } cases[] = {{nullptr, 1, 0x2000000b}, {nullptr, 2, 0x2000000b}, {empty, 1, 0x2000000c}, {empty, 0, 0x2000000c}};
+    } cases[] = {{nullptr, 1, BW_E_PATH_NULL},
+                 {nullptr, 2, BW_E_PATH_NULL},
+                 {empty, 1, BW_E_PATH_EMPTY},
+                 {empty, 0, BW_E_PATH_EMPTY}};
     const std::size_t busy = test::busy_heap_blocks();
     for (const Case &c : cases) {
         SetLastError(0);
@@ -119,9 +122,9 @@ TYPED_TEST(Qualify, RefusesMissingNamesAndDirectoriesWithTheirCodes) {
         const C *directory;
         DWORD code;
     } cases[] = {
-        {nullptr, directory.c_str(), 0x2000000e}, {nullptr, nullptr, 0x2000000e},
-        {empty.c_str(), nullptr, 0x2000000f},     {empty.c_str(), directory.c_str(), 0x2000000f},
-        {name.c_str(), nullptr, 0x20000010},
+        {nullptr, directory.c_str(), BW_E_FILE_NAME_NULL}, {nullptr, nullptr, BW_E_FILE_NAME_NULL},
+        {empty.c_str(), nullptr, BW_E_FILE_NAME_EMPTY},    {empty.c_str(), directory.c_str(), BW_E_FILE_NAME_EMPTY},
+        {name.c_str(), nullptr, BW_E_DIRECTORY_NULL},
     };
     const std::size_t busy = test::busy_heap_blocks();
     for (const Case &c : cases) {
@@ -224,7 +227,7 @@ template <typename C> void expect_qualified_in_current_directory(const std::wstr
         EXPECT_EQ(static_cast<const C *>(result), test::shared_empty<C>());
         EXPECT_EQ(error, platform_error);
         EXPECT_NE(platform_error, 0u);
-        EXPECT_EQ(platform_error & 0x20000000, 0u);
+        EXPECT_EQ(platform_error & BW_CUSTOMER_FLAG, 0u);
         return;
     }
     EXPECT_EQ(reported, narrow_or_wide<C>(directory));
@@ -261,7 +264,7 @@ TEST(QualifyInCurrentDirectoryWide, KeepsNonLatinLettersWhole) {
     expect_qualified_in_current_directory<wchar_t>(directory.path());
 }
 
-// Each heap request of a call, failed in turn: code 0x2000000d, the shared
+// Each heap request of a call, failed in turn: code BW_E_NO_MEMORY, the shared
 // empty text and nothing left behind; the call succeeds once its requests
 // are all granted.
 template <typename C, typename Call> void expect_each_request_may_fail(int requests, Call call) {
@@ -274,7 +277,7 @@ template <typename C, typename Call> void expect_each_request_may_fail(int reque
         test::fail_heap_request(0);
         if (n <= requests) {
             EXPECT_EQ(static_cast<const C *>(result), shared) << "request " << n;
-            EXPECT_EQ(GetLastError(), 0x2000000du) << "request " << n;
+            EXPECT_EQ(GetLastError(), DWORD{BW_E_NO_MEMORY}) << "request " << n;
         } else {
             EXPECT_NE(static_cast<const C *>(result), shared) << "more requests than " << requests;
             test::release(result);
@@ -327,7 +330,7 @@ TEST(PathScript, FixupDeliversTheTextAndRecordsZero) {
         {{test::text("C:\\temp\\")}, "C:\\temp\\"},
     };
     for (Case &c : cases) {
-        host.call(4); // records 901
+        host.call(4); // records test::recorded_before
         const std::size_t busy = test::busy_heap_blocks();
         EXPECT_EQ(host.call(27, c.args), host.answer);
         const test::Delivery &d = host.only();
@@ -346,13 +349,13 @@ TEST(PathScript, RefusalsArriveWithStatusMinusOneAndTheirCode) {
         std::vector<WilValue> args;
         int32_t code;
     } cases[] = {
-        {27, {test::text(""), test::integer(1)}, 0x2000000c},
-        {27, {test::text(nullptr), test::integer(1)}, 0x2000000b},
-        {27, {}, 0x2000000b},
-        {28, {test::text(nullptr), test::text("C:\\temp")}, 0x2000000e},
-        {28, {test::text(""), test::text("C:\\temp")}, 0x2000000f},
-        {28, {test::text("a.txt"), test::text(nullptr)}, 0x20000010},
-        {28, {test::text("a.txt")}, 0x20000010},
+        {27, {test::text(""), test::integer(1)}, BW_E_PATH_EMPTY},
+        {27, {test::text(nullptr), test::integer(1)}, BW_E_PATH_NULL},
+        {27, {}, BW_E_PATH_NULL},
+        {28, {test::text(nullptr), test::text("C:\\temp")}, BW_E_FILE_NAME_NULL},
+        {28, {test::text(""), test::text("C:\\temp")}, BW_E_FILE_NAME_EMPTY},
+        {28, {test::text("a.txt"), test::text(nullptr)}, BW_E_DIRECTORY_NULL},
+        {28, {test::text("a.txt")}, BW_E_DIRECTORY_NULL},
     };
     for (Case &c : cases) {
         EXPECT_EQ(host.call(c.id, c.args), host.answer);

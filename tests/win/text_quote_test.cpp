@@ -69,18 +69,12 @@ TYPED_TEST(Quote, RefusesWithTheCodeOfTheFirstFault) {
         const char *quote;
         DWORD code;
     } cases[] = {
-        {null_text, 7, null_text, 0x20000011},
-        {null_text, 1, "'", 0x20000011},
-        {"", 0, null_text, 0x20000012},
-        {"", 3, "'", 0x20000012},
-        {"a\"b", 7, null_text, 0x20000014},
-        {"a\"b", 3, null_text, 0x20000014},
-        {"a'b c", 1, "'", 0x20000014},
-        {"a'b c", 2, "''", 0x20000014},
-        {"C:\\temp\\x", 0, null_text, 0x20000013},
-        {"C:\\temp\\x", 4, "'", 0x20000013},
-        {"x", -1, null_text, 0x20000013},
-        {"x", INT_MIN, null_text, 0x20000013},
+        {null_text, 7, null_text, BW_E_QUOTE_TEXT_NULL}, {null_text, 1, "'", BW_E_QUOTE_TEXT_NULL},
+        {"", 0, null_text, BW_E_QUOTE_TEXT_EMPTY},       {"", 3, "'", BW_E_QUOTE_TEXT_EMPTY},
+        {"a\"b", 7, null_text, BW_E_QUOTE_REFUSED},      {"a\"b", 3, null_text, BW_E_QUOTE_REFUSED},
+        {"a'b c", 1, "'", BW_E_QUOTE_REFUSED},           {"a'b c", 2, "''", BW_E_QUOTE_REFUSED},
+        {"C:\\temp\\x", 0, null_text, BW_E_QUOTE_MODE},  {"C:\\temp\\x", 4, "'", BW_E_QUOTE_MODE},
+        {"x", -1, null_text, BW_E_QUOTE_MODE},           {"x", INT_MIN, null_text, BW_E_QUOTE_MODE},
     };
     const std::size_t busy = test::busy_heap_blocks();
     for (const Case &c : cases) {
@@ -112,7 +106,7 @@ TYPED_TEST(Quote, FurtherCheckRefusesOnlyAQuoteRightAfterTheFirstCharacter) {
         C *result = quote(text.c_str(), 2, or_null(quote_text));
         const DWORD error = GetLastError();
         if (c.refused) {
-            EXPECT_EQ(error, 0x20000014u) << c.text;
+            EXPECT_EQ(error, DWORD{BW_E_QUOTE_REFUSED}) << c.text;
             EXPECT_EQ(static_cast<const C *>(result), test::shared_empty<C>()) << c.text;
             continue;
         }
@@ -142,7 +136,7 @@ TYPED_TEST(Quote, ReleasesNothingItDoesNotReturnWhenTheBlockIsRefused) {
         test::fail_heap_request(0);
         EXPECT_EQ(test::busy_heap_blocks(), busy);
         EXPECT_EQ(result, test::shared_empty<C>(test::faults_dll()));
-        EXPECT_EQ(error, 0x2000000du);
+        EXPECT_EQ(error, DWORD{BW_E_NO_MEMORY});
     }
 }
 
@@ -158,7 +152,7 @@ TEST(QuoteScript, DeliversTheQuotedTextWithTheOptionalQuoteText) {
         {{test::text("C:\\temp\\x"), test::integer(3), test::text("'")}, "C:\\temp\\x"},
     };
     for (Case &c : cases) {
-        host.call(4); // records 901
+        host.call(4); // records test::recorded_before
         const std::size_t busy = test::busy_heap_blocks();
         EXPECT_EQ(host.call(30, c.args), host.answer);
         const test::Delivery &d = host.only();
@@ -166,7 +160,7 @@ TEST(QuoteScript, DeliversTheQuotedTextWithTheOptionalQuoteText) {
         EXPECT_EQ(d.type, static_cast<uint32_t>(WIL_TYPE_TEXT));
         EXPECT_EQ(d.text, c.result);
         EXPECT_EQ(test::busy_heap_blocks(), busy);
-        EXPECT_EQ(host.last_error(), 901);
+        EXPECT_EQ(host.last_error(), test::recorded_before);
     }
 }
 
@@ -195,7 +189,7 @@ TEST(QuoteScript, DeliversTheSharedEmptyTextOfARefusalWithStatusZero) {
         EXPECT_EQ(d.type, static_cast<uint32_t>(WIL_TYPE_TEXT));
         EXPECT_EQ(d.text_pointer, shared);
         EXPECT_EQ(test::busy_heap_blocks(), busy);
-        EXPECT_EQ(host.last_error(), 901);
+        EXPECT_EQ(host.last_error(), test::recorded_before);
         EXPECT_EQ(*shared, '\0');
     }
 }

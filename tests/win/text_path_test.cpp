@@ -1,14 +1,15 @@
 // Path fix-up and fully qualified names, narrow and wide, as native callers
 // and scripts reach them.
 #include "host.hpp"
+#include "tests/cases/path.hpp"
 
-#include <climits>
 #include <vector>
 
 namespace {
 
 using test::as;
 using test::Host;
+using test::or_null;
 using test::take;
 using test::untouched;
 
@@ -23,20 +24,7 @@ TYPED_TEST_SUITE(QualifyInCurrentDirectory, Widths);
 TYPED_TEST(PathFixup, AddsOrRemovesOneTrailingBackslashInANewBlock) {
     using C = TypeParam;
     const auto fixup = test::exports().width<C>().fixup;
-    struct Case {
-        const char *path;
-        int mode;
-        const char *result;
-        std::size_t block;
-    } cases[] = {
-        {"C:\\temp", 1, "C:\\temp\\", 9},        {"C:\\temp\\", 1, "C:\\temp\\", 9},
-        {"C:\\temp\\\\", 1, "C:\\temp\\\\", 10}, {"C:\\temp\\\\", 2, "C:\\temp\\", 10},
-        {"C:\\temp\\", 2, "C:\\temp", 9},        {"\\", 2, "", 2},
-        {"C:/temp/", 1, "C:/temp/\\", 10},       {"C:\\temp\\", 0, "C:\\temp\\", 9},
-        {"C:\\temp", 3, "C:\\temp", 8},          {"C:\\temp\\", -1, "C:\\temp\\", 9},
-        {"C:\\temp", INT_MIN, "C:\\temp", 8},
-    };
-    for (const Case &c : cases) {
+    for (const test::Fixup &c : test::fixups) {
         const auto path = as<C>(c.path);
         SetLastError(untouched);
         C *result = fixup(path.c_str(), c.mode);
@@ -86,7 +74,7 @@ TYPED_TEST(Qualify, JoinsAGivenDirectoryWithExactlyOneBackslash) {
     const auto qualify = test::exports().width<C>().qualify;
     struct Case {
         const char *name;
-        const char *directory; // "@" stands for a null pointer
+        const char *directory;
         const char *result;
         std::size_t block;
     } cases[] = {
@@ -94,7 +82,7 @@ TYPED_TEST(Qualify, JoinsAGivenDirectoryWithExactlyOneBackslash) {
         {"a.txt", "C:\\temp\\", "C:\\temp\\a.txt", 15},
         {"a.txt", "C:\\temp\\\\", "C:\\temp\\\\a.txt", 16},
         {"sub\\a.txt", "C:\\temp", "sub\\a.txt", 10},
-        {"sub\\a.txt", "@", "sub\\a.txt", 10},
+        {"sub\\a.txt", test::null_text, "sub\\a.txt", 10},
         {"sub\\a.txt", "", "sub\\a.txt", 10},
         {"..\\a.txt", "C:\\x", "..\\a.txt", 9},
         {"sub/a.txt", "C:\\temp", "C:\\temp\\sub/a.txt", 19},
@@ -104,7 +92,7 @@ TYPED_TEST(Qualify, JoinsAGivenDirectoryWithExactlyOneBackslash) {
     for (const Case &c : cases) {
         const auto name = as<C>(c.name), directory = as<C>(c.directory);
         SetLastError(untouched);
-        C *result = qualify(name.c_str(), directory == as<C>("@") ? nullptr : directory.c_str());
+        C *result = qualify(name.c_str(), or_null(directory));
         EXPECT_EQ(GetLastError(), untouched) << c.name << " in " << c.directory;
         const test::Owned<C> owned = take(result);
         EXPECT_EQ(owned.text, as<C>(c.result)) << c.name << " in " << c.directory;
@@ -116,21 +104,12 @@ TYPED_TEST(Qualify, RefusesMissingNamesAndDirectoriesWithTheirCodes) {
     using C = TypeParam;
     const auto qualify = test::exports().width<C>().qualify;
     const C *shared = test::shared_empty<C>();
-    const auto name = as<C>("a.txt"), directory = as<C>("C:\\temp"), empty = as<C>("");
-    struct Case {
-        const C *name;
-        const C *directory;
-        DWORD code;
-    } cases[] = {
-        {nullptr, directory.c_str(), BW_E_FILE_NAME_NULL}, {nullptr, nullptr, BW_E_FILE_NAME_NULL},
-        {empty.c_str(), nullptr, BW_E_FILE_NAME_EMPTY},    {empty.c_str(), directory.c_str(), BW_E_FILE_NAME_EMPTY},
-        {name.c_str(), nullptr, BW_E_DIRECTORY_NULL},
-    };
     const std::size_t busy = test::busy_heap_blocks();
-    for (const Case &c : cases) {
+    for (const test::QualifyRefusal &c : test::qualify_refusals) {
+        const auto name = as<C>(c.name), directory = as<C>(c.directory);
         SetLastError(0);
-        EXPECT_EQ(static_cast<const C *>(qualify(c.name, c.directory)), shared);
-        EXPECT_EQ(GetLastError(), c.code);
+        EXPECT_EQ(static_cast<const C *>(qualify(or_null(name), or_null(directory))), shared);
+        EXPECT_EQ(GetLastError(), c.code) << c.name << " in " << c.directory;
     }
     EXPECT_EQ(test::busy_heap_blocks(), busy);
 }

@@ -1,12 +1,12 @@
 // Quoting, narrow and wide, as native callers and scripts reach it.
 #include "host.hpp"
-
-#include <climits>
+#include "tests/cases/quote.hpp"
 
 namespace {
 
 using test::as;
 using test::Host;
+using test::or_null;
 using test::take;
 using test::untouched;
 
@@ -14,39 +14,10 @@ template <typename C> class Quote : public ::testing::Test {};
 using Widths = ::testing::Types<char, wchar_t>;
 TYPED_TEST_SUITE(Quote, Widths);
 
-constexpr const char *null_text = "@"; // stands for a null pointer in the tables
-
-template <typename C> const C *or_null(const std::basic_string<C> &text) {
-    return text == as<C>(null_text) ? nullptr : text.c_str();
-}
-
 TYPED_TEST(Quote, WrapsByModeInANewBlock) {
     using C = TypeParam;
     const auto quote = test::exports().width<C>().quote;
-    struct Case {
-        const char *text;
-        int mode;
-        const char *quote;
-        const char *result;
-    } cases[] = {
-        {"C:\\Program Files\\x", 1, null_text, "\"C:\\Program Files\\x\""},
-        {"C:\\temp\\x", 1, null_text, "C:\\temp\\x"},
-        {"\"C:\\Program Files\\x", 1, null_text, "\"C:\\Program Files\\x"},
-        {"C:\\Program Files\\x\"", 1, null_text, "C:\\Program Files\\x\""},
-        {"a\tb", 1, null_text, "a\tb"},
-        {"C:\\temp\\x", 2, "", "\"C:\\temp\\x\""},
-        {"C:\\temp\\x", 2, "'", "'C:\\temp\\x'"},
-        {"C:\\temp\\x", 2, "'abc", "'C:\\temp\\x'"},
-        {"C:\\temp\\x'", 2, "'", "C:\\temp\\x'"},
-        {"'C:\\temp\\x", 2, "'", "'C:\\temp\\x"},
-        {"C:\\temp\\x\"", 2, "'", "'C:\\temp\\x\"'"},
-        {"\"", 2, null_text, "\""},
-        {"'", 2, "'", "'"},
-        {"say \"hi\"", 2, null_text, "say \"hi\""},
-        {"C:\\Program Files\\x", 3, null_text, "C:\\Program Files\\x"},
-        {"\"", 3, "'", "\""},
-    };
-    for (const Case &c : cases) {
+    for (const test::Quoting &c : test::quotings) {
         const auto text = as<C>(c.text), quote_text = as<C>(c.quote), expected = as<C>(c.result);
         SetLastError(untouched);
         C *result = quote(text.c_str(), c.mode, or_null(quote_text));
@@ -63,21 +34,8 @@ TYPED_TEST(Quote, RefusesWithTheCodeOfTheFirstFault) {
     using C = TypeParam;
     const auto quote = test::exports().width<C>().quote;
     const C *shared = test::shared_empty<C>();
-    struct Case {
-        const char *text;
-        int mode;
-        const char *quote;
-        DWORD code;
-    } cases[] = {
-        {null_text, 7, null_text, BW_E_QUOTE_TEXT_NULL}, {null_text, 1, "'", BW_E_QUOTE_TEXT_NULL},
-        {"", 0, null_text, BW_E_QUOTE_TEXT_EMPTY},       {"", 3, "'", BW_E_QUOTE_TEXT_EMPTY},
-        {"a\"b", 7, null_text, BW_E_QUOTE_REFUSED},      {"a\"b", 3, null_text, BW_E_QUOTE_REFUSED},
-        {"a'b c", 1, "'", BW_E_QUOTE_REFUSED},           {"a'b c", 2, "''", BW_E_QUOTE_REFUSED},
-        {"C:\\temp\\x", 0, null_text, BW_E_QUOTE_MODE},  {"C:\\temp\\x", 4, "'", BW_E_QUOTE_MODE},
-        {"x", -1, null_text, BW_E_QUOTE_MODE},           {"x", INT_MIN, null_text, BW_E_QUOTE_MODE},
-    };
     const std::size_t busy = test::busy_heap_blocks();
-    for (const Case &c : cases) {
+    for (const test::QuoteRefusal &c : test::quote_refusals) {
         const auto text = as<C>(c.text), quote_text = as<C>(c.quote);
         SetLastError(0);
         EXPECT_EQ(static_cast<const C *>(quote(or_null(text), c.mode, or_null(quote_text))), shared) << c.text;
@@ -91,16 +49,7 @@ TYPED_TEST(Quote, RefusesWithTheCodeOfTheFirstFault) {
 TYPED_TEST(Quote, FurtherCheckRefusesOnlyAQuoteRightAfterTheFirstCharacter) {
     using C = TypeParam;
     const auto quote = test::exports().width<C>().quote;
-    struct Case {
-        const char *text;
-        const char *quote;
-        bool refused;
-    } cases[] = {
-        {"a\"b", null_text, true},  {"a\"b", "", true},         {"a'b", "'", true},
-        {"a'b", null_text, false},  {"a\"b", "'", false},       {"a\"", null_text, false},
-        {"\"\"", null_text, false}, {"ab\"", null_text, false}, {"ab\"c", null_text, false},
-    };
-    for (const Case &c : cases) {
+    for (const test::FurtherCheck &c : test::further_checks) {
         const auto text = as<C>(c.text), quote_text = as<C>(c.quote);
         SetLastError(0);
         C *result = quote(text.c_str(), 2, or_null(quote_text));

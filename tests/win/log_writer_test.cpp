@@ -3,6 +3,7 @@
 // handle puts an entry, threads sharing a handle, and failed allocations.
 #include "host.hpp"
 #include "temp_folder.hpp"
+#include "tests/cases/log_entries.hpp"
 
 #include <algorithm>
 #include <cstdint>
@@ -20,9 +21,6 @@ HANDLE open_output(const std::string &name, INT append) {
     return test::exports().narrow.open_output(name.c_str(), append);
 }
 void close(HANDLE file) { EXPECT_EQ(test::exports().close(file), 1); }
-
-std::string separator(bool utc) { return "\r\n" + std::string(utc ? 24 : 20, ' '); }
-std::string blank(bool utc) { return "\r\n\r\n" + std::string(utc ? 24 : 20, ' '); }
 
 SYSTEMTIME now(bool utc) {
     SYSTEMTIME t;
@@ -68,15 +66,6 @@ void expect_stamp(std::string_view stamp, bool utc, const Moment &moment) {
     EXPECT_LE(whole_seconds(t), whole_seconds(moment.after)) << stamp;
 }
 
-// An expected entry: # stands for the prefix, | for the line separator and
-// ~ for the blank-line separator.
-std::string expand(std::string_view pattern, std::string_view prefix, bool utc) {
-    std::string out;
-    for (const char c : pattern)
-        out += c == '#' ? std::string(prefix) : c == '|' ? separator(utc) : c == '~' ? blank(utc) : std::string(1, c);
-    return out;
-}
-
 class LogWriter : public test::TempFolder {
 protected:
     struct Logged {
@@ -97,46 +86,17 @@ protected:
     }
 };
 
-struct EntryCase {
-    const char *message;
-    std::string_view pattern;
-};
-
-constexpr EntryCase entry_cases[] = {
-    {"abc", "#abc\r\n"},
-    {"a\nb", "#a|b\r\n"},
-    {"ab\ncd\nef", "#ab|cd|ef\r\n"},
-    {"abc\n", "#abc\r\n\r\n"},
-    {"a\n\n", "#a|\r\n"},
-    {"a\n\nb", "#a~b\r\n"},
-    {"a\n\n\nb", "#a~b\r\n"},
-    {"x\n\ny\nz", "#x~y|z\r\n"},
-    {"\nabc", "\r\n#abc\r\n"},
-    {"\nab\ncd", "\r\n#ab|cd\r\n"},
-    {"\nab\n", "\r\n#ab\r\n\r\n"},
-    {"\n", "\r\n#\r\n"},
-    {"\n\n", "\r\n#\r\n"},
-    {"a\r\nb", "#a\r|b\r\n"},
-    {"\r\n", "#\r\r\n\r\n"},
-    {"\r\nabc", "#|abc\r\n"},
-    {"a\n\rb\nc", "#a|b|c\r\n"},
-    {"a\n\rb", "#a|\rb\r\n"},
-    {"a\rb", "#a\rb\r\n"},
-    {"\n\nabc", "\r\n#~abc\r\n"},
-    {"\n\n\n", "\r\n#~\r\n"},
-};
-
 TEST_F(LogWriter, EntriesByteForByteWithLocalAndUtcStamps) {
     int serial = 0;
     for (const INT utc : {0, 1, -3})
-        for (const EntryCase &c : entry_cases) {
+        for (const test::LogEntry &c : test::log_entries) {
             SCOPED_TRACE(testing::PrintToString(std::string(c.message)) + " utc " + std::to_string(utc));
             const Logged logged = log_to_new_file("entry" + std::to_string(++serial) + ".log", c.message, utc);
             EXPECT_EQ(logged.result, 0);
             const std::size_t at = c.message[0] == '\n' ? 2 : 0;
             const std::string stamp = logged.bytes.substr(at, utc ? 24 : 20);
             expect_stamp(stamp, utc != 0, logged.moment);
-            EXPECT_EQ(logged.bytes, expand(c.pattern, stamp, utc != 0));
+            EXPECT_EQ(logged.bytes, test::expand_entry(c.pattern, stamp, utc != 0));
         }
 }
 
@@ -186,7 +146,7 @@ TEST_F(LogWriter, AppendHandleAddsEachEntryAtTheEnd) {
     const std::string first = bytes.substr(9, 20), second = bytes.substr(34, 20);
     expect_stamp(first, false, done);
     expect_stamp(second, false, done);
-    EXPECT_EQ(bytes, "earlier\r\n" + first + "one\r\n" + second + "two" + separator(false) + "lines\r\n");
+    EXPECT_EQ(bytes, "earlier\r\n" + first + "one\r\n" + second + "two" + test::line_separator(false) + "lines\r\n");
 }
 
 TEST_F(LogWriter, HandleWithoutAppendWritesOverTheStart) {
@@ -282,7 +242,7 @@ TEST_F(LogWriter, ThreadsSharingAnAppendHandleWriteWholeEntries) {
         ASSERT_TRUE(thread >= 0 && thread < thread_count) << at;
         ASSERT_EQ(entry, next[static_cast<std::size_t>(thread)]++) << "thread " << thread;
         const std::string expected = bytes.substr(at, 20) + "thread " + std::to_string(thread) + " entry " +
-                                     std::to_string(entry) + separator(false) + "second line of " +
+                                     std::to_string(entry) + test::line_separator(false) + "second line of " +
                                      std::to_string(thread) + "/" + std::to_string(entry) + "\r\n";
         ASSERT_EQ(bytes.substr(at, expected.size()), expected) << at;
         at += expected.size();
@@ -347,7 +307,7 @@ TEST_F(LogWriter, FailedAllocationsWriteNothingAndKeepNothing) {
     };
     int serial = 0;
     for (const Case &c : cases) {
-        SCOPED_TRACE(testing::PrintToString(std::string(c.message)));
+        SCOPED_TRACE(testing::PrintToString(c.message));
         const std::string name = "faults" + std::to_string(++serial) + ".log";
         HANDLE file = open_output(path(name), 1);
         ASSERT_EQ(log(c.message, file, 0), 0);

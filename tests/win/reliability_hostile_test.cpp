@@ -5,6 +5,7 @@
 // result, and every call, failing or not, leaves no block behind.
 #include "reliability.hpp"
 #include "temp_folder.hpp"
+#include "tests/cases/log_entries.hpp"
 
 #include <algorithm>
 #include <climits>
@@ -343,7 +344,7 @@ TEST_F(HostileFiles, LogWriterAndCloseAnswerEveryHandle) {
     // Each writing case ran twice; every entry reached the file whole.
     const std::string written = read("hostile.log");
     EXPECT_EQ(std::count(written.begin(), written.end(), 'x') % 2, 0);
-    const std::string separator = "\r\n" + std::string(20, ' ');
+    const std::string separator = test::line_separator(false);
     EXPECT_NE(written.find(" %s%n%d%%\r\n"), std::string::npos);
     EXPECT_NE(written.find("\x82\xA0" + separator + "\x95\x5C\r" + separator + "\xE9\r\n"), std::string::npos);
 }

@@ -2,6 +2,7 @@
 // as native callers and the script host use them.
 #include "Brindlewick.h"
 #include "host.hpp"
+#include "tests/cases/date_template.hpp"
 
 #include <cstdio>
 #include <cstring>
@@ -10,10 +11,9 @@
 
 namespace {
 
-using test::Host;
-
 using test::ansi;
 using test::as;
+using test::Host;
 
 // A heap result's text; its block must be exactly the text and its
 // terminator. The block is released.
@@ -27,35 +27,10 @@ template <typename C> class DateTimeExports : public ::testing::Test {};
 using Variants = ::testing::Types<char, wchar_t>;
 TYPED_TEST_SUITE(DateTimeExports, Variants);
 
-struct Expansion {
-    const char *ymdhms;
-    const char *date_template;
-    const char *expected;
-};
-
 TYPED_TEST(DateTimeExports, FormatYmdHmsExpandsTemplates) {
     using C = TypeParam;
-    const Expansion cases[] = {
-        {"2008:05:30:14:07:09", "^YYYY/^MM/^DD ^hh:^mm:^ss ", "2008/05/30 14:07:09 "},
-        {"2008:05:30:09:07:05", "^YYYY/^MM/^DD ^hh:^mm:^ss", "2008/05/30 09:07:05"},
-        {"2008:12:05:07:03:04", "^D.^h|^DD.^hh|^MM ^mm ^ss", "5.7|05.07|12 03 04"},
-        {"0800:01:01:00:00:00", "[^YYYY]", "[ 800]"},
-        {"-001:05:30:00:00:00", "[^YYYY]", "[65535]"},
-        {"2008:05:30:14:07:09", "^WWWW ^WWW ^WW ^MMMM ^MMM", "Friday Fri Fri May May"},
-        {"2008:06:01:00:00:00", "^WWWW ^WWW", "Sunday Sun"},
-        {"2008:00:15:00:00:00", "^MMMM ^MMM ^MM ^WWWW", "January Jan 00 Saturday"},
-        {"2008:13:15:00:00:00", "^MMMM|^MMM|^MM ^WWWW", "|   |13 Thursday"},
-        {"2008:05:30:14:07:09", "^MMMMM ^DDD ^YYYYY", "MayM 30D 2008Y"},
-        {"2008:12:05:00:00:00", "^DD^D|^D^DD", "055|505"},
-        {"2008:12:05:00:00:00", "^^MMMM", "5ecember"},
-        {"2008:12:05:00:00:00", "^D^MMMM", "05ecember"},
-        {"2008:05:30:14:07:09", "100% ^DD", "100% 30"},
-        {"2008:05:30:14:07:09", "%s%n%x^YYYY%d", "%s%n%x2008%d"},
-        {"2008:05:30:14:07:09", "^DD-^DD ^YYYY/^YYYY", "30-30 2008/2008"},
-        {"2008:05:30:14:07:09", "no tokens", "no tokens"},
-    };
     const auto api = test::exports().width<C>();
-    for (const Expansion &c : cases) {
+    for (const test::Expansion &c : test::expansions) {
         const auto date_template = as<C>(c.date_template);
         SetLastError(test::untouched);
         C *result = api.format_ymdhms(as<C>(c.ymdhms).c_str(), date_template.c_str());

@@ -7,10 +7,22 @@
  *     HeapFree(GetProcessHeap(), 0, result);
  * except where a function says it returns the shared empty text or a static
  * buffer, which are never released. On failure a function returns NULL, 0 or
- * the shared empty text, a static "" that is never released (any failing
- * call returns the same pointer, e.g. PathStringFixupAR8J(NULL, 0)), and
- * GetLastError() tells why: one of the BW_E_ codes below, or the system's
- * own code.
+ * the shared empty text of its width, a static "" that is never released,
+ * and GetLastError() tells why: one of the BW_E_ codes below, or the
+ * system's own code. Each width has its own shared empty text, at different
+ * addresses: the narrow one is what PathStringFixupAR8J(NULL, 0) returns,
+ * the wide one what PathStringFixupWR8J(NULL, 0) returns. Compare a result
+ * with the one of its own width, or treat an empty text as a failure and
+ * never release an empty result that is the shared empty text of its width.
+ * Success leaves the last error as it was, except where a function below
+ * says what it sets.
+ *
+ * Threads: every function may run on any thread at the same time, except
+ * GetTimeZoneNameAR8J and GetTimeZoneNameWR8J, which return one static
+ * buffer per width that each call of that width overwrites. The extender
+ * entry points keep the script host's values (the recorded last error, the
+ * message and description buffers) once per process, for one call at a
+ * time.
  *
  * The reference with every argument, result and code is docs/REFERENCE.md.
  */
@@ -36,9 +48,11 @@ extern "C" {
 #define BW_FIELD_WEEKDAY 7
 
 /* Date templates: ^YYYY year (at least 4 wide), ^MM month (2 digits),
- * ^MMMM / ^MMM full / abbreviated month name, ^DD / ^D day (2 digits /
- * unpadded), ^hh / ^h hour, ^mm minute, ^ss second, ^WWWW / ^WWW / ^WW full
- * and abbreviated weekday name. Names follow the user's locale. */
+ * ^MMMM / ^MMM full / abbreviated month name (the latter at least 3 wide),
+ * ^DD / ^D day (2 digits / unpadded), ^hh / ^h hour, ^mm minute, ^ss second,
+ * ^WWWW / ^WWW / ^WW full / abbreviated weekday name (at least 3 / 2 wide).
+ * Names follow the user's locale and are never cut; widths are filled with
+ * blanks on the left. */
 
 /* The template expanded for the current local time (utc == 0) or UTC time.
  * Heap text; NULL with BW_E_TEMPLATE_NULL / BW_E_TEMPLATE_EMPTY; the shared
@@ -47,15 +61,17 @@ LPSTR WINAPI FormatNowAR8J(LPCSTR date_template, INT utc);
 LPWSTR WINAPI FormatNowWR8J(LPCWSTR date_template, INT utc);
 
 /* The template expanded for a YmdHms text ("2008:05:30:14:07:09"). Note the
- * order: YmdHms text first. Heap text; NULL with the template codes or the
- * parse's code (BW_E_YMDHMS_*); the shared empty text when the expansion
- * fails. */
+ * order: YmdHms text first. Heap text, the last error 0; NULL with the
+ * template codes or the parse's code (BW_E_YMDHMS_*); the shared empty text
+ * when the expansion fails. The parse checks the layout, not the ranges.
+ * Month 13 has empty names; month 14 and up give BW_E_TEMPLATE_NULL whatever
+ * the template holds. */
 LPSTR WINAPI FormatYmdHmsAR8J(LPCSTR ymdhms, LPCSTR date_template);
 LPWSTR WINAPI FormatYmdHmsWR8J(LPCWSTR ymdhms, LPCWSTR date_template);
 
-/* One field (BW_FIELD_*) of a YmdHms text; 0 with BW_E_TEMPLATE_NULL,
- * BW_E_TEMPLATE_EMPTY or the parse's code. A field number outside 1 to 7
- * gives 0 with the last error 0. */
+/* One field (BW_FIELD_*) of a YmdHms text, the last error 0; 0 with
+ * BW_E_TEMPLATE_NULL, BW_E_TEMPLATE_EMPTY or the parse's code. A field
+ * number outside 1 to 7 gives 0 with the last error 0. */
 DWORD WINAPI ExtractFromYmdHmsAR8J(LPCSTR ymdhms, DWORD field);
 DWORD WINAPI ExtractFromYmdHmsWR8J(LPCWSTR ymdhms, DWORD field);
 
@@ -64,19 +80,23 @@ DWORD WINAPI ExtractFromYmdHmsWR8J(LPCWSTR ymdhms, DWORD field);
 DWORD WINAPI ExtractrFromSystemDateR8J(INT utc, DWORD field);
 
 /* The name of the current time zone (standard or daylight, as in force).
- * A static buffer, overwritten by the next call; never released. The
- * shared empty text with the system's code on failure. */
+ * A static buffer, one per width, overwritten by the next call of the same
+ * width on any thread; never released. The shared empty text with the
+ * system's code on failure. */
 LPSTR WINAPI GetTimeZoneNameAR8J(void);
 LPWSTR WINAPI GetTimeZoneNameWR8J(void);
 
-/* Opens an existing file for reading (shared for reading). Handle, or 0 with
- * the system's code. Close with CloseFileHandle_R8J. */
+/* Opens an existing file for reading (shared for reading). Handle, the last
+ * error 0 from CreateFile; or 0 with the system's code. Close with
+ * CloseFileHandle_R8J. */
 HANDLE WINAPI OpenInputFileHandleA_R8J(LPCSTR file_name);
 HANDLE WINAPI OpenInputFileHandleW_R8J(LPCWSTR file_name);
 
 /* Opens or creates a file for writing (shared for reading). With append != 0
  * the position is the end of the file, else its start (nothing is
- * truncated). Handle, or 0 with the system's code. */
+ * truncated). Handle, with CreateFile's last error: ERROR_ALREADY_EXISTS
+ * (183) when the file existed, 0 when it was created; or 0 with the
+ * system's code. */
 HANDLE WINAPI OpenOutputFileHandleA_R8J(LPCSTR file_name, INT append);
 HANDLE WINAPI OpenOutputFileHandleW_R8J(LPCWSTR file_name, INT append);
 
@@ -84,13 +104,16 @@ HANDLE WINAPI OpenOutputFileHandleW_R8J(LPCWSTR file_name, INT append);
 INT WINAPI CloseFileHandle_R8J(HANDLE file);
 
 /* Writes one timestamped entry, continuation lines indented under the first,
- * with one WriteFile. 0 on success, BW_LOG_* or the system's code. */
+ * with one WriteFile, so threads may share the handle. Lines end at "\n":
+ * a "\r" before it stays with its line, so end lines with "\n" alone. 0 on
+ * success, BW_LOG_* or the system's code. */
 INT WINAPI LogMsgAltAR8J(LPCSTR message, HANDLE file, INT utc);
 
 /* The integer with the user's locale grouping, separator and negative form,
- * no decimals: a 32-byte heap block (an empty text in it when the text would
- * exceed 31 characters), or the shared empty text with the system's code,
- * also when a locale separator is longer than seven characters. */
+ * no decimals: a 32-byte heap block, the caller's last error put back (an
+ * empty text in it, with the system's code, when the text would exceed 31
+ * characters), or the narrow shared empty text with the system's code, also
+ * when a locale separator is longer than seven characters. */
 LPSTR WINAPI FormatLongIntR8J(INT value);
 
 /* mode 1: ensure one trailing backslash; mode 2: remove one; else copy.

@@ -10,23 +10,22 @@
 
 /* Extender error codes: bit 29 set, message number in the low bits. */
 #define BW_CUSTOMER_FLAG 0x20000000L
-#define BW_E_TEMPLATE_NULL 0x20000001L     /* date template (or ExtractFromYmdHms text) NULL; month index too large */
-#define BW_E_TEMPLATE_EMPTY 0x20000002L    /* date template (or ExtractFromYmdHms text) empty; weekday index too large */
-#define BW_E_YMDHMS_NULL 0x20000003L       /* YmdHms text NULL */
-#define BW_E_YMDHMS_EMPTY 0x20000004L      /* YmdHms text empty */
-#define BW_E_YMDHMS_TOO_LONG 0x20000005L   /* YmdHms text longer than 19 characters */
-#define BW_E_YMDHMS_LAYOUT 0x20000006L     /* colons misplaced, not exactly five, or a number out of range */
-#define BW_E_PATH_NULL 0x2000000BL         /* PathStringFixup: path NULL */
-#define BW_E_PATH_EMPTY 0x2000000CL        /* PathStringFixup: path empty */
-#define BW_E_NO_MEMORY 0x2000000DL         /* PathStringFixup, MakeFQFN, QuoteString: no heap block */
-#define BW_E_FILE_NAME_NULL 0x2000000EL    /* MakeFQFN: file name NULL */
-#define BW_E_FILE_NAME_EMPTY 0x2000000FL   /* MakeFQFN: file name empty */
-#define BW_E_DIRECTORY_NULL 0x20000010L    /* MakeFQFN: directory NULL and no backslash in the name */
-#define BW_E_QUOTE_TEXT_NULL 0x20000011L   /* QuoteString: text NULL */
-#define BW_E_QUOTE_TEXT_EMPTY 0x20000012L  /* QuoteString: text empty */
-#define BW_E_QUOTE_MODE 0x20000013L        /* QuoteString: mode not 1, 2 or 3 */
-#define BW_E_QUOTE_REFUSED 0x20000014L     /* QuoteString: quote character right after the first one */
-
+#define BW_E_TEMPLATE_NULL 0x20000001L    /* date template (or ExtractFromYmdHms text) NULL; month 14 or more */
+#define BW_E_TEMPLATE_EMPTY 0x20000002L   /* date template (or ExtractFromYmdHms text) empty; weekday 8 or more */
+#define BW_E_YMDHMS_NULL 0x20000003L      /* YmdHms text NULL */
+#define BW_E_YMDHMS_EMPTY 0x20000004L     /* YmdHms text empty */
+#define BW_E_YMDHMS_TOO_LONG 0x20000005L  /* YmdHms text longer than 19 characters */
+#define BW_E_YMDHMS_LAYOUT 0x20000006L    /* a colon missing at 4, 7, 10, 13 or 16, or more than five; no range check */
+#define BW_E_PATH_NULL 0x2000000BL        /* PathStringFixup: path NULL */
+#define BW_E_PATH_EMPTY 0x2000000CL       /* PathStringFixup: path empty */
+#define BW_E_NO_MEMORY 0x2000000DL        /* PathStringFixup, MakeFQFN, QuoteString: no heap block */
+#define BW_E_FILE_NAME_NULL 0x2000000EL   /* MakeFQFN: file name NULL */
+#define BW_E_FILE_NAME_EMPTY 0x2000000FL  /* MakeFQFN: file name empty */
+#define BW_E_DIRECTORY_NULL 0x20000010L   /* MakeFQFN: directory NULL and no backslash in the name */
+#define BW_E_QUOTE_TEXT_NULL 0x20000011L  /* QuoteString: text NULL */
+#define BW_E_QUOTE_TEXT_EMPTY 0x20000012L /* QuoteString: text empty */
+#define BW_E_QUOTE_MODE 0x20000013L       /* QuoteString: mode not 1, 2 or 3 */
+#define BW_E_QUOTE_REFUSED 0x20000014L    /* QuoteString: quote character right after the first one */
 
 /* Results of LogMsgAltAR8J besides 0 (success) and the system's codes. */
 #define BW_LOG_OK 0

@@ -15,4 +15,11 @@ template <typename C> std::basic_string<C> as(std::string_view ascii) {
     return out;
 }
 
+// Stands for a null pointer in the tables.
+inline constexpr const char *null_text = "@";
+
+template <typename C> const C *or_null(const std::basic_string<C> &text) {
+    return text == as<C>(null_text) ? nullptr : text.c_str();
+}
+
 } // namespace test

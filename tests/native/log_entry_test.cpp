@@ -2,6 +2,7 @@
 // its one doubling, and a property sweep over random messages. Blocks are
 // exact-size allocations, so a write past the capacity trips ASan.
 #include "files/core/log_entry.hpp"
+#include "tests/cases/log_entries.hpp"
 
 #include <gtest/gtest.h>
 
@@ -51,62 +52,12 @@ Built build(std::string_view message, std::string_view prefix, bool utc, bool fa
     return {ok, std::string(entry.bytes, entry.length), first, entry.capacity, doublings};
 }
 
-// Writes an expected entry compactly: # the stamp (with its "\r\n" when the
-// message leads with a line feed), | the line separator, ~ the blank-line
-// separator.
-std::string expand(std::string_view pattern, std::string_view prefix, bool utc) {
-    std::string out;
-    for (const char c : pattern) {
-        if (c == '#')
-            out += prefix;
-        else if (c == '|')
-            out += bw::log::line_separator(utc);
-        else if (c == '~')
-            out += bw::log::blank_separator(utc);
-        else
-            out += c;
-    }
-    return out;
-}
-
-struct EntryCase {
-    std::string_view message;
-    std::string_view pattern;
-};
-
-constexpr EntryCase entry_cases[] = {
-    {"abc", "#abc\r\n"},
-    {"a\nb", "#a|b\r\n"},
-    {"ab\ncd\nef", "#ab|cd|ef\r\n"},
-    {"abc\n", "#abc\r\n\r\n"},
-    {"a\n\n", "#a|\r\n"},
-    {"a\n\nb", "#a~b\r\n"},
-    {"a\n\n\nb", "#a~b\r\n"},
-    {"x\n\ny\nz", "#x~y|z\r\n"},
-    {"\nabc", "#abc\r\n"},
-    {"\nab\ncd", "#ab|cd\r\n"},
-    {"\nab\n", "#ab\r\n\r\n"},
-    {"\n", "#\r\n"},
-    {"\n\n", "#\r\n"},
-    {"a\r\nb", "#a\r|b\r\n"},
-    {"\r\n", "#\r\r\n\r\n"},
-    {"\r\nabc", "#|abc\r\n"},
-    {"a\n\rb\nc", "#a|b|c\r\n"},
-    {"a\n\rb", "#a|\rb\r\n"},
-    {"a\rb", "#a\rb\r\n"},
-    // Two leading line feeds: the blank line follows the stamp.
-    {"\n\nabc", "#~abc\r\n"},
-    {"\n\n\n", "#~\r\n"},
-    {"\n\n\nab\n\ncd", "#~ab~cd\r\n"},
-};
-
 TEST(LogEntry, EntriesByteForByte) {
     for (const bool utc : {false, true})
-        for (const EntryCase &c : entry_cases) {
-            const std::string prefix = prefix_for(c.message, utc);
-            const Built built = build(c.message, prefix, utc);
+        for (const test::LogEntry &c : test::log_entries) {
+            const Built built = build(c.message, prefix_for(c.message, utc), utc);
             EXPECT_TRUE(built.ok);
-            EXPECT_EQ(built.entry, expand(c.pattern, prefix, utc))
+            EXPECT_EQ(built.entry, test::expand_entry(c.pattern, utc ? utc_stamp : local_stamp, utc))
                 << testing::PrintToString(c.message) << " utc " << utc;
         }
 }
@@ -126,7 +77,7 @@ TEST(LogEntry, WithoutAStampTheLinesStillFollow) {
     for (const Case &c : cases) {
         const Built built = build(c.message, "", false);
         EXPECT_TRUE(built.ok);
-        EXPECT_EQ(built.entry, expand(c.pattern, "", false)) << testing::PrintToString(c.message);
+        EXPECT_EQ(built.entry, test::expand_entry(c.pattern, "", false)) << testing::PrintToString(c.message);
     }
 }
 

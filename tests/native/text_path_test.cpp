@@ -1,14 +1,14 @@
 // Path fix-up and the join of a directory with a file name, both widths.
+#include "tests/cases/path.hpp"
 #include "tests/native/text_strings.hpp"
 #include "text/core/path.hpp"
 
 #include <gtest/gtest.h>
 
-#include <climits>
-
 namespace {
 
 using test::as;
+using test::or_null;
 
 template <typename C> class PathCore : public ::testing::Test {};
 using Widths = ::testing::Types<char, wchar_t>;
@@ -24,31 +24,7 @@ template <typename C> std::basic_string<C> fixed_up(const C *path, const bw::Fix
 
 TYPED_TEST(PathCore, FixupAddsOrRemovesOneBackslashInABlockOfTheDocumentedSize) {
     using C = TypeParam;
-    struct Case {
-        const char *path;
-        int mode;
-        const char *result;
-        std::size_t block;
-    } cases[] = {
-        {"C:\\temp", 1, "C:\\temp\\", 9},
-        {"C:\\temp\\", 1, "C:\\temp\\", 9},
-        {"C:\\temp\\\\", 1, "C:\\temp\\\\", 10},
-        {"C:\\temp\\\\", 2, "C:\\temp\\", 10},
-        {"C:\\temp\\", 2, "C:\\temp", 9},
-        {"C:\\temp", 2, "C:\\temp", 8},
-        {"\\", 2, "", 2},
-        {"\\", 1, "\\", 2},
-        {"x", 1, "x\\", 3},
-        {"C:/temp/", 1, "C:/temp/\\", 10},
-        {"C:/temp/", 2, "C:/temp/", 9},
-        {"C:\\temp\\", 0, "C:\\temp\\", 9},
-        {"C:\\temp", 3, "C:\\temp", 8},
-        {"C:\\temp\\", -1, "C:\\temp\\", 9},
-        {"C:\\temp", INT_MIN, "C:\\temp", 8},
-        {"C:\\temp\\", INT_MAX, "C:\\temp\\", 9},
-        {"C:\\temp", 1 + 65536, "C:\\temp", 8},
-    };
-    for (const Case &c : cases) {
+    for (const test::Fixup &c : test::fixups) {
         const auto path = as<C>(c.path);
         const bw::Fixup plan = bw::plan_fixup(path.c_str(), c.mode);
         EXPECT_EQ(plan.error, 0u) << c.path << " mode " << c.mode;
@@ -85,28 +61,28 @@ TEST(PathCoreWide, FixupKeepsNonLatinLettersWhole) {
 
 TYPED_TEST(PathCore, QualifyChecksTheNameFirstAndTheDirectoryOnlyForAPlainName) {
     using C = TypeParam;
+    for (const test::QualifyRefusal &c : test::qualify_refusals) {
+        const auto name = as<C>(c.name), directory = as<C>(c.directory);
+        const bw::Qualify plan = bw::plan_qualify(or_null(name), or_null(directory));
+        EXPECT_EQ(plan.error, c.code) << c.name << " in " << c.directory;
+        EXPECT_EQ(plan.source, bw::DirectorySource::none) << c.name << " in " << c.directory;
+    }
     struct Case {
-        const char *name; // "@" stands for a null pointer
+        const char *name;
         const char *directory;
-        std::uint32_t error;
         bw::DirectorySource source;
     } cases[] = {
-        {"@", "C:\\temp", BW_E_FILE_NAME_NULL, bw::DirectorySource::none},
-        {"@", "@", BW_E_FILE_NAME_NULL, bw::DirectorySource::none},
-        {"", "@", BW_E_FILE_NAME_EMPTY, bw::DirectorySource::none},
-        {"a.txt", "@", BW_E_DIRECTORY_NULL, bw::DirectorySource::none},
-        {"sub\\a.txt", "@", 0, bw::DirectorySource::none},
-        {"a.txt\\", "", 0, bw::DirectorySource::none},
-        {"\\", "C:\\temp", 0, bw::DirectorySource::none},
-        {"a.txt", "C:\\temp", 0, bw::DirectorySource::given},
-        {"sub/a.txt", "C:\\temp", 0, bw::DirectorySource::given},
-        {"a.txt", "", 0, bw::DirectorySource::current},
+        {"sub\\a.txt", test::null_text, bw::DirectorySource::none},
+        {"a.txt\\", "", bw::DirectorySource::none},
+        {"\\", "C:\\temp", bw::DirectorySource::none},
+        {"a.txt", "C:\\temp", bw::DirectorySource::given},
+        {"sub/a.txt", "C:\\temp", bw::DirectorySource::given},
+        {"a.txt", "", bw::DirectorySource::current},
     };
     for (const Case &c : cases) {
         const auto name = as<C>(c.name), directory = as<C>(c.directory);
-        const bw::Qualify plan = bw::plan_qualify(name == as<C>("@") ? nullptr : name.c_str(),
-                                                  directory == as<C>("@") ? nullptr : directory.c_str());
-        EXPECT_EQ(plan.error, c.error) << c.name << " in " << c.directory;
+        const bw::Qualify plan = bw::plan_qualify(name.c_str(), or_null(directory));
+        EXPECT_EQ(plan.error, 0u) << c.name << " in " << c.directory;
         EXPECT_EQ(plan.source, c.source) << c.name << " in " << c.directory;
     }
 }

@@ -1,25 +1,19 @@
 // Quoting by mode, the quote character, the order of the checks and the
 // further check, both widths.
+#include "tests/cases/quote.hpp"
 #include "tests/native/text_strings.hpp"
 #include "text/core/quote.hpp"
 
 #include <gtest/gtest.h>
 
-#include <climits>
-
 namespace {
 
 using test::as;
+using test::or_null;
 
 template <typename C> class QuoteCore : public ::testing::Test {};
 using Widths = ::testing::Types<char, wchar_t>;
 TYPED_TEST_SUITE(QuoteCore, Widths);
-
-constexpr const char *null_text = "@"; // stands for a null pointer in the tables
-
-template <typename C> const C *or_null(const std::basic_string<C> &text) {
-    return text == as<C>(null_text) ? nullptr : text.c_str();
-}
 
 // The quoted text in a block of exactly the planned size.
 template <typename C> std::basic_string<C> quoted(std::basic_string_view<C> text, const bw::QuotePlan<C> &plan) {
@@ -31,37 +25,7 @@ template <typename C> std::basic_string<C> quoted(std::basic_string_view<C> text
 
 TYPED_TEST(QuoteCore, WrapsByModeUnlessTheTextBeginsOrEndsWithTheQuote) {
     using C = TypeParam;
-    struct Case {
-        const char *text;
-        int mode;
-        const char *quote;
-        const char *result;
-    } cases[] = {
-        {"C:\\Program Files\\x", 1, null_text, "\"C:\\Program Files\\x\""},
-        {"C:\\temp\\x", 1, null_text, "C:\\temp\\x"},
-        {"\"C:\\Program Files\\x", 1, null_text, "\"C:\\Program Files\\x"},
-        {"C:\\Program Files\\x\"", 1, null_text, "C:\\Program Files\\x\""},
-        {"\"C:\\Program Files\\x\"", 1, null_text, "\"C:\\Program Files\\x\""},
-        {"a\tb", 1, null_text, "a\tb"},
-        {" ", 1, null_text, "\" \""},
-        {"C:\\temp\\x", 2, "", "\"C:\\temp\\x\""},
-        {"C:\\temp\\x", 2, "'", "'C:\\temp\\x'"},
-        {"C:\\temp\\x", 2, "'\"", "'C:\\temp\\x'"},
-        {"'C:\\temp\\x", 2, "'", "'C:\\temp\\x"},
-        {"C:\\temp\\x'", 2, "'", "C:\\temp\\x'"},
-        {"C:\\temp\\x\"", 2, "'", "'C:\\temp\\x\"'"},
-        {"C:\\temp\\x\"", 2, null_text, "C:\\temp\\x\""},
-        {"\"", 2, null_text, "\""},
-        {"'", 2, "'", "'"},
-        {"a\"", 2, null_text, "a\""},
-        {"x", 2, null_text, "\"x\""},
-        {"say \"hi\" now", 2, null_text, "\"say \"hi\" now\""},
-        {"My Files", 1, "#", "#My Files#"},
-        {"My Files", 3, null_text, "My Files"},
-        {"\"", 3, "'", "\""},
-        {"C:\\temp\\x", 3, "", "C:\\temp\\x"},
-    };
-    for (const Case &c : cases) {
+    for (const test::Quoting &c : test::quotings) {
         const auto text = as<C>(c.text), quote = as<C>(c.quote);
         const bw::QuotePlan<C> plan = bw::plan_quote(text.c_str(), c.mode, or_null(quote));
         const auto expected = as<C>(c.result);
@@ -73,53 +37,15 @@ TYPED_TEST(QuoteCore, WrapsByModeUnlessTheTextBeginsOrEndsWithTheQuote) {
 
 TYPED_TEST(QuoteCore, TextChecksComeBeforeTheFurtherCheckAndTheMode) {
     using C = TypeParam;
-    struct Case {
-        const char *text;
-        int mode;
-        const char *quote;
-        std::uint32_t error;
-    } cases[] = {
-        {null_text, 7, null_text, BW_E_QUOTE_TEXT_NULL},
-        {null_text, 1, "'", BW_E_QUOTE_TEXT_NULL},
-        {"", 0, null_text, BW_E_QUOTE_TEXT_EMPTY},
-        {"", 2, "'", BW_E_QUOTE_TEXT_EMPTY},
-        {"C:\\temp\\x", 0, null_text, BW_E_QUOTE_MODE},
-        {"C:\\temp\\x", 4, "'", BW_E_QUOTE_MODE},
-        {"C:\\temp\\x", -1, null_text, BW_E_QUOTE_MODE},
-        {"C:\\temp\\x", INT_MIN, null_text, BW_E_QUOTE_MODE},
-        {"C:\\temp\\x", 1 + 65536, null_text, BW_E_QUOTE_MODE},
-        {"a\"b", 7, null_text, BW_E_QUOTE_REFUSED},
-    };
-    for (const Case &c : cases) {
+    for (const test::QuoteRefusal &c : test::quote_refusals) {
         const auto text = as<C>(c.text), quote = as<C>(c.quote);
-        EXPECT_EQ(bw::plan_quote(or_null(text), c.mode, or_null(quote)).error, c.error) << c.text << " " << c.mode;
+        EXPECT_EQ(bw::plan_quote(or_null(text), c.mode, or_null(quote)).error, c.code) << c.text << " " << c.mode;
     }
 }
 
 TYPED_TEST(QuoteCore, FurtherCheckTurnsAwayAQuoteRightAfterTheFirstCharacterOfALongerText) {
     using C = TypeParam;
-    struct Case {
-        const char *text;
-        const char *quote;
-        bool refused;
-    } cases[] = {
-        {"a\"b", null_text, true},
-        {"a\"b", "", true},
-        {"\"\"a b", null_text, true},
-        {"a'bc", "'", true},
-        {"a'bc", "'x", true},
-        {"a'bc", null_text, false},
-        {"a\"bc", "'", false},
-        {"a\"", null_text, false},
-        {"\"\"", null_text, false},
-        {"\"", null_text, false},
-        {"ab\"c", null_text, false},
-        {"a'b", "x'", false},
-        {"C:\\Program Files\\x", null_text, false},
-        {"C:\\temp\\x", "'", false},
-        {"C:'temp", "'", false},
-    };
-    for (const Case &c : cases) {
+    for (const test::FurtherCheck &c : test::further_checks) {
         const auto text = as<C>(c.text), quote = as<C>(c.quote);
         for (int mode : {1, 2, 3, 0}) {
             const std::uint32_t error = bw::plan_quote(text.c_str(), mode, or_null(quote)).error;

@@ -1,5 +1,6 @@
 // YmdHms parsing, day numbers and weekdays, for narrow and both wide widths.
 #include "datetime/core/ymdhms.hpp"
+#include "tests/ascii_text.hpp"
 
 #include <gtest/gtest.h>
 
@@ -9,8 +10,6 @@
 #include <vector>
 
 namespace {
-
-template <typename C> std::basic_string<C> widen(std::string_view text) { return {text.begin(), text.end()}; }
 
 template <typename C> class Ymdhms : public ::testing::Test {};
 using Widths = ::testing::Types<char, wchar_t, char16_t>;
@@ -39,7 +38,7 @@ TYPED_TEST(Ymdhms, AcceptsLayoutsAndStoresFieldsUnchecked) {
         {"2008:06:01:00:00:00", {2008, 6, 0, 1, 0, 0, 0, 0}},
     };
     for (const Accepted &c : cases) {
-        const auto text = widen<TypeParam>(c.text);
+        const auto text = test::as<TypeParam>(c.text);
         const bw::Parsed parsed = bw::parse_ymdhms(text.c_str());
         ASSERT_EQ(parsed.code, 0u) << c.text;
         const bw::Date &d = parsed.date;
@@ -69,7 +68,7 @@ TYPED_TEST(Ymdhms, RejectsWithTheFirstFailingCode) {
         {"200805301407090000:", 0x20000006},
     };
     for (const auto &c : cases) {
-        const auto text = widen<TypeParam>(c.text);
+        const auto text = test::as<TypeParam>(c.text);
         EXPECT_EQ(bw::parse_ymdhms(text.c_str()).code, c.code) << c.text;
     }
     EXPECT_EQ(bw::parse_ymdhms(static_cast<const TypeParam *>(nullptr)).code, 0x20000003u);
@@ -99,14 +98,14 @@ TYPED_TEST(Ymdhms, FieldsConvertAsTheRuntimeDoes) {
         {"-99999999999999999999", INT32_MIN},
     };
     for (const auto &c : cases) {
-        const auto text = widen<TypeParam>(c.text);
+        const auto text = test::as<TypeParam>(c.text);
         EXPECT_EQ(bw::parse_long(std::basic_string_view<TypeParam>(text)).value, c.value) << c.text;
     }
 }
 
 TYPED_TEST(Ymdhms, ParsesOnManyThreadsAtOnce) {
-    const auto a = widen<TypeParam>("2008:05:30:14:07:09");
-    const auto b = widen<TypeParam>("1999:12:31:23:59:58");
+    const auto a = test::as<TypeParam>("2008:05:30:14:07:09");
+    const auto b = test::as<TypeParam>("1999:12:31:23:59:58");
     std::vector<std::thread> threads;
     std::vector<int> wrong(8);
     for (std::size_t t = 0; t < wrong.size(); ++t)

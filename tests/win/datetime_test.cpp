@@ -2,6 +2,7 @@
 // as native callers and the script host use them.
 #include "Brindlewick.h"
 #include "host.hpp"
+#include "tests/cases/date_template.hpp"
 
 #include <cstdio>
 #include <cstring>
@@ -10,106 +11,33 @@
 
 namespace {
 
+using test::ansi;
+using test::as;
 using test::Host;
-
-template <typename C> std::basic_string<C> widen(std::string_view text) { return {text.begin(), text.end()}; }
-
-std::string to_acp(const std::wstring &text) {
-    std::string out(text.size() * 2 + 1, '\0');
-    const int n =
-        WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, out.data(), static_cast<int>(out.size()), nullptr, nullptr);
-    out.resize(n > 0 ? static_cast<std::size_t>(n - 1) : 0);
-    return out;
-}
-
-// The exports of one variant, from the shipped DLL or from its test build.
-template <typename C> struct Exports;
-
-template <> struct Exports<char> {
-    decltype(&FormatNowAR8J) format_now;
-    decltype(&FormatYmdHmsAR8J) format_ymdhms;
-    decltype(&ExtractFromYmdHmsAR8J) extract;
-    decltype(&GetTimeZoneNameAR8J) zone_name;
-    explicit Exports(HMODULE dll = test::dll())
-        : format_now(test::export_of<decltype(format_now)>(dll, "FormatNowAR8J")),
-          format_ymdhms(test::export_of<decltype(format_ymdhms)>(dll, "FormatYmdHmsAR8J")),
-          extract(test::export_of<decltype(extract)>(dll, "ExtractFromYmdHmsAR8J")),
-          zone_name(test::export_of<decltype(zone_name)>(dll, "GetTimeZoneNameAR8J")) {}
-};
-
-template <> struct Exports<wchar_t> {
-    decltype(&FormatNowWR8J) format_now;
-    decltype(&FormatYmdHmsWR8J) format_ymdhms;
-    decltype(&ExtractFromYmdHmsWR8J) extract;
-    decltype(&GetTimeZoneNameWR8J) zone_name;
-    explicit Exports(HMODULE dll = test::dll())
-        : format_now(test::export_of<decltype(format_now)>(dll, "FormatNowWR8J")),
-          format_ymdhms(test::export_of<decltype(format_ymdhms)>(dll, "FormatYmdHmsWR8J")),
-          extract(test::export_of<decltype(extract)>(dll, "ExtractFromYmdHmsWR8J")),
-          zone_name(test::export_of<decltype(zone_name)>(dll, "GetTimeZoneNameWR8J")) {}
-};
-
-// The DLL's shared empty text: every failing call returns this pointer.
-template <typename C> const C *shared_empty(HMODULE dll = test::dll()) {
-    const C *empty = Exports<C>(dll).format_ymdhms(widen<C>("2008:14:01:00:00:00").c_str(), widen<C>("^DD").c_str());
-    EXPECT_NE(empty, nullptr);
-    EXPECT_EQ(empty ? *empty : C('x'), C(0));
-    return empty;
-}
 
 // A heap result's text; its block must be exactly the text and its
 // terminator. The block is released.
 template <typename C> std::basic_string<C> take(C *result) {
-    if (!result || result == shared_empty<C>()) {
-        ADD_FAILURE() << "no heap text";
-        return {};
-    }
-    std::basic_string<C> text(result);
-    EXPECT_EQ(test::block_size(result), (text.size() + 1) * sizeof(C));
-    test::release(result);
-    return text;
+    const test::Owned<C> owned = test::take(result);
+    EXPECT_EQ(owned.block, owned.text.size() + 1);
+    return owned.text;
 }
 
 template <typename C> class DateTimeExports : public ::testing::Test {};
 using Variants = ::testing::Types<char, wchar_t>;
 TYPED_TEST_SUITE(DateTimeExports, Variants);
 
-struct Expansion {
-    const char *ymdhms;
-    const char *date_template;
-    const char *expected;
-};
-
 TYPED_TEST(DateTimeExports, FormatYmdHmsExpandsTemplates) {
     using C = TypeParam;
-    const Expansion cases[] = {
-        {"2008:05:30:14:07:09", "^YYYY/^MM/^DD ^hh:^mm:^ss ", "2008/05/30 14:07:09 "},
-        {"2008:05:30:09:07:05", "^YYYY/^MM/^DD ^hh:^mm:^ss", "2008/05/30 09:07:05"},
-        {"2008:12:05:07:03:04", "^D.^h|^DD.^hh|^MM ^mm ^ss", "5.7|05.07|12 03 04"},
-        {"0800:01:01:00:00:00", "[^YYYY]", "[ 800]"},
-        {"-001:05:30:00:00:00", "[^YYYY]", "[65535]"},
-        {"2008:05:30:14:07:09", "^WWWW ^WWW ^WW ^MMMM ^MMM", "Friday Fri Fri May May"},
-        {"2008:06:01:00:00:00", "^WWWW ^WWW", "Sunday Sun"},
-        {"2008:00:15:00:00:00", "^MMMM ^MMM ^MM ^WWWW", "January Jan 00 Saturday"},
-        {"2008:13:15:00:00:00", "^MMMM|^MMM|^MM ^WWWW", "|   |13 Thursday"},
-        {"2008:05:30:14:07:09", "^MMMMM ^DDD ^YYYYY", "MayM 30D 2008Y"},
-        {"2008:12:05:00:00:00", "^DD^D|^D^DD", "055|505"},
-        {"2008:12:05:00:00:00", "^^MMMM", "5ecember"},
-        {"2008:12:05:00:00:00", "^D^MMMM", "05ecember"},
-        {"2008:05:30:14:07:09", "100% ^DD", "100% 30"},
-        {"2008:05:30:14:07:09", "%s%n%x^YYYY%d", "%s%n%x2008%d"},
-        {"2008:05:30:14:07:09", "^DD-^DD ^YYYY/^YYYY", "30-30 2008/2008"},
-        {"2008:05:30:14:07:09", "no tokens", "no tokens"},
-    };
-    const Exports<C> api;
-    for (const Expansion &c : cases) {
-        const auto date_template = widen<C>(c.date_template);
-        SetLastError(1234);
-        C *result = api.format_ymdhms(widen<C>(c.ymdhms).c_str(), date_template.c_str());
+    const auto api = test::exports().width<C>();
+    for (const test::Expansion &c : test::expansions) {
+        const auto date_template = as<C>(c.date_template);
+        SetLastError(test::untouched);
+        C *result = api.format_ymdhms(as<C>(c.ymdhms).c_str(), date_template.c_str());
         EXPECT_EQ(GetLastError(), 0u) << c.date_template;
         EXPECT_NE(static_cast<const C *>(result), date_template.c_str());
-        EXPECT_EQ(take(result), widen<C>(c.expected)) << c.ymdhms << ' ' << c.date_template;
-        EXPECT_EQ(date_template, widen<C>(c.date_template));
+        EXPECT_EQ(take(result), as<C>(c.expected)) << c.ymdhms << ' ' << c.date_template;
+        EXPECT_EQ(date_template, as<C>(c.date_template));
     }
 }
 
@@ -123,29 +51,29 @@ struct Failure {
 TYPED_TEST(DateTimeExports, FormatYmdHmsFailsWithItsCodes) {
     using C = TypeParam;
     const Failure cases[] = {
-        {nullptr, nullptr, false, 0x20000001},
-        {"2008:05:30:14:07:09", nullptr, false, 0x20000001},
-        {"bad", "", false, 0x20000002},
-        {nullptr, "^DD", false, 0x20000003},
-        {"", "^DD", false, 0x20000004},
-        {"2008:05:30:14:07:09x", "^DD", false, 0x20000005},
-        {"2008-05:30:14:07:09", "^DD", false, 0x20000006},
-        {"2008:05:30:14:07", "^DD", false, 0x20000006},
+        {nullptr, nullptr, false, BW_E_TEMPLATE_NULL},
+        {"2008:05:30:14:07:09", nullptr, false, BW_E_TEMPLATE_NULL},
+        {"bad", "", false, BW_E_TEMPLATE_EMPTY},
+        {nullptr, "^DD", false, BW_E_YMDHMS_NULL},
+        {"", "^DD", false, BW_E_YMDHMS_EMPTY},
+        {"2008:05:30:14:07:09x", "^DD", false, BW_E_YMDHMS_TOO_LONG},
+        {"2008-05:30:14:07:09", "^DD", false, BW_E_YMDHMS_LAYOUT},
+        {"2008:05:30:14:07", "^DD", false, BW_E_YMDHMS_LAYOUT},
         // The names are looked up before the template is read.
-        {"2008:14:01:00:00:00", "^DD", true, 0x20000001},
-        {"2008:14:01:00:00:00", "no tokens", true, 0x20000001},
+        {"2008:14:01:00:00:00", "^DD", true, BW_E_TEMPLATE_NULL},
+        {"2008:14:01:00:00:00", "no tokens", true, BW_E_TEMPLATE_NULL},
         // The thirteenth month has an empty name: nothing is left.
         {"2008:13:01:00:00:00", "^MMMM", true, 0},
     };
-    const Exports<C> api;
+    const auto api = test::exports().width<C>();
     for (const Failure &c : cases) {
-        const auto ymdhms = widen<C>(c.ymdhms ? c.ymdhms : "");
-        const auto date_template = widen<C>(c.date_template ? c.date_template : "");
-        SetLastError(1234);
+        const auto ymdhms = as<C>(c.ymdhms ? c.ymdhms : "");
+        const auto date_template = as<C>(c.date_template ? c.date_template : "");
+        SetLastError(test::untouched);
         const C *result =
             api.format_ymdhms(c.ymdhms ? ymdhms.c_str() : nullptr, c.date_template ? date_template.c_str() : nullptr);
         EXPECT_EQ(GetLastError(), c.error) << c.ymdhms << ' ' << c.date_template;
-        EXPECT_EQ(result, c.shared_empty ? shared_empty<C>() : nullptr) << c.ymdhms << ' ' << c.date_template;
+        EXPECT_EQ(result, c.shared_empty ? test::shared_empty<C>() : nullptr) << c.ymdhms << ' ' << c.date_template;
     }
 }
 
@@ -153,11 +81,11 @@ TYPED_TEST(DateTimeExports, ResultsHaveNoLengthLimit) {
     using C = TypeParam;
     std::basic_string<C> date_template, expected;
     for (int i = 0; i < 40000; ++i) {
-        date_template += widen<C>("^DD^^MMMM");
-        expected += widen<C>("055ecember");
+        date_template += as<C>("^DD^^MMMM");
+        expected += as<C>("055ecember");
     }
-    const Exports<C> api;
-    EXPECT_EQ(take(api.format_ymdhms(widen<C>("2008:12:05:00:00:00").c_str(), date_template.c_str())), expected);
+    const auto api = test::exports().width<C>();
+    EXPECT_EQ(take(api.format_ymdhms(as<C>("2008:12:05:00:00:00").c_str(), date_template.c_str())), expected);
 }
 
 // The clock is read inside the call: the result must match a reading taken
@@ -171,11 +99,11 @@ template <typename C> void expect_now(INT utc) {
         char text[64];
         std::snprintf(text, sizeof text, "%04u-%02u-%02u %s %02u", t.wYear, t.wMonth, t.wDay, weekdays[t.wDayOfWeek],
                       t.wHour);
-        return widen<C>(text);
+        return as<C>(text);
     };
-    const Exports<C> api;
+    const auto api = test::exports().width<C>();
     const auto before = read();
-    const auto got = take(api.format_now(widen<C>("^YYYY-^MM-^DD ^WWWW ^hh").c_str(), utc));
+    const auto got = take(api.format_now(as<C>("^YYYY-^MM-^DD ^WWWW ^hh").c_str(), utc));
     const auto after = read();
     EXPECT_TRUE(got == before || got == after) << utc;
 }
@@ -188,45 +116,45 @@ TYPED_TEST(DateTimeExports, FormatNowReadsTheUtcOrLocalClock) {
 
 TYPED_TEST(DateTimeExports, FormatNowChecksTheTemplate) {
     using C = TypeParam;
-    const Exports<C> api;
+    const auto api = test::exports().width<C>();
     SetLastError(0);
     EXPECT_EQ(api.format_now(nullptr, 1), nullptr);
-    EXPECT_EQ(GetLastError(), 0x20000001u);
-    EXPECT_EQ(api.format_now(widen<C>("").c_str(), 0), nullptr);
-    EXPECT_EQ(GetLastError(), 0x20000002u);
+    EXPECT_EQ(GetLastError(), DWORD{BW_E_TEMPLATE_NULL});
+    EXPECT_EQ(api.format_now(as<C>("").c_str(), 0), nullptr);
+    EXPECT_EQ(GetLastError(), DWORD{BW_E_TEMPLATE_EMPTY});
 }
 
 TYPED_TEST(DateTimeExports, ExtractFromYmdHmsPicksFields) {
     using C = TypeParam;
-    const Exports<C> api;
-    const auto date = widen<C>("2008:05:30:09:07:05");
+    const auto api = test::exports().width<C>();
+    const auto date = as<C>("2008:05:30:09:07:05");
     const DWORD expected[] = {0, 2008, 5, 30, 9, 7, 5, 5, 0, 0};
     for (DWORD field = 0; field < std::size(expected); ++field) {
-        SetLastError(1234);
+        SetLastError(test::untouched);
         EXPECT_EQ(api.extract(date.c_str(), field), expected[field]) << field;
         EXPECT_EQ(GetLastError(), 0u) << field;
     }
-    EXPECT_EQ(api.extract(widen<C>("-001:13:45:99:99:-1").c_str(), 1), 65535u);
-    EXPECT_EQ(api.extract(widen<C>("-001:13:45:99:99:-1").c_str(), 6), 65535u);
-    EXPECT_EQ(api.extract(widen<C>("2008:13:45:99:99:99").c_str(), 7), 6u);
+    EXPECT_EQ(api.extract(as<C>("-001:13:45:99:99:-1").c_str(), BW_FIELD_YEAR), 65535u);
+    EXPECT_EQ(api.extract(as<C>("-001:13:45:99:99:-1").c_str(), BW_FIELD_SECOND), 65535u);
+    EXPECT_EQ(api.extract(as<C>("2008:13:45:99:99:99").c_str(), BW_FIELD_WEEKDAY), 6u);
 }
 
 TYPED_TEST(DateTimeExports, ExtractFromYmdHmsFailsWithItsCodes) {
     using C = TypeParam;
-    const Exports<C> api;
+    const auto api = test::exports().width<C>();
     const struct {
         const char *ymdhms;
         DWORD error;
     } cases[] = {
-        {nullptr, 0x20000001},
-        {"", 0x20000002},
-        {"2008:05:30:14:07:09x", 0x20000005},
-        {"2008:05:30:14:07:0:", 0x20000006},
+        {nullptr, BW_E_TEMPLATE_NULL},
+        {"", BW_E_TEMPLATE_EMPTY},
+        {"2008:05:30:14:07:09x", BW_E_YMDHMS_TOO_LONG},
+        {"2008:05:30:14:07:0:", BW_E_YMDHMS_LAYOUT},
     };
     for (const auto &c : cases) {
-        const auto text = widen<C>(c.ymdhms ? c.ymdhms : "");
+        const auto text = as<C>(c.ymdhms ? c.ymdhms : "");
         SetLastError(0);
-        EXPECT_EQ(api.extract(c.ymdhms ? text.c_str() : nullptr, 1), 0u);
+        EXPECT_EQ(api.extract(c.ymdhms ? text.c_str() : nullptr, BW_FIELD_YEAR), 0u);
         EXPECT_EQ(GetLastError(), c.error) << (c.ymdhms ? c.ymdhms : "NULL");
     }
 }
@@ -239,15 +167,15 @@ std::wstring zone_name_in_force() {
 }
 
 void expect_zone_names() {
-    auto narrow = test::export_of<decltype(&GetTimeZoneNameAR8J)>("GetTimeZoneNameAR8J");
-    auto wide = test::export_of<decltype(&GetTimeZoneNameWR8J)>("GetTimeZoneNameWR8J");
+    const auto narrow = test::exports().narrow.zone_name;
+    const auto wide = test::exports().wide.zone_name;
     const std::wstring expected = zone_name_in_force();
     ASSERT_FALSE(expected.empty());
-    SetLastError(1234);
+    SetLastError(test::untouched);
     const char *first = narrow();
-    EXPECT_EQ(GetLastError(), 1234u);
+    EXPECT_EQ(GetLastError(), test::untouched);
     EXPECT_EQ(first, narrow()) << "one static buffer";
-    EXPECT_EQ(first, to_acp(expected));
+    EXPECT_EQ(first, ansi(expected));
     const wchar_t *w = wide();
     EXPECT_EQ(w, wide());
     EXPECT_EQ(w, expected);
@@ -268,14 +196,15 @@ TEST(TimeZoneNameDeDE, ConvertsANonAsciiNameToTheAnsiCodePage) {
 }
 
 TEST(ExtractrFromSystemDate, ReadsTheUtcOrLocalClock) {
-    auto extract = test::export_of<decltype(&ExtractrFromSystemDateR8J)>("ExtractrFromSystemDateR8J");
+    const auto extract = test::exports().extract_system;
     for (INT utc : {1, 0}) {
         SYSTEMTIME before, after;
         utc ? GetSystemTime(&before) : GetLocalTime(&before);
-        SetLastError(1234);
-        const DWORD hour = extract(utc, 4), year = extract(utc, 1), weekday = extract(utc, 7);
+        SetLastError(test::untouched);
+        const DWORD hour = extract(utc, BW_FIELD_HOUR), year = extract(utc, BW_FIELD_YEAR),
+                    weekday = extract(utc, BW_FIELD_WEEKDAY);
         utc ? GetSystemTime(&after) : GetLocalTime(&after);
-        EXPECT_EQ(GetLastError(), 1234u);
+        EXPECT_EQ(GetLastError(), test::untouched);
         EXPECT_TRUE(hour == before.wHour || hour == after.wHour) << utc;
         EXPECT_TRUE(year == before.wYear || year == after.wYear) << utc;
         EXPECT_TRUE(weekday == before.wDayOfWeek || weekday == after.wDayOfWeek) << utc;
@@ -297,13 +226,13 @@ TEST(FormatYmdHmsDeDE, NamesComeFromTheUserLocale) {
         {"2008:05:30:00:00:00", "^MMM ^WWWW", L"Mai Freitag"},
         {"2008:12:05:00:00:00", "^^MMMM", L"5ezember"},
     };
-    const Exports<char> narrow;
-    const Exports<wchar_t> wide;
+    const auto narrow = test::exports().narrow;
+    const auto wide = test::exports().wide;
     for (const auto &c : cases) {
-        EXPECT_EQ(take(wide.format_ymdhms(widen<wchar_t>(c.ymdhms).c_str(), widen<wchar_t>(c.date_template).c_str())),
+        EXPECT_EQ(take(wide.format_ymdhms(as<wchar_t>(c.ymdhms).c_str(), as<wchar_t>(c.date_template).c_str())),
                   c.expected)
             << c.date_template;
-        EXPECT_EQ(take(narrow.format_ymdhms(c.ymdhms, c.date_template)), to_acp(c.expected)) << c.date_template;
+        EXPECT_EQ(take(narrow.format_ymdhms(c.ymdhms, c.date_template)), ansi(c.expected)) << c.date_template;
     }
 }
 
@@ -311,7 +240,7 @@ TEST(FormatYmdHmsDeDE, NamesComeFromTheUserLocale) {
 // the narrow calendar call gives, for every month and weekday, in the ANSI
 // code page of each locale (UTF-8 under hi_IN).
 void expect_names_of_the_narrow_calendar_call() {
-    const Exports<char> narrow;
+    const auto narrow = test::exports().narrow;
     auto name = [](CALTYPE type) {
         char text[64] = {};
         EXPECT_NE(GetCalendarInfoA(LOCALE_USER_DEFAULT, CAL_GREGORIAN, type, text, 64, nullptr), 0) << type;
@@ -339,8 +268,8 @@ TEST(FormatYmdHmsHiIN, NarrowNamesAreThoseOfTheNarrowCalendarCall) { expect_name
 
 // Script functions through the fake host.
 
-// The recorded last error is set to 901 first, so that "unchanged" shows.
-void record_901() {
+// Records `recorded_before` first, so that "unchanged" shows.
+void record_before() {
     Host probe;
     probe.call(4);
 }
@@ -348,7 +277,7 @@ void record_901() {
 TEST(FormatNowScript, DeliversTheTextAndReleasesIt) {
     Host host;
     host.answer = 31;
-    record_901();
+    record_before();
     SYSTEMTIME now;
     GetSystemTime(&now);
     host.call(21, {test::text("^YYYY"), test::integer(1)});
@@ -361,7 +290,7 @@ TEST(FormatNowScript, DeliversTheTextAndReleasesIt) {
         EXPECT_EQ(d.text, std::to_string(now.wYear));
     }
     EXPECT_EQ(test::busy_heap_blocks(), busy);
-    EXPECT_EQ(host.last_error(), 901);
+    EXPECT_EQ(host.last_error(), test::recorded_before);
 }
 
 TEST(FormatNowScript, OneArgumentFormatsTheLocalTime) {
@@ -380,8 +309,8 @@ TEST(FormatNowScript, OneArgumentFormatsTheLocalTime) {
 }
 
 TEST(FormatNowScript, AMissingOrEmptyTemplateDeliversTheEmptyText) {
-    const char *empty = shared_empty<char>();
-    record_901();
+    const char *empty = test::shared_empty<char>();
+    record_before();
     for (const char *date_template : {"", static_cast<const char *>(nullptr)}) {
         Host host;
         host.call(21, {test::text(date_template), test::integer(1)});
@@ -390,20 +319,20 @@ TEST(FormatNowScript, AMissingOrEmptyTemplateDeliversTheEmptyText) {
         EXPECT_EQ(d.type, static_cast<uint32_t>(WIL_TYPE_TEXT));
         EXPECT_EQ(d.text_pointer, empty);
     }
-    EXPECT_EQ(Host().last_error(), 901);
+    EXPECT_EQ(Host().last_error(), test::recorded_before);
 }
 
 TEST(FormatYmdHmsScript, DeliversTheTextAndLeavesTheRecordedErrorAlone) {
     Host host;
     host.call(22, {test::text("2008:05:30:09:07:05"), test::text("^YYYY")});
-    record_901();
+    record_before();
     const std::size_t busy = test::busy_heap_blocks();
     EXPECT_EQ(host.call(22, {test::text("2008:05:30:09:07:05"), test::text("^YYYY/^MM/^DD ^hh:^mm:^ss")}), host.answer);
     const std::size_t after = test::busy_heap_blocks();
     EXPECT_EQ(host.only().status, 0);
     EXPECT_EQ(host.only().text, "2008/05/30 09:07:05");
     EXPECT_EQ(after, busy);
-    EXPECT_EQ(host.last_error(), 901);
+    EXPECT_EQ(host.last_error(), test::recorded_before);
 }
 
 TEST(FormatYmdHmsScript, FailuresDeliverTheirMessage) {
@@ -414,18 +343,18 @@ TEST(FormatYmdHmsScript, FailuresDeliverTheirMessage) {
         const char *message;
         int32_t recorded;
     } cases[] = {
-        {"2008:05:30:14:07:09x", "^DD", -1, "005:YmdHms string is too long - > 19 characters.", 0x20000005},
-        {"2008:05:30:14:07:09", nullptr, -1, "001:Date format string is NULL.", 0x20000001},
-        {"2008:05:30:14:07:09", "", -1, "002:Date format string is empty.", 0x20000002},
-        {nullptr, "^DD", -1, "003:YmdHms string is NULL.", 0x20000003},
-        {"", "^DD", -1, "004:YmdHms string is empty.", 0x20000004},
+        {"2008:05:30:14:07:09x", "^DD", -1, "005:YmdHms string is too long - > 19 characters.", BW_E_YMDHMS_TOO_LONG},
+        {"2008:05:30:14:07:09", nullptr, -1, "001:Date format string is NULL.", BW_E_TEMPLATE_NULL},
+        {"2008:05:30:14:07:09", "", -1, "002:Date format string is empty.", BW_E_TEMPLATE_EMPTY},
+        {nullptr, "^DD", -1, "003:YmdHms string is NULL.", BW_E_YMDHMS_NULL},
+        {"", "^DD", -1, "004:YmdHms string is empty.", BW_E_YMDHMS_EMPTY},
         {"2008:05:30:14-07:09", "^DD", -1, "006:YmdHms string format is invalid - colons are are misplaced.",
-         0x20000006},
+         BW_E_YMDHMS_LAYOUT},
         // An empty result without a code.
         {"2008:13:01:00:00:00", "^MMMM", -3, "009:Undefined internal error", 0},
     };
     for (const auto &c : cases) {
-        record_901();
+        record_before();
         Host host;
         host.answer = -12;
         EXPECT_EQ(host.call(22, {test::text(c.ymdhms), test::text(c.date_template)}), -12);
@@ -438,7 +367,7 @@ TEST(FormatYmdHmsScript, FailuresDeliverTheirMessage) {
 }
 
 TEST(ExtractScripts, DeliverIntegersWithoutASuccessTest) {
-    record_901();
+    record_before();
     SYSTEMTIME now;
     GetSystemTime(&now);
     const struct {
@@ -446,12 +375,12 @@ TEST(ExtractScripts, DeliverIntegersWithoutASuccessTest) {
         std::vector<WilValue> args;
         int32_t expected;
     } cases[] = {
-        {25, {test::text("2008:05:30:09:07:05"), test::integer(1)}, 2008},
-        {25, {test::text("2008:05:30:09:07:05"), test::integer(7)}, 5},
+        {25, {test::text("2008:05:30:09:07:05"), test::integer(BW_FIELD_YEAR)}, 2008},
+        {25, {test::text("2008:05:30:09:07:05"), test::integer(BW_FIELD_WEEKDAY)}, 5},
         {25, {test::text("2008:05:30:09:07:05"), test::integer(8)}, 0},
-        {25, {test::text("2008:05:30:09:07:05x"), test::integer(1)}, 0},
-        {25, {test::text("-001:05:30:09:07:05"), test::integer(1)}, 65535},
-        {26, {test::integer(1), test::integer(1)}, now.wYear},
+        {25, {test::text("2008:05:30:09:07:05x"), test::integer(BW_FIELD_YEAR)}, 0},
+        {25, {test::text("-001:05:30:09:07:05"), test::integer(BW_FIELD_YEAR)}, 65535},
+        {26, {test::integer(1), test::integer(BW_FIELD_YEAR)}, now.wYear},
         {26, {test::integer(1), test::integer(9)}, 0},
     };
     for (const auto &c : cases) {
@@ -462,45 +391,43 @@ TEST(ExtractScripts, DeliverIntegersWithoutASuccessTest) {
         EXPECT_EQ(d.type, static_cast<uint32_t>(WIL_TYPE_INTEGER));
         EXPECT_EQ(d.integer, c.expected) << c.id;
     }
-    EXPECT_EQ(Host().last_error(), 901);
+    EXPECT_EQ(Host().last_error(), test::recorded_before);
 }
 
 TEST(TimeZoneNameScript, DeliversTheStaticNameAndRecordsZero) {
-    record_901();
+    record_before();
     Host host;
     host.call(29);
-    const char *name = test::export_of<decltype(&GetTimeZoneNameAR8J)>("GetTimeZoneNameAR8J")();
+    const char *name = test::exports().narrow.zone_name();
     const test::Delivery &d = host.only();
     EXPECT_EQ(d.status, 0);
     EXPECT_EQ(d.type, static_cast<uint32_t>(WIL_TYPE_TEXT));
     EXPECT_EQ(d.text_pointer, name);
-    EXPECT_EQ(d.text, to_acp(zone_name_in_force()));
+    EXPECT_EQ(d.text, ansi(zone_name_in_force()));
     EXPECT_EQ(host.last_error(), 0);
 }
 
 // Allocation failures, through the test build of the DLL.
 
-void fail_heap_request(LONG n) { test::export_of<void(WINAPI *)(LONG)>(test::faults_dll(), "BwFailHeapRequest")(n); }
-
 // Fails each heap request of a call in turn: every failure gives the shared
 // empty text and leaves no block behind. The names take no heap block.
 template <typename C> void expect_clean_failures(const char *date_template, const char *expected, int requests) {
-    const Exports<C> api(test::faults_dll());
-    const C *empty = shared_empty<C>(test::faults_dll());
-    const auto ymdhms = widen<C>("2008:12:05:07:03:04");
-    const auto text = widen<C>(date_template);
+    const auto api = test::exports(test::faults_dll()).width<C>();
+    const C *empty = test::shared_empty<C>(test::faults_dll());
+    const auto ymdhms = as<C>("2008:12:05:07:03:04");
+    const auto text = as<C>(date_template);
     for (int n = 1; n <= requests + 1; ++n) {
         const std::size_t busy = test::busy_heap_blocks();
-        fail_heap_request(n);
-        SetLastError(1234);
+        test::fail_heap_request(n);
+        SetLastError(test::untouched);
         C *result = api.format_ymdhms(ymdhms.c_str(), text.c_str());
         const DWORD error = GetLastError();
-        fail_heap_request(0);
+        test::fail_heap_request(0);
         if (n <= requests) {
             EXPECT_EQ(result, empty) << date_template << ' ' << n;
             EXPECT_EQ(error, 0u) << date_template << ' ' << n;
         } else {
-            EXPECT_EQ(take(result), widen<C>(expected)) << date_template;
+            EXPECT_EQ(take(result), as<C>(expected)) << date_template;
         }
         EXPECT_EQ(test::busy_heap_blocks(), busy) << date_template << ' ' << n;
     }
@@ -529,13 +456,12 @@ int32_t WINAPI see(int32_t status, intptr_t host_a, intptr_t, WilValue *result) 
 }
 
 Seen call_faulty(int32_t id, std::vector<WilValue> args, LONG fail) {
-    auto extender = test::export_of<WilExtender2Proc>(test::faults_dll(), "_WILExtender2@40");
     Seen seen;
     WilValue result{};
-    fail_heap_request(fail);
-    extender(nullptr, 0, reinterpret_cast<intptr_t>(&seen), id, see, 0, 0, args.data(),
-             static_cast<int32_t>(args.size()), &result);
-    fail_heap_request(0);
+    test::fail_heap_request(fail);
+    test::extender2(test::faults_dll())(nullptr, 0, reinterpret_cast<intptr_t>(&seen), id, see, 0, 0, args.data(),
+                                        static_cast<int32_t>(args.size()), &result);
+    test::fail_heap_request(0);
     return seen;
 }
 
@@ -548,7 +474,7 @@ TEST(ScriptAllocationFailures, FormatNowDeliversEmptyAndFormatYmdHmsAnInternalEr
     EXPECT_EQ(test::busy_heap_blocks(), busy);
 
     EXPECT_EQ(now.status, 0);
-    EXPECT_EQ(now.pointer, shared_empty<char>(test::faults_dll()));
+    EXPECT_EQ(now.pointer, test::shared_empty<char>(test::faults_dll()));
     EXPECT_EQ(ymdhms.status, -3);
     EXPECT_EQ(ymdhms.text, "009:Undefined internal error");
 }

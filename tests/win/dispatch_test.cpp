@@ -49,17 +49,20 @@ TEST(Dispatch, TheLastErrorTextIsTheMessageOfTheRecordedCode) {
     } cases[] = {
         {22,
          {test::text("2008:05:30:14:07:09:00"), test::text("^DD")},
-         0x20000005,
+         BW_E_YMDHMS_TOO_LONG,
          "005:YmdHms string is too long - > 19 characters."},
-        {22, {test::text("2008:05:30:14:07:09"), test::text(nullptr)}, 0x20000001, "001:Date format string is NULL."},
-        {27, {test::text(""), test::integer(1)}, 0x2000000c, ""},
+        {22,
+         {test::text("2008:05:30:14:07:09"), test::text(nullptr)},
+         BW_E_TEMPLATE_NULL,
+         "001:Date format string is NULL."},
+        {27, {test::text(""), test::integer(1)}, BW_E_PATH_EMPTY, ""},
         {27, {test::text("C:\\x"), test::integer(1)}, 0, ""},
-        {4, {}, 901, ""},
+        {4, {}, test::recorded_before, ""},
         // A system code from the log writer (no such handle) has no message of its own.
         {23, {test::text("abc"), test::integer(0x1234)}, ERROR_INVALID_HANDLE, "009:Undefined internal error"},
         // The log writer's negative results carry bit 29 like extender codes, and
         // their message numbers have no text.
-        {23, {test::text("abc"), test::integer(0)}, -1, ""},
+        {23, {test::text("abc"), test::integer(0)}, BW_LOG_NO_HANDLE, ""},
     };
     for (Case &c : cases) {
         Host host;
@@ -76,11 +79,11 @@ TEST(Dispatch, MissingArgumentRecordsReadAsNullAndZero) {
         int32_t status;
         int32_t recorded;
     } cases[] = {
-        {22, 0, -1, 0x20000001},                          // no template
-        {22, 1, -1, 0x20000001}, {27, 0, -1, 0x2000000b}, // no path
-        {28, 1, -1, 0x20000010},                          // no directory
-        {23, 1, 0, -1},                                   // no handle
-        {23, 0, 0, -4},                                   // no message
+        {22, 0, -1, BW_E_TEMPLATE_NULL},                               // no template
+        {22, 1, -1, BW_E_TEMPLATE_NULL},  {27, 0, -1, BW_E_PATH_NULL}, // no path
+        {28, 1, -1, BW_E_DIRECTORY_NULL},                              // no directory
+        {23, 1, 0, BW_LOG_NO_HANDLE},                                  // no handle
+        {23, 0, 0, BW_LOG_NO_MESSAGE},                                 // no message
     };
     for (const Case &c : cases) {
         Host host;
@@ -99,7 +102,7 @@ TEST(Dispatch, NoArgumentArrayReadsNothing) {
     host.answer = 3;
     EXPECT_EQ(host.call_records(27, nullptr, 2), 3);
     EXPECT_EQ(host.only().status, -1);
-    EXPECT_EQ(host.last_error(), 0x2000000b);
+    EXPECT_EQ(host.last_error(), BW_E_PATH_NULL);
 }
 
 } // namespace

@@ -23,6 +23,52 @@ HMODULE faults_dll() {
     return module;
 }
 
+namespace {
+
+template <typename F> void bind(HMODULE module, F &function, const char *name) {
+    function = export_of<F>(module, name);
+}
+
+template <typename C> WidthExports<C> bind_width(HMODULE module) {
+    const bool narrow = sizeof(C) == 1;
+    WidthExports<C> e{};
+    bind(module, e.format_now, narrow ? "FormatNowAR8J" : "FormatNowWR8J");
+    bind(module, e.format_ymdhms, narrow ? "FormatYmdHmsAR8J" : "FormatYmdHmsWR8J");
+    bind(module, e.extract, narrow ? "ExtractFromYmdHmsAR8J" : "ExtractFromYmdHmsWR8J");
+    bind(module, e.zone_name, narrow ? "GetTimeZoneNameAR8J" : "GetTimeZoneNameWR8J");
+    bind(module, e.fixup, narrow ? "PathStringFixupAR8J" : "PathStringFixupWR8J");
+    bind(module, e.qualify, narrow ? "MakeFQFNAR8J" : "MakeFQFNWR8J");
+    bind(module, e.quote, narrow ? "QuoteStringAR8J" : "QuoteStringWR8J");
+    bind(module, e.open_input, narrow ? "OpenInputFileHandleA_R8J" : "OpenInputFileHandleW_R8J");
+    bind(module, e.open_output, narrow ? "OpenOutputFileHandleA_R8J" : "OpenOutputFileHandleW_R8J");
+    return e;
+}
+
+} // namespace
+
+Exports exports(HMODULE module) {
+    Exports e{bind_width<char>(module), bind_width<wchar_t>(module), {}, {}, {}, {}};
+    bind(module, e.extract_system, "ExtractrFromSystemDateR8J");
+    bind(module, e.format_long_int, "FormatLongIntR8J");
+    bind(module, e.log, "LogMsgAltAR8J");
+    bind(module, e.close, "CloseFileHandle_R8J");
+    return e;
+}
+
+LONG fail_heap_request(LONG n) {
+    static const auto fail = export_of<LONG(WINAPI *)(LONG)>(faults_dll(), "BwFailHeapRequest");
+    return fail(n);
+}
+
+std::string ansi(std::wstring_view text) {
+    const int length = static_cast<int>(text.size());
+    std::string out(
+        static_cast<std::size_t>(WideCharToMultiByte(CP_ACP, 0, text.data(), length, nullptr, 0, nullptr, nullptr)),
+        '\0');
+    WideCharToMultiByte(CP_ACP, 0, text.data(), length, out.data(), static_cast<int>(out.size()), nullptr, nullptr);
+    return out;
+}
+
 std::size_t busy_heap_blocks() {
     HANDLE heap = GetProcessHeap();
     std::size_t busy = 0;

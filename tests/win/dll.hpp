@@ -1,12 +1,15 @@
 // Access to the built DLL as a native caller has it: loaded by path, exports
-// looked up by name.
+// looked up by their plain names from the module handle, results released
+// as the caller must release them.
 #pragma once
 
-#include "BrindlewickExtender.h"
+#include "Brindlewick.h"
+#include "tests/ascii_text.hpp"
 
 #include <gtest/gtest.h>
 
 #include <string>
+#include <string_view>
 
 namespace test {
 
@@ -19,7 +22,50 @@ template <typename F> F export_of(HMODULE module, const char *name) {
     EXPECT_NE(proc, nullptr) << name;
     return reinterpret_cast<F>(reinterpret_cast<void (*)()>(proc));
 }
-template <typename F> F export_of(const char *name) { return export_of<F>(dll(), name); }
+
+// The native exports of one width.
+template <typename C> struct WidthExports {
+    C *(WINAPI *format_now)(const C *, INT);
+    C *(WINAPI *format_ymdhms)(const C *, const C *);
+    DWORD(WINAPI *extract)(const C *, DWORD);
+    C *(WINAPI *zone_name)();
+    C *(WINAPI *fixup)(const C *, INT);
+    C *(WINAPI *qualify)(const C *, const C *);
+    C *(WINAPI *quote)(const C *, INT, const C *);
+    HANDLE(WINAPI *open_input)(const C *);
+    HANDLE(WINAPI *open_output)(const C *, INT);
+};
+
+// Every native export of one build of the DLL: both widths and those
+// without one. The extender's entry points are the script host's (host.hpp).
+struct Exports {
+    WidthExports<char> narrow;
+    WidthExports<wchar_t> wide;
+    DWORD(WINAPI *extract_system)(INT, DWORD);
+    char *(WINAPI *format_long_int)(INT);
+    INT(WINAPI *log)(const char *, HANDLE, INT);
+    INT(WINAPI *close)(HANDLE);
+
+    template <typename C> const WidthExports<C> &width() const {
+        if constexpr (sizeof(C) == 1)
+            return narrow;
+        else
+            return wide;
+    }
+};
+Exports exports(HMODULE module = dll());
+
+// The test build's switch: the nth heap request from now fails, 0 disarms.
+// Returns the requests still to come before the failing one, so 0 after a
+// call means the call reached it.
+LONG fail_heap_request(LONG n);
+
+// The shared empty text of a module's width C: what a failing call returns.
+template <typename C> const C *shared_empty(HMODULE module = dll()) {
+    const C *empty = exports(module).width<C>().fixup(nullptr, 0);
+    EXPECT_TRUE(empty && !*empty) << "a shared empty text";
+    return empty;
+}
 
 // Busy blocks of the process heap, for leak accounting.
 std::size_t busy_heap_blocks();
@@ -27,5 +73,27 @@ std::size_t busy_heap_blocks();
 // A zero-filled block's size, to check results are as long as documented.
 inline std::size_t block_size(const void *block) { return HeapSize(GetProcessHeap(), 0, block); }
 inline void release(const void *block) { ASSERT_TRUE(HeapFree(GetProcessHeap(), 0, const_cast<void *>(block))); }
+
+// A result that the caller owns: its text, its block size in characters,
+// and the block released.
+template <typename C> struct Owned {
+    std::basic_string<C> text;
+    std::size_t block;
+};
+template <typename C> Owned<C> take(C *result) {
+    if (!result || !HeapValidate(GetProcessHeap(), 0, result)) {
+        ADD_FAILURE() << "not a block of the process heap";
+        return {result ? result : std::basic_string<C>(), 0};
+    }
+    Owned<C> owned{result, block_size(result) / sizeof(C)};
+    release(result);
+    return owned;
+}
+
+// A wide text as a narrow caller has it, in the ANSI code page.
+std::string ansi(std::wstring_view text);
+
+// Any last error that a successful call must leave alone.
+inline constexpr DWORD untouched = 0x0BADF00D;
 
 } // namespace test

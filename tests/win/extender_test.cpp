@@ -56,7 +56,7 @@ TEST(Extender, SpecialIdsNeedNoCallback) {
 }
 
 TEST(Extender, SpecialIdsClearTheThreadsLastError) {
-    SetLastError(1234);
+    SetLastError(test::untouched);
     test::extender2()(nullptr, 0, 0, -3, nullptr, 0, 0, nullptr, 0, nullptr);
     EXPECT_EQ(GetLastError(), 0u);
 }
@@ -78,7 +78,7 @@ TEST(Enumeration, EveryEntryArrivesInTableOrderInSmallLetters) {
         {1, 2, 0x0, 0x0, "keltlasterrorstrr8j"},
         {2, 2, 0x0, 0x1, "keltextenderinfor8j"},
         {3, 2, 0x0, 0x0, "keltextenderversionr8j"},
-        {11, 3, 0x0, 0x20000000, "customer_flag"},
+        {11, 3, 0x0, BW_CUSTOMER_FLAG, "customer_flag"},
         {21, 2, 0x1, 0x101, "formatnowr8j"},
         {22, 2, 0x11, 0x2, "formatymdhmsr8j"},
         {23, 2, 0x1, 0x102, "logmsgaltr8j"},
@@ -153,7 +153,7 @@ TEST(UnknownFunction, ReportsStatusMinusOneWithEmptyMessageAndRecords901) {
         EXPECT_EQ(d.status, -1);
         EXPECT_EQ(d.type, static_cast<uint32_t>(WIL_TYPE_TEXT));
         EXPECT_EQ(d.text, "");
-        EXPECT_EQ(host.last_error(), 901) << id;
+        EXPECT_EQ(host.last_error(), test::recorded_before) << id;
         EXPECT_EQ(host.last_error_text(), "") << id;
     }
 }
@@ -163,7 +163,7 @@ TEST(BuiltIns, LeaveTheRecordedLastErrorAlone) {
     host.call(4);
     for (int32_t id : {-3, -2, -1, 1, 2, 3}) {
         host.call(id);
-        EXPECT_EQ(host.last_error(), 901) << id;
+        EXPECT_EQ(host.last_error(), test::recorded_before) << id;
     }
 }
 

@@ -9,16 +9,6 @@
 
 namespace {
 
-using OpenInputA = HANDLE(WINAPI *)(LPCSTR);
-using OpenInputW = HANDLE(WINAPI *)(LPCWSTR);
-using OpenOutputA = HANDLE(WINAPI *)(LPCSTR, INT);
-using OpenOutputW = HANDLE(WINAPI *)(LPCWSTR, INT);
-using Close = INT(WINAPI *)(HANDLE);
-
-Close close_handle() { return test::export_of<Close>("CloseFileHandle_R8J"); }
-
-std::string narrow(std::wstring_view ascii) { return std::string(ascii.begin(), ascii.end()); }
-
 std::int64_t position(HANDLE file) {
     LARGE_INTEGER at{};
     EXPECT_TRUE(SetFilePointerEx(file, LARGE_INTEGER{}, &at, FILE_CURRENT));
@@ -39,13 +29,13 @@ protected:
     // ASCII names, through the narrow or the wide export.
     HANDLE open_input(bool wide, std::wstring_view name) const {
         if (wide)
-            return test::export_of<OpenInputW>("OpenInputFileHandleW_R8J")(wide_path(name).c_str());
-        return test::export_of<OpenInputA>("OpenInputFileHandleA_R8J")(path(narrow(name)).c_str());
+            return test::exports().wide.open_input(wide_path(name).c_str());
+        return test::exports().narrow.open_input(path(test::ansi(name)).c_str());
     }
     HANDLE open_output(bool wide, std::wstring_view name, INT append) const {
         if (wide)
-            return test::export_of<OpenOutputW>("OpenOutputFileHandleW_R8J")(wide_path(name).c_str(), append);
-        return test::export_of<OpenOutputA>("OpenOutputFileHandleA_R8J")(path(narrow(name)).c_str(), append);
+            return test::exports().wide.open_output(wide_path(name).c_str(), append);
+        return test::exports().narrow.open_output(path(test::ansi(name)).c_str(), append);
     }
 
     // A file of `size` bytes that takes no room on the disk, ending in Z.
@@ -93,7 +83,7 @@ TEST_F(FileHandles, ReadingStartsAtTheBeginning) {
         DWORD n = 0;
         EXPECT_TRUE(ReadFile(file, bytes, sizeof bytes, &n, nullptr));
         EXPECT_EQ(std::string(bytes, n), "abcdef");
-        EXPECT_EQ(close_handle()(file), 1);
+        EXPECT_EQ(test::exports().close(file), 1);
     }
 }
 
@@ -104,8 +94,8 @@ TEST_F(FileHandles, MissingFileForWritingIsCreatedEmpty) {
             HANDLE file = open_output(wide, name, append);
             ASSERT_NE(file, nullptr) << variant_name(wide) << append;
             EXPECT_EQ(position(file), 0);
-            EXPECT_EQ(read(narrow(name)), "");
-            EXPECT_EQ(close_handle()(file), 1);
+            EXPECT_EQ(read(test::ansi(name)), "");
+            EXPECT_EQ(test::exports().close(file), 1);
         }
 }
 
@@ -120,7 +110,7 @@ TEST_F(FileHandles, WritingReplacesTheStartOrAppends) {
             HANDLE file = open_output(wide, L"abc.txt", c.append);
             ASSERT_NE(file, nullptr);
             put(file, "XY");
-            EXPECT_EQ(close_handle()(file), 1);
+            EXPECT_EQ(test::exports().close(file), 1);
             EXPECT_EQ(read("abc.txt"), c.after) << variant_name(wide) << c.append;
         }
 }
@@ -136,7 +126,7 @@ TEST_F(FileHandles, AppendStartsAtTheTrueEndOfLargeFiles) {
             ASSERT_NE(file, nullptr) << variant_name(wide) << " size " << size << " error " << GetLastError();
             EXPECT_EQ(position(file), size) << variant_name(wide);
             put(file, "XY");
-            EXPECT_EQ(close_handle()(file), 1);
+            EXPECT_EQ(test::exports().close(file), 1);
             EXPECT_EQ(tail(L"big.bin", size - 1), "ZXY") << variant_name(wide) << " size " << size;
         }
 }
@@ -148,8 +138,8 @@ TEST_F(FileHandles, AppendThatCannotPositionClosesWhatItOpened) {
         const std::wstring name = L"\\\\.\\pipe\\bw-append-" + std::to_wstring(GetCurrentProcessId());
         HANDLE server = CreateNamedPipeW(name.c_str(), PIPE_ACCESS_INBOUND, PIPE_TYPE_BYTE, 1, 0, 0, 0, nullptr);
         ASSERT_NE(server, INVALID_HANDLE_VALUE);
-        HANDLE file = wide ? test::export_of<OpenOutputW>("OpenOutputFileHandleW_R8J")(name.c_str(), 1)
-                           : test::export_of<OpenOutputA>("OpenOutputFileHandleA_R8J")(narrow(name).c_str(), 1);
+        HANDLE file = wide ? test::exports().wide.open_output(name.c_str(), 1)
+                           : test::exports().narrow.open_output(test::ansi(name).c_str(), 1);
         EXPECT_EQ(file, nullptr) << variant_name(wide);
         EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_FUNCTION)) << variant_name(wide);
         DWORD waiting = 0;
@@ -161,13 +151,13 @@ TEST_F(FileHandles, AppendThatCannotPositionClosesWhatItOpened) {
 
 TEST_F(FileHandles, WideNamesReachTheFileSystemUnchanged) {
     const std::wstring name = L"\u0436\u0443\u0440\u043d\u0430\u043b-\u00fc\u20ac.log";
-    HANDLE file = test::export_of<OpenOutputW>("OpenOutputFileHandleW_R8J")(wide_path(name).c_str(), 1);
+    HANDLE file = test::exports().wide.open_output(wide_path(name).c_str(), 1);
     ASSERT_NE(file, nullptr);
-    EXPECT_EQ(close_handle()(file), 1);
+    EXPECT_EQ(test::exports().close(file), 1);
     EXPECT_TRUE(exists(name));
-    file = test::export_of<OpenInputW>("OpenInputFileHandleW_R8J")(wide_path(name).c_str());
+    file = test::exports().wide.open_input(wide_path(name).c_str());
     EXPECT_NE(file, nullptr);
-    EXPECT_EQ(close_handle()(file), 1);
+    EXPECT_EQ(test::exports().close(file), 1);
 }
 
 TEST_F(FileHandles, OnlyReadersShareAFile) {
@@ -192,11 +182,11 @@ TEST_F(FileHandles, OnlyReadersShareAFile) {
             HANDLE second = open(c.second);
             EXPECT_EQ(second != nullptr, c.second_opens) << variant_name(wide) << c.first << c.second;
             if (second) {
-                EXPECT_EQ(close_handle()(second), 1);
+                EXPECT_EQ(test::exports().close(second), 1);
             } else {
                 EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
             }
-            EXPECT_EQ(close_handle()(first), 1);
+            EXPECT_EQ(test::exports().close(first), 1);
         }
 }
 
@@ -206,11 +196,11 @@ TEST_F(FileHandles, CloseAnswersOneOnlyForAnOpenHandle) {
     HANDLE output = open_output(true, L"d.txt", 0);
     ASSERT_NE(input, nullptr);
     ASSERT_NE(output, nullptr);
-    EXPECT_EQ(close_handle()(input), 1);
-    EXPECT_EQ(close_handle()(output), 1);
-    EXPECT_EQ(close_handle()(input), 0);
+    EXPECT_EQ(test::exports().close(input), 1);
+    EXPECT_EQ(test::exports().close(output), 1);
+    EXPECT_EQ(test::exports().close(input), 0);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
-    EXPECT_EQ(close_handle()(nullptr), 0);
+    EXPECT_EQ(test::exports().close(nullptr), 0);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
 }
 

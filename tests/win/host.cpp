@@ -16,8 +16,10 @@ int32_t WINAPI record(int32_t status, intptr_t host_a, intptr_t host_b, WilValue
 
 } // namespace
 
-WilExtender2Proc extender2() { return export_of<WilExtender2Proc>("_WILExtender2@40"); }
-WilExtenderQueryProc extender_query() { return export_of<WilExtenderQueryProc>("_WILExtenderQuery@12"); }
+WilExtender2Proc extender2(HMODULE module) { return export_of<WilExtender2Proc>(module, "_WILExtender2@40"); }
+WilExtenderQueryProc extender_query(HMODULE module) {
+    return export_of<WilExtenderQueryProc>(module, "_WILExtenderQuery@12");
+}
 
 WilValue text(const char *value) {
     WilValue v{};

@@ -2,6 +2,7 @@
 // recording callback that copies what each delivery carried.
 #pragma once
 
+#include "BrindlewickExtender.h"
 #include "dll.hpp"
 
 #include <string>
@@ -37,10 +38,15 @@ struct Host {
     std::string last_error_text(); // KeltLastErrorStrR8J
 };
 
+// What an unknown function id records as the last error. Recorded before a
+// call, it shows whether the call left the recorded error alone.
+inline constexpr int32_t recorded_before = 901;
+
 WilValue text(const char *value);
 WilValue integer(int32_t value);
 
-WilExtender2Proc extender2();
-WilExtenderQueryProc extender_query();
+// The extender's entry points, exported under their 32-bit decorated names.
+WilExtender2Proc extender2(HMODULE module = dll());
+WilExtenderQueryProc extender_query(HMODULE module = dll());
 
 } // namespace test

@@ -3,6 +3,7 @@
 // handle puts an entry, threads sharing a handle, and failed allocations.
 #include "host.hpp"
 #include "temp_folder.hpp"
+#include "tests/cases/log_entries.hpp"
 
 #include <algorithm>
 #include <cstdint>
@@ -12,23 +13,14 @@
 
 namespace {
 
-using Log = INT(WINAPI *)(LPCSTR, HANDLE, INT);
-using OpenInput = HANDLE(WINAPI *)(LPCSTR);
-using OpenOutput = HANDLE(WINAPI *)(LPCSTR, INT);
-using Close = INT(WINAPI *)(HANDLE);
-using FailHeapRequest = void(WINAPI *)(LONG);
+using Log = decltype(test::Exports::log);
 
-Log log_msg() { return test::export_of<Log>("LogMsgAltAR8J"); }
-HANDLE open_input(const std::string &name) {
-    return test::export_of<OpenInput>("OpenInputFileHandleA_R8J")(name.c_str());
-}
+Log log_msg() { return test::exports().log; }
+HANDLE open_input(const std::string &name) { return test::exports().narrow.open_input(name.c_str()); }
 HANDLE open_output(const std::string &name, INT append) {
-    return test::export_of<OpenOutput>("OpenOutputFileHandleA_R8J")(name.c_str(), append);
+    return test::exports().narrow.open_output(name.c_str(), append);
 }
-void close(HANDLE file) { EXPECT_EQ(test::export_of<Close>("CloseFileHandle_R8J")(file), 1); }
-
-std::string separator(bool utc) { return "\r\n" + std::string(utc ? 24 : 20, ' '); }
-std::string blank(bool utc) { return "\r\n\r\n" + std::string(utc ? 24 : 20, ' '); }
+void close(HANDLE file) { EXPECT_EQ(test::exports().close(file), 1); }
 
 SYSTEMTIME now(bool utc) {
     SYSTEMTIME t;
@@ -74,15 +66,6 @@ void expect_stamp(std::string_view stamp, bool utc, const Moment &moment) {
     EXPECT_LE(whole_seconds(t), whole_seconds(moment.after)) << stamp;
 }
 
-// An expected entry: # stands for the prefix, | for the line separator and
-// ~ for the blank-line separator.
-std::string expand(std::string_view pattern, std::string_view prefix, bool utc) {
-    std::string out;
-    for (const char c : pattern)
-        out += c == '#' ? std::string(prefix) : c == '|' ? separator(utc) : c == '~' ? blank(utc) : std::string(1, c);
-    return out;
-}
-
 class LogWriter : public test::TempFolder {
 protected:
     struct Logged {
@@ -103,46 +86,17 @@ protected:
     }
 };
 
-struct EntryCase {
-    const char *message;
-    std::string_view pattern;
-};
-
-constexpr EntryCase entry_cases[] = {
-    {"abc", "#abc\r\n"},
-    {"a\nb", "#a|b\r\n"},
-    {"ab\ncd\nef", "#ab|cd|ef\r\n"},
-    {"abc\n", "#abc\r\n\r\n"},
-    {"a\n\n", "#a|\r\n"},
-    {"a\n\nb", "#a~b\r\n"},
-    {"a\n\n\nb", "#a~b\r\n"},
-    {"x\n\ny\nz", "#x~y|z\r\n"},
-    {"\nabc", "\r\n#abc\r\n"},
-    {"\nab\ncd", "\r\n#ab|cd\r\n"},
-    {"\nab\n", "\r\n#ab\r\n\r\n"},
-    {"\n", "\r\n#\r\n"},
-    {"\n\n", "\r\n#\r\n"},
-    {"a\r\nb", "#a\r|b\r\n"},
-    {"\r\n", "#\r\r\n\r\n"},
-    {"\r\nabc", "#|abc\r\n"},
-    {"a\n\rb\nc", "#a|b|c\r\n"},
-    {"a\n\rb", "#a|\rb\r\n"},
-    {"a\rb", "#a\rb\r\n"},
-    {"\n\nabc", "\r\n#~abc\r\n"},
-    {"\n\n\n", "\r\n#~\r\n"},
-};
-
 TEST_F(LogWriter, EntriesByteForByteWithLocalAndUtcStamps) {
     int serial = 0;
     for (const INT utc : {0, 1, -3})
-        for (const EntryCase &c : entry_cases) {
+        for (const test::LogEntry &c : test::log_entries) {
             SCOPED_TRACE(testing::PrintToString(std::string(c.message)) + " utc " + std::to_string(utc));
             const Logged logged = log_to_new_file("entry" + std::to_string(++serial) + ".log", c.message, utc);
             EXPECT_EQ(logged.result, 0);
             const std::size_t at = c.message[0] == '\n' ? 2 : 0;
             const std::string stamp = logged.bytes.substr(at, utc ? 24 : 20);
             expect_stamp(stamp, utc != 0, logged.moment);
-            EXPECT_EQ(logged.bytes, expand(c.pattern, stamp, utc != 0));
+            EXPECT_EQ(logged.bytes, test::expand_entry(c.pattern, stamp, utc != 0));
         }
 }
 
@@ -153,12 +107,13 @@ TEST_F(LogWriter, ResultCodesForMissingMessageOrHandle) {
         HANDLE file;
         INT result;
     } cases[] = {
-        {nullptr, file, -4}, {"", file, -4}, {nullptr, nullptr, -4}, {"", nullptr, -4}, {"abc", nullptr, -1},
+        {nullptr, file, BW_LOG_NO_MESSAGE}, {"", file, BW_LOG_NO_MESSAGE},      {nullptr, nullptr, BW_LOG_NO_MESSAGE},
+        {"", nullptr, BW_LOG_NO_MESSAGE},   {"abc", nullptr, BW_LOG_NO_HANDLE},
     };
     for (const Case &c : cases) {
-        SetLastError(1234);
+        SetLastError(test::untouched);
         EXPECT_EQ(log_msg()(c.message, c.file, 0), c.result) << (c.message ? c.message : "NULL");
-        EXPECT_EQ(GetLastError(), 1234u);
+        EXPECT_EQ(GetLastError(), test::untouched);
     }
     close(file);
     EXPECT_EQ(read("codes.log"), "");
@@ -191,7 +146,7 @@ TEST_F(LogWriter, AppendHandleAddsEachEntryAtTheEnd) {
     const std::string first = bytes.substr(9, 20), second = bytes.substr(34, 20);
     expect_stamp(first, false, done);
     expect_stamp(second, false, done);
-    EXPECT_EQ(bytes, "earlier\r\n" + first + "one\r\n" + second + "two" + separator(false) + "lines\r\n");
+    EXPECT_EQ(bytes, "earlier\r\n" + first + "one\r\n" + second + "two" + test::line_separator(false) + "lines\r\n");
 }
 
 TEST_F(LogWriter, HandleWithoutAppendWritesOverTheStart) {
@@ -220,7 +175,7 @@ TEST_F(LogWriter, ShortWriteGivesMinusSeven) {
     const std::string message(1 << 20, 'x');
     const Log log = log_msg();
     const std::size_t blocks = test::busy_heap_blocks();
-    EXPECT_EQ(log(message.c_str(), client, 0), -7);
+    EXPECT_EQ(log(message.c_str(), client, 0), BW_LOG_SHORT_WRITE);
     EXPECT_EQ(test::busy_heap_blocks(), blocks);
     CloseHandle(client);
     CloseHandle(server);
@@ -287,7 +242,7 @@ TEST_F(LogWriter, ThreadsSharingAnAppendHandleWriteWholeEntries) {
         ASSERT_TRUE(thread >= 0 && thread < thread_count) << at;
         ASSERT_EQ(entry, next[static_cast<std::size_t>(thread)]++) << "thread " << thread;
         const std::string expected = bytes.substr(at, 20) + "thread " + std::to_string(thread) + " entry " +
-                                     std::to_string(entry) + separator(false) + "second line of " +
+                                     std::to_string(entry) + test::line_separator(false) + "second line of " +
                                      std::to_string(thread) + "/" + std::to_string(entry) + "\r\n";
         ASSERT_EQ(bytes.substr(at, expected.size()), expected) << at;
         at += expected.size();
@@ -307,8 +262,8 @@ TEST_F(LogWriter, ScriptCallsDeliverTheResultAndRecordIt) {
         {{test::text("local"), handle(file)}, 0},
         {{test::text("utc"), handle(file), test::integer(1)}, 0},
         {{test::text("local again"), handle(file), test::integer(0)}, 0},
-        {{test::text("no handle"), handle(nullptr)}, -1},
-        {{test::text(""), handle(file), test::integer(1)}, -4},
+        {{test::text("no handle"), handle(nullptr)}, BW_LOG_NO_HANDLE},
+        {{test::text(""), handle(file), test::integer(1)}, BW_LOG_NO_MESSAGE},
         {{test::text("read only"), handle(read_only)}, ERROR_ACCESS_DENIED},
     };
     const Moment local{now(false), {}}, utc{now(true), {}};
@@ -337,10 +292,9 @@ TEST_F(LogWriter, ScriptCallsDeliverTheResultAndRecordIt) {
 
 // Every heap request of a call fails in turn, the stamp's included: a call
 // then writes a whole entry (perhaps without its stamp) or nothing, answers
-// -6 only when the entry needed the one enlargement, and keeps no block.
+// BW_LOG_NO_MEMORY only when the entry needed the one enlargement, and keeps no block.
 TEST_F(LogWriter, FailedAllocationsWriteNothingAndKeepNothing) {
-    const auto fail = test::export_of<FailHeapRequest>(test::faults_dll(), "BwFailHeapRequest");
-    const auto log = test::export_of<Log>(test::faults_dll(), "LogMsgAltAR8J");
+    const auto log = test::exports(test::faults_dll()).log;
     struct Case {
         const char *message;
         std::string_view ending;
@@ -353,7 +307,7 @@ TEST_F(LogWriter, FailedAllocationsWriteNothingAndKeepNothing) {
     };
     int serial = 0;
     for (const Case &c : cases) {
-        SCOPED_TRACE(testing::PrintToString(std::string(c.message)));
+        SCOPED_TRACE(testing::PrintToString(c.message));
         const std::string name = "faults" + std::to_string(++serial) + ".log";
         HANDLE file = open_output(path(name), 1);
         ASSERT_EQ(log(c.message, file, 0), 0);
@@ -361,17 +315,18 @@ TEST_F(LogWriter, FailedAllocationsWriteNothingAndKeepNothing) {
         results.reserve(64);
         const std::size_t blocks = test::busy_heap_blocks();
         for (LONG n = 1; n <= 40; ++n) {
-            fail(n);
+            test::fail_heap_request(n);
             results.push_back(log(c.message, file, 0));
-            fail(0);
+            test::fail_heap_request(0);
         }
         EXPECT_EQ(test::busy_heap_blocks(), blocks);
         close(file);
 
         for (const INT result : results)
-            EXPECT_TRUE(result == 0 || result == -6 || result == ERROR_NOT_ENOUGH_MEMORY) << result;
+            EXPECT_TRUE(result == BW_LOG_OK || result == BW_LOG_NO_MEMORY || result == ERROR_NOT_ENOUGH_MEMORY)
+                << result;
         EXPECT_NE(std::count(results.begin(), results.end(), ERROR_NOT_ENOUGH_MEMORY), 0);
-        EXPECT_EQ(std::count(results.begin(), results.end(), -6) != 0, c.enlarges);
+        EXPECT_EQ(std::count(results.begin(), results.end(), BW_LOG_NO_MEMORY) != 0, c.enlarges);
         EXPECT_EQ(results.back(), 0);
         const std::string bytes = read(name);
         std::size_t endings = 0;

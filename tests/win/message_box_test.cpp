@@ -62,7 +62,7 @@ TEST(MessageBoxDisplay, ShowsTextAndCaptionOwnedByTheHostWindowAndDeliversTheBut
     EXPECT_EQ(d.status, 0);
     EXPECT_EQ(d.type, static_cast<uint32_t>(WIL_TYPE_INTEGER));
     EXPECT_EQ(d.integer, IDNO);
-    EXPECT_EQ(host.last_error(), 901) << "the message box leaves the recorded last error alone";
+    EXPECT_EQ(host.last_error(), test::recorded_before) << "the message box leaves the recorded last error alone";
 }
 
 TEST(MessageBoxNoDisplay, DeliversAnIntegerWithoutHanging) {
@@ -72,6 +72,7 @@ TEST(MessageBoxNoDisplay, DeliversAnIntegerWithoutHanging) {
     const test::Delivery &d = host.only();
     EXPECT_EQ(d.status, 0);
     EXPECT_EQ(d.type, static_cast<uint32_t>(WIL_TYPE_INTEGER));
+    EXPECT_EQ(d.integer, MessageBoxA(nullptr, "text", "caption", MB_OK)) << "the platform's own answer";
 }
 
 } // namespace

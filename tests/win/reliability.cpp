@@ -5,58 +5,6 @@
 
 namespace test {
 
-namespace {
-
-template <typename F> void look_up(HMODULE module, F &function, const char *name) {
-    function = export_of<F>(module, name);
-}
-
-template <typename C, typename F>
-void look_up(HMODULE module, F &function, const char *narrow_name, const char *wide_name) {
-    look_up(module, function, sizeof(C) == 1 ? narrow_name : wide_name);
-}
-
-} // namespace
-
-template <typename C> WidthExports<C> width_exports(HMODULE module) {
-    WidthExports<C> e{};
-    look_up<C>(module, e.format_now, "FormatNowAR8J", "FormatNowWR8J");
-    look_up<C>(module, e.format_ymdhms, "FormatYmdHmsAR8J", "FormatYmdHmsWR8J");
-    look_up<C>(module, e.extract, "ExtractFromYmdHmsAR8J", "ExtractFromYmdHmsWR8J");
-    look_up<C>(module, e.zone_name, "GetTimeZoneNameAR8J", "GetTimeZoneNameWR8J");
-    look_up<C>(module, e.fixup, "PathStringFixupAR8J", "PathStringFixupWR8J");
-    look_up<C>(module, e.qualify, "MakeFQFNAR8J", "MakeFQFNWR8J");
-    look_up<C>(module, e.quote, "QuoteStringAR8J", "QuoteStringWR8J");
-    look_up<C>(module, e.open_input, "OpenInputFileHandleA_R8J", "OpenInputFileHandleW_R8J");
-    look_up<C>(module, e.open_output, "OpenOutputFileHandleA_R8J", "OpenOutputFileHandleW_R8J");
-    return e;
-}
-template WidthExports<char> width_exports<char>(HMODULE);
-template WidthExports<wchar_t> width_exports<wchar_t>(HMODULE);
-
-PlainExports plain_exports(HMODULE module) {
-    PlainExports e{};
-    look_up(module, e.extract_system, "ExtractrFromSystemDateR8J");
-    look_up(module, e.format_long_int, "FormatLongIntR8J");
-    look_up(module, e.log, "LogMsgAltAR8J");
-    look_up(module, e.close, "CloseFileHandle_R8J");
-    look_up(module, e.query, "_WILExtenderQuery@12");
-    look_up(module, e.extender2, "_WILExtender2@40");
-    return e;
-}
-
-LONG fail_heap_request(LONG n) {
-    static const auto fail = export_of<LONG(WINAPI *)(LONG)>(faults_dll(), "BwFailHeapRequest");
-    return fail(n);
-}
-
-std::wstring bytes(std::string_view narrow) {
-    std::wstring wide;
-    for (char c : narrow)
-        wide.push_back(static_cast<wchar_t>(static_cast<unsigned char>(c)));
-    return wide;
-}
-
 std::string describe(const Outcome &o) {
     static const char *const shapes[] = {"heap text", "shared empty text", "static text", "delivered text", "null",
                                          "integer"};
@@ -97,18 +45,18 @@ int32_t WINAPI record(int32_t status, intptr_t host_a, intptr_t, WilValue *resul
         o.shape = Shape::integer;
         o.integer = result->integer;
     } else {
-        o.shape = !result->text                                              ? Shape::null
-                  : result->text == shared_empty_of<char>(recording->module) ? Shape::shared_empty
-                                                                             : Shape::delivered_text;
-        o.text = result->text ? bytes(result->text) : std::wstring();
+        o.shape = !result->text                                           ? Shape::null
+                  : result->text == shared_empty<char>(recording->module) ? Shape::shared_empty
+                                                                          : Shape::delivered_text;
+        o.text = result->text ? as<wchar_t>(result->text) : std::wstring();
     }
     return callback_answer;
 }
 
 int32_t dispatch(HMODULE module, Recording &recording, int32_t id, void *args, int32_t count) {
-    const auto extender = export_of<WilExtender2Proc>(module, "_WILExtender2@40");
     WilValue result{};
-    return extender(nullptr, 0, reinterpret_cast<intptr_t>(&recording), id, record, 0, 0, args, count, &result);
+    return extender2(module)(nullptr, 0, reinterpret_cast<intptr_t>(&recording), id, record, 0, 0, args, count,
+                             &result);
 }
 
 } // namespace

@@ -5,7 +5,6 @@
 #pragma once
 
 #include "host.hpp"
-#include "text.hpp"
 
 #include <functional>
 #include <optional>
@@ -14,35 +13,6 @@
 #include <vector>
 
 namespace test {
-
-// Every export of one build of the DLL: those of one width, and the rest.
-template <typename C> struct WidthExports {
-    C *(WINAPI *format_now)(const C *, INT);
-    C *(WINAPI *format_ymdhms)(const C *, const C *);
-    DWORD(WINAPI *extract)(const C *, DWORD);
-    C *(WINAPI *zone_name)();
-    C *(WINAPI *fixup)(const C *, INT);
-    C *(WINAPI *qualify)(const C *, const C *);
-    C *(WINAPI *quote)(const C *, INT, const C *);
-    HANDLE(WINAPI *open_input)(const C *);
-    HANDLE(WINAPI *open_output)(const C *, INT);
-};
-template <typename C> WidthExports<C> width_exports(HMODULE module);
-
-struct PlainExports {
-    DWORD(WINAPI *extract_system)(INT, DWORD);
-    char *(WINAPI *format_long_int)(INT);
-    INT(WINAPI *log)(const char *, HANDLE, INT);
-    INT(WINAPI *close)(HANDLE);
-    WilExtenderQueryProc query;
-    WilExtender2Proc extender2;
-};
-PlainExports plain_exports(HMODULE module);
-
-// The test build's switch: the nth heap request from now fails, 0 disarms.
-// Returns the requests still to come before the failing one, so 0 after a
-// call means the call reached it.
-LONG fail_heap_request(LONG n);
 
 enum class Shape {
     heap_text,      // a block of the process heap, now released
@@ -80,23 +50,16 @@ struct Expected {
 
 bool matches(const Outcome &outcome, const Expected &expected);
 
-// Texts as a narrow caller writes them, widened byte by byte for comparison.
-std::wstring bytes(std::string_view narrow);
-
-template <typename C> std::wstring widened(const std::basic_string<C> &text) {
-    return std::wstring(text.begin(), text.end());
-}
-
 template <typename C> Outcome text_outcome(HMODULE module, const C *result, DWORD error) {
     Outcome outcome{Shape::null, {}, 0, error, 0};
     if (!result)
         return outcome;
     std::basic_string<C> text(result);
     if constexpr (std::is_same_v<C, char>)
-        outcome.text = bytes(text);
+        outcome.text = as<wchar_t>(text);
     else
         outcome.text = text;
-    if (result == shared_empty_of<C>(module)) {
+    if (result == shared_empty<C>(module)) {
         outcome.shape = Shape::shared_empty;
     } else if (HeapValidate(GetProcessHeap(), 0, result)) {
         outcome.shape = Shape::heap_text;
@@ -126,13 +89,10 @@ template <typename Call> Outcome native(HMODULE module, Call call) {
 }
 
 // A script call through the module's WILExtender2 after id 4 (unknown)
-// has recorded 901, so that "unchanged" shows. Checks that the call made
+// has recorded `recorded_before`, so that "unchanged" shows. Checks that the call made
 // exactly one delivery and returned the callback's value. A count below 0
 // passes the records with that count.
 Outcome script(HMODULE module, int32_t id, std::vector<WilValue> args, std::optional<int32_t> count = {});
-
-// The recorded last error that a script function left "unchanged".
-inline constexpr DWORD recorded_before = 901;
 
 // Every heap request of the call fails in turn, from the first until the
 // call makes no more: each failure must give one of `failures` and leave no

@@ -7,7 +7,6 @@
 namespace {
 
 using test::as;
-using test::bytes;
 using test::Expected;
 using test::native;
 using test::Outcome;
@@ -16,8 +15,7 @@ using test::script;
 using test::Shape;
 using test::untouched;
 
-constexpr DWORD no_memory = 0x2000000d;
-constexpr DWORD name_block_missing = 0x20000003;
+constexpr DWORD name_block_missing = BW_E_YMDHMS_NULL;
 
 // A call that succeeds, and what a failed heap request may make of it.
 struct Call {
@@ -39,11 +37,11 @@ Expected delivered(std::optional<std::wstring> text, DWORD recorded) {
     return {Shape::delivered_text, {}, recorded, std::move(text)};
 }
 Expected delivered_error(int32_t status, const char *message, std::optional<DWORD> recorded) {
-    return {Shape::delivered_text, {}, recorded, bytes(message), status};
+    return {Shape::delivered_text, {}, recorded, as<wchar_t>(message), status};
 }
 Expected delivered_shared_empty(DWORD recorded) { return {Shape::shared_empty, {}, recorded, L""}; }
 
-// The date services fail with the shared empty text: 0x20000003 when the
+// The date services fail with the shared empty text: BW_E_YMDHMS_NULL when the
 // names cannot have their block, else leaving the last error as it was.
 std::vector<Expected> date_failures(DWORD before) { return {shared_empty(name_block_missing), shared_empty(before)}; }
 
@@ -89,24 +87,27 @@ template <typename C> void EveryCall::add_width_calls(std::vector<Call> &calls) 
         calls.push_back({"FormatNow" + width + "(" + t + ", 1)",
                          [=](HMODULE m) {
                              return native(
-                                 m, [&] { return test::width_exports<C>(m).format_now(date_template.c_str(), 1); });
+                                 m, [&] { return test::exports(m).width<C>().format_now(date_template.c_str(), 1); });
                          },
                          heap_text(), date_failures(untouched)});
         calls.push_back({"FormatYmdHms" + width + "(" + t + ")",
                          [=](HMODULE m) {
                              return native(m, [&] {
-                                 return test::width_exports<C>(m).format_ymdhms(ymdhms.c_str(), date_template.c_str());
+                                 return test::exports(m).width<C>().format_ymdhms(ymdhms.c_str(),
+                                                                                  date_template.c_str());
                              });
                          },
                          heap_text({}, 0), date_failures(0)});
     }
-    calls.push_back(
-        {"ExtractFromYmdHms" + width,
-         [=](HMODULE m) { return native(m, [&] { return test::width_exports<C>(m).extract(ymdhms.c_str(), 7); }); },
-         number(5, 0),
-         {}});
+    calls.push_back({"ExtractFromYmdHms" + width,
+                     [=](HMODULE m) {
+                         return native(
+                             m, [&] { return test::exports(m).width<C>().extract(ymdhms.c_str(), BW_FIELD_WEEKDAY); });
+                     },
+                     number(5, 0),
+                     {}});
     calls.push_back({"GetTimeZoneName" + width,
-                     [=](HMODULE m) { return native(m, [&] { return test::width_exports<C>(m).zone_name(); }); },
+                     [=](HMODULE m) { return native(m, [&] { return test::exports(m).width<C>().zone_name(); }); },
                      {Shape::static_text},
                      {}});
 
@@ -118,9 +119,9 @@ template <typename C> void EveryCall::add_width_calls(std::vector<Call> &calls) 
         const Text p = as<C>(f.path);
         calls.push_back(
             {"PathStringFixup" + width + "(" + f.path + ", " + std::to_string(f.mode) + ")",
-             [=](HMODULE m) { return native(m, [&] { return test::width_exports<C>(m).fixup(p.c_str(), f.mode); }); },
+             [=](HMODULE m) { return native(m, [&] { return test::exports(m).width<C>().fixup(p.c_str(), f.mode); }); },
              heap_text(),
-             {shared_empty(no_memory)}});
+             {shared_empty(BW_E_NO_MEMORY)}});
     }
     struct Qualify {
         const char *name;
@@ -128,13 +129,13 @@ template <typename C> void EveryCall::add_width_calls(std::vector<Call> &calls) 
     };
     for (const Qualify q : {Qualify{"a.txt", "C:\\temp"}, Qualify{"a.txt", ""}, Qualify{"sub\\a.txt", "C:\\temp"}}) {
         const Text name = as<C>(q.name), directory = as<C>(q.directory);
-        calls.push_back({"MakeFQFN" + width + "(" + q.name + ", " + q.directory + ")",
-                         [=](HMODULE m) {
-                             return native(
-                                 m, [&] { return test::width_exports<C>(m).qualify(name.c_str(), directory.c_str()); });
-                         },
-                         heap_text(),
-                         {shared_empty(no_memory)}});
+        calls.push_back(
+            {"MakeFQFN" + width + "(" + q.name + ", " + q.directory + ")",
+             [=](HMODULE m) {
+                 return native(m, [&] { return test::exports(m).width<C>().qualify(name.c_str(), directory.c_str()); });
+             },
+             heap_text(),
+             {shared_empty(BW_E_NO_MEMORY)}});
     }
     struct Quote {
         const char *text;
@@ -147,71 +148,78 @@ template <typename C> void EveryCall::add_width_calls(std::vector<Call> &calls) 
         calls.push_back({"QuoteString" + width + "(" + q.text + ", " + std::to_string(q.mode) + ")",
                          [=](HMODULE m) {
                              return native(m, [&] {
-                                 return test::width_exports<C>(m).quote(text.c_str(), q.mode,
-                                                                        given ? quote.c_str() : nullptr);
+                                 return test::exports(m).width<C>().quote(text.c_str(), q.mode,
+                                                                          given ? quote.c_str() : nullptr);
                              });
                          },
                          heap_text(),
-                         {shared_empty(no_memory)}});
+                         {shared_empty(BW_E_NO_MEMORY)}});
     }
     calls.push_back(
         {"OpenInputFileHandle" + width,
-         [=](HMODULE m) { return native(m, [&] { return test::width_exports<C>(m).open_input(input.c_str()); }); },
+         [=](HMODULE m) { return native(m, [&] { return test::exports(m).width<C>().open_input(input.c_str()); }); },
          number(1),
          {}});
     // A new file each time, so that the platform's last error is the same.
     calls.push_back({"OpenOutputFileHandle" + width,
                      [=](HMODULE m) {
                          const Outcome outcome =
-                             native(m, [&] { return test::width_exports<C>(m).open_output(output.c_str(), 1); });
+                             native(m, [&] { return test::exports(m).width<C>().open_output(output.c_str(), 1); });
                          EXPECT_TRUE(DeleteFileW(std::wstring(output.begin(), output.end()).c_str()));
                          return outcome;
                      },
                      number(1, 0),
+                     {}});
+    // An existing file keeps CreateFile's ERROR_ALREADY_EXISTS after success.
+    calls.push_back({"OpenOutputFileHandle" + width + " (existing)",
+                     [=](HMODULE m) {
+                         return native(m, [&] { return test::exports(m).width<C>().open_output(input.c_str(), 1); });
+                     },
+                     number(1, ERROR_ALREADY_EXISTS),
                      {}});
 }
 
 void EveryCall::add_plain_calls(std::vector<Call> &calls) const {
     const HANDLE log = log_file;
     const std::string input = path("in.txt");
-    calls.push_back({"ExtractrFromSystemDateR8J",
-                     [](HMODULE m) { return native(m, [&] { return test::plain_exports(m).extract_system(1, 1); }); },
-                     number({}, untouched),
-                     {}});
     calls.push_back(
-        {"FormatLongIntR8J",
-         [](HMODULE m) { return native(m, [&] { return test::plain_exports(m).format_long_int(-1234567); }); },
-         heap_text(L"-1,234,567"),
-         {shared_empty({})}});
+        {"ExtractrFromSystemDateR8J",
+         [](HMODULE m) { return native(m, [&] { return test::exports(m).extract_system(1, BW_FIELD_YEAR); }); },
+         number({}, untouched),
+         {}});
+    calls.push_back({"FormatLongIntR8J",
+                     [](HMODULE m) { return native(m, [&] { return test::exports(m).format_long_int(-1234567); }); },
+                     heap_text(L"-1,234,567"),
+                     {shared_empty({})}});
     // A stamp that cannot be had leaves an entry without it; the entry's
-    // block gives ERROR_NOT_ENOUGH_MEMORY, its one enlargement -6.
-    const std::vector<Expected> log_failures{number(0), number(-6), number(ERROR_NOT_ENOUGH_MEMORY)};
+    // block gives ERROR_NOT_ENOUGH_MEMORY, its one enlargement BW_LOG_NO_MEMORY.
+    const std::vector<Expected> log_failures{number(BW_LOG_OK), number(BW_LOG_NO_MEMORY),
+                                             number(ERROR_NOT_ENOUGH_MEMORY)};
     calls.push_back({"LogMsgAltAR8J(ab\\ncd, local)",
-                     [=](HMODULE m) { return native(m, [&] { return test::plain_exports(m).log("ab\ncd", log, 0); }); },
+                     [=](HMODULE m) { return native(m, [&] { return test::exports(m).log("ab\ncd", log, 0); }); },
                      number(0), log_failures});
     calls.push_back({"LogMsgAltAR8J(abc, UTC)",
-                     [=](HMODULE m) { return native(m, [&] { return test::plain_exports(m).log("abc", log, 1); }); },
+                     [=](HMODULE m) { return native(m, [&] { return test::exports(m).log("abc", log, 1); }); },
                      number(0), log_failures});
     calls.push_back({"CloseFileHandle_R8J",
                      [=](HMODULE m) {
                          HANDLE file = CreateFileA(input.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                                    0, nullptr);
-                         return native(m, [&] { return test::plain_exports(m).close(file); });
+                         return native(m, [&] { return test::exports(m).close(file); });
                      },
                      number(1),
                      {}});
     calls.push_back({"WILExtenderQuery(1)",
                      [](HMODULE m) {
                          char description[64] = "x";
-                         return native(
-                             m, [&] { return test::plain_exports(m).query(1, description, sizeof description); });
+                         return native(m, [&] { return test::extender_query(m)(1, description, sizeof description); });
                      },
                      number(WIL_EXTENDER_VERSION),
                      {}});
     calls.push_back({"WILExtenderQuery(2)",
                      [](HMODULE m) {
                          int32_t interfaces[] = {1, 4};
-                         return native(m, [&] { return test::plain_exports(m).query(2, interfaces, 2); });
+                         return native(m, [&] { return test::extender_query(m)(2, interfaces, 2); });
                      },
                      number(4),
                      {}});
@@ -220,8 +228,7 @@ void EveryCall::add_plain_calls(std::vector<Call> &calls) const {
                          [=](HMODULE m) {
                              WilFunctionInfo info{};
                              return native(m, [&] {
-                                 return test::plain_exports(m).extender2(nullptr, 0, 0, id, nullptr, 0, 0, &info, 0,
-                                                                         nullptr);
+                                 return test::extender2(m)(nullptr, 0, 0, id, nullptr, 0, 0, &info, 0, nullptr);
                              });
                          },
                          number(id == -1 ? 16 : 1),
@@ -239,7 +246,7 @@ void EveryCall::add_script_calls(std::vector<Call> &calls) const {
         Expected success;
         std::vector<Expected> on_heap_failure;
     };
-    const std::vector<Expected> text_failures{delivered_error(-1, "", no_memory)};
+    const std::vector<Expected> text_failures{delivered_error(-1, "", BW_E_NO_MEMORY)};
     const ScriptCase cases[] = {
         {0, {}, number(recorded_before, recorded_before), {}},
         {1, {}, delivered(L"", recorded_before), {}},
@@ -258,13 +265,14 @@ void EveryCall::add_script_calls(std::vector<Call> &calls) const {
         {23,
          {text("ab\ncd"), handle, integer(1)},
          number(0, 0),
-         {number(0, 0), number(-6, static_cast<DWORD>(-6)), number(ERROR_NOT_ENOUGH_MEMORY, ERROR_NOT_ENOUGH_MEMORY)}},
+         {number(0, 0), number(BW_LOG_NO_MEMORY, static_cast<DWORD>(BW_LOG_NO_MEMORY)),
+          number(ERROR_NOT_ENOUGH_MEMORY, ERROR_NOT_ENOUGH_MEMORY)}},
         {24,
          {integer(-1234567)},
          delivered(L"-1,234,567", recorded_before),
          {delivered_error(-3, "009:Undefined internal error", {})}},
-        {25, {text("2008:12:05:07:03:04"), integer(7)}, number(5, recorded_before), {}},
-        {26, {integer(1), integer(1)}, number({}, recorded_before), {}},
+        {25, {text("2008:12:05:07:03:04"), integer(BW_FIELD_WEEKDAY)}, number(5, recorded_before), {}},
+        {26, {integer(1), integer(BW_FIELD_YEAR)}, number({}, recorded_before), {}},
         {27, {text("C:\\temp"), integer(1)}, delivered(L"C:\\temp\\", 0), text_failures},
         {28, {text("a.txt"), text("C:\\temp")}, delivered(L"C:\\temp\\a.txt", 0), text_failures},
         {28, {text("a.txt"), text("")}, delivered({}, 0), text_failures},

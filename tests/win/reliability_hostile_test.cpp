@@ -5,6 +5,7 @@
 // result, and every call, failing or not, leaves no block behind.
 #include "reliability.hpp"
 #include "temp_folder.hpp"
+#include "tests/cases/log_entries.hpp"
 
 #include <algorithm>
 #include <climits>
@@ -12,7 +13,6 @@
 namespace {
 
 using test::as;
-using test::bytes;
 using test::Expected;
 using test::native;
 using test::Outcome;
@@ -38,6 +38,8 @@ Expected null(DWORD error) { return {Shape::null, {}, error}; }
 Expected number(std::optional<int64_t> value, std::optional<DWORD> error = {}) {
     return {Shape::integer, value, error};
 }
+// The log writer's script result, recorded as the last error too.
+Expected log_result(INT result) { return number(result, static_cast<DWORD>(result)); }
 Expected delivered(std::optional<std::wstring> text, DWORD recorded) {
     return {Shape::delivered_text, {}, recorded, std::move(text)};
 }
@@ -45,7 +47,7 @@ Expected delivered_of_length(std::size_t length, DWORD recorded) {
     return {Shape::delivered_text, {}, recorded, {}, 0, length};
 }
 Expected delivered_error(int32_t status, const char *message, DWORD recorded) {
-    return {Shape::delivered_text, {}, recorded, bytes(message), status};
+    return {Shape::delivered_text, {}, recorded, as<wchar_t>(message), status};
 }
 Expected delivered_shared_empty() { return {Shape::shared_empty, {}, recorded_before, L""}; }
 
@@ -73,26 +75,26 @@ TYPED_TEST_SUITE(HostileText, Widths);
 TYPED_TEST(HostileText, NullEmptyAndLimitsGetTheirCodes) {
     using C = TypeParam;
     using A = Arg<C>;
-    const auto e = [](HMODULE m) { return test::width_exports<C>(m); };
+    const auto e = [](HMODULE m) { return test::exports(m).width<C>(); };
     const A none, empty = arg<C>(""), ymdhms = arg<C>("2008:12:05:07:03:04");
     std::vector<Case> cases;
     const auto format_now = [&](const char *name, A t, INT utc, Expected expected) {
         cases.push_back(
             {name, [=](HMODULE m) { return native(m, [&] { return e(m).format_now(pointer(t), utc); }); }, expected});
     };
-    format_now("FormatNow(NULL)", none, 0, null(0x20000001));
-    format_now("FormatNow(empty)", empty, INT_MIN, null(0x20000002));
+    format_now("FormatNow(NULL)", none, 0, null(BW_E_TEMPLATE_NULL));
+    format_now("FormatNow(empty)", empty, INT_MIN, null(BW_E_TEMPLATE_EMPTY));
     format_now("FormatNow(^YYYY, INT_MIN is UTC)", arg<C>("^YYYY"), INT_MIN, heap_text({}));
     const auto format_ymdhms = [&](const char *name, A y, A t, Expected expected) {
         cases.push_back(
             {name, [=](HMODULE m) { return native(m, [&] { return e(m).format_ymdhms(pointer(y), pointer(t)); }); },
              expected});
     };
-    format_ymdhms("FormatYmdHms(NULL, NULL)", none, none, null(0x20000001));
-    format_ymdhms("FormatYmdHms(NULL, ^YYYY)", none, arg<C>("^YYYY"), null(0x20000003));
-    format_ymdhms("FormatYmdHms(empty, ^YYYY)", empty, arg<C>("^YYYY"), null(0x20000004));
-    format_ymdhms("FormatYmdHms(ymdhms, NULL)", ymdhms, none, null(0x20000001));
-    format_ymdhms("FormatYmdHms(ymdhms, empty)", ymdhms, empty, null(0x20000002));
+    format_ymdhms("FormatYmdHms(NULL, NULL)", none, none, null(BW_E_TEMPLATE_NULL));
+    format_ymdhms("FormatYmdHms(NULL, ^YYYY)", none, arg<C>("^YYYY"), null(BW_E_YMDHMS_NULL));
+    format_ymdhms("FormatYmdHms(empty, ^YYYY)", empty, arg<C>("^YYYY"), null(BW_E_YMDHMS_EMPTY));
+    format_ymdhms("FormatYmdHms(ymdhms, NULL)", ymdhms, none, null(BW_E_TEMPLATE_NULL));
+    format_ymdhms("FormatYmdHms(ymdhms, empty)", ymdhms, empty, null(BW_E_TEMPLATE_EMPTY));
     // Conversions of the runtime's printing are plain text in a template.
     format_ymdhms("FormatYmdHms(ymdhms, %s%n)", ymdhms, arg<C>("%s%n%d^YYYY%%^MMMM%"),
                   heap_text(L"%s%n%d2008%%December%", 0));
@@ -100,16 +102,16 @@ TYPED_TEST(HostileText, NullEmptyAndLimitsGetTheirCodes) {
         cases.push_back(
             {name, [=](HMODULE m) { return native(m, [&] { return e(m).extract(pointer(y), field); }); }, expected});
     };
-    extract("Extract(NULL)", none, 1, number(0, 0x20000001));
-    extract("Extract(empty)", empty, 1, number(0, 0x20000002));
+    extract("Extract(NULL)", none, BW_FIELD_YEAR, number(0, BW_E_TEMPLATE_NULL));
+    extract("Extract(empty)", empty, BW_FIELD_YEAR, number(0, BW_E_TEMPLATE_EMPTY));
     for (const DWORD field : {0ul, 8ul, 0x7FFFFFFFul, 0x80000000ul, 0xFFFFFFFFul})
         extract("Extract(field at a limit)", ymdhms, field, number(0, 0));
     const auto fixup = [&](const char *name, A p, INT mode, Expected expected) {
         cases.push_back(
             {name, [=](HMODULE m) { return native(m, [&] { return e(m).fixup(pointer(p), mode); }); }, expected});
     };
-    fixup("Fixup(NULL)", none, 1, shared_empty(0x2000000b));
-    fixup("Fixup(empty)", empty, 2, shared_empty(0x2000000c));
+    fixup("Fixup(NULL)", none, 1, shared_empty(BW_E_PATH_NULL));
+    fixup("Fixup(empty)", empty, 2, shared_empty(BW_E_PATH_EMPTY));
     for (const INT mode : {INT_MIN, -1, 0, 3, INT_MAX})
         fixup("Fixup(mode at a limit)", arg<C>("C:\\temp\\"), mode, heap_text(L"C:\\temp\\"));
     const auto qualify = [&](const char *name, A n, A d, Expected expected) {
@@ -117,20 +119,20 @@ TYPED_TEST(HostileText, NullEmptyAndLimitsGetTheirCodes) {
                          [=](HMODULE m) { return native(m, [&] { return e(m).qualify(pointer(n), pointer(d)); }); },
                          expected});
     };
-    qualify("MakeFQFN(NULL, NULL)", none, none, shared_empty(0x2000000e));
-    qualify("MakeFQFN(empty, C:\\)", empty, arg<C>("C:\\"), shared_empty(0x2000000f));
-    qualify("MakeFQFN(a.txt, NULL)", arg<C>("a.txt"), none, shared_empty(0x20000010));
+    qualify("MakeFQFN(NULL, NULL)", none, none, shared_empty(BW_E_FILE_NAME_NULL));
+    qualify("MakeFQFN(empty, C:\\)", empty, arg<C>("C:\\"), shared_empty(BW_E_FILE_NAME_EMPTY));
+    qualify("MakeFQFN(a.txt, NULL)", arg<C>("a.txt"), none, shared_empty(BW_E_DIRECTORY_NULL));
     qualify("MakeFQFN(sub\\a.txt, NULL)", arg<C>("sub\\a.txt"), none, heap_text(L"sub\\a.txt"));
     const auto quote = [&](const char *name, A t, INT mode, A q, Expected expected) {
         cases.push_back({name,
                          [=](HMODULE m) { return native(m, [&] { return e(m).quote(pointer(t), mode, pointer(q)); }); },
                          expected});
     };
-    quote("Quote(NULL)", none, 1, none, shared_empty(0x20000011));
-    quote("Quote(empty)", empty, INT_MAX, none, shared_empty(0x20000012));
+    quote("Quote(NULL)", none, 1, none, shared_empty(BW_E_QUOTE_TEXT_NULL));
+    quote("Quote(empty)", empty, INT_MAX, none, shared_empty(BW_E_QUOTE_TEXT_EMPTY));
     quote("Quote(a b, 2, NULL)", arg<C>("a b"), 2, none, heap_text(L"\"a b\""));
     for (const INT mode : {INT_MIN, -1, 0, 4, INT_MAX})
-        quote("Quote(mode at a limit)", arg<C>("a b"), mode, arg<C>("'"), shared_empty(0x20000013));
+        quote("Quote(mode at a limit)", arg<C>("a b"), mode, arg<C>("'"), shared_empty(BW_E_QUOTE_MODE));
     const auto open = [&](const char *name, A n, bool output, Expected expected) {
         cases.push_back({name,
                          [=](HMODULE m) {
@@ -152,7 +154,7 @@ TYPED_TEST(HostileText, NullEmptyAndLimitsGetTheirCodes) {
 TYPED_TEST(HostileText, MegabyteTextsAreServedOrRefusedWhole) {
     using C = TypeParam;
     using A = Arg<C>;
-    const auto e = [](HMODULE m) { return test::width_exports<C>(m); };
+    const auto e = [](HMODULE m) { return test::exports(m).width<C>(); };
     const std::size_t n = megabyte_and_more;
     const A ymdhms = arg<C>("2008:12:05:07:03:04");
     const A dots = std::basic_string<C>(n, C('.')), spaced = std::basic_string<C>(n, C(' '));
@@ -169,9 +171,10 @@ TYPED_TEST(HostileText, MegabyteTextsAreServedOrRefusedWhole) {
          heap_text_of_length(2 + n + 8 + 4, 0)},
         {"FormatYmdHms(1 MB YmdHms text)",
          [=](HMODULE m) { return native(m, [&] { return e(m).format_ymdhms(pointer(dots), pointer(ymdhms)); }); },
-         null(0x20000005)},
-        {"Extract(1 MB)", [=](HMODULE m) { return native(m, [&] { return e(m).extract(pointer(dots), 1); }); },
-         number(0, 0x20000005)},
+         null(BW_E_YMDHMS_TOO_LONG)},
+        {"Extract(1 MB)",
+         [=](HMODULE m) { return native(m, [&] { return e(m).extract(pointer(dots), BW_FIELD_YEAR); }); },
+         number(0, BW_E_YMDHMS_TOO_LONG)},
         {"Fixup(1 MB)", [=](HMODULE m) { return native(m, [&] { return e(m).fixup(pointer(dots), 1); }); },
          heap_text_of_length(n + 1)},
         {"MakeFQFN(1 MB, 1 MB)",
@@ -194,17 +197,17 @@ TYPED_TEST(HostileText, MegabyteTextsAreServedOrRefusedWhole) {
 // Narrow texts are bytes: a double-byte character whose second byte is 0x5C
 // counts as a backslash there, and a lead byte can be the quote character.
 TEST(HostileNarrowText, NonAsciiAndDoubleByteTextsAreBytes) {
-    const auto e = [](HMODULE m) { return test::width_exports<char>(m); };
+    const auto e = [](HMODULE m) { return test::exports(m).narrow; };
     const auto fixup = [&](std::string path, INT mode, std::string expected) {
         return Case{"Fixup(" + path + ")",
                     [=](HMODULE m) { return native(m, [&] { return e(m).fixup(path.c_str(), mode); }); },
-                    heap_text(bytes(expected))};
+                    heap_text(as<wchar_t>(expected))};
     };
     const auto quote = [&](std::string text, INT mode, std::string quote_text, std::string expected) {
         return Case{
             "Quote(" + text + ")",
             [=](HMODULE m) { return native(m, [&] { return e(m).quote(text.c_str(), mode, quote_text.c_str()); }); },
-            heap_text(bytes(expected))};
+            heap_text(as<wchar_t>(expected))};
     };
     const auto format = [&](std::string date_template, std::string expected) {
         return Case{"FormatYmdHms(" + date_template + ")",
@@ -212,12 +215,12 @@ TEST(HostileNarrowText, NonAsciiAndDoubleByteTextsAreBytes) {
                         return native(m,
                                       [&] { return e(m).format_ymdhms("2008:12:05:07:03:04", date_template.c_str()); });
                     },
-                    heap_text(bytes(expected), 0)};
+                    heap_text(as<wchar_t>(expected), 0)};
     };
     const auto qualify = [&](std::string name, std::string directory, std::string expected) {
         return Case{"MakeFQFN(" + name + ")",
                     [=](HMODULE m) { return native(m, [&] { return e(m).qualify(name.c_str(), directory.c_str()); }); },
-                    heap_text(bytes(expected))};
+                    heap_text(as<wchar_t>(expected))};
     };
     expect_documented({
         fixup("C:\\\x95\x5C", 2, "C:\\\x95"),
@@ -240,7 +243,7 @@ TEST(HostileNarrowText, NonAsciiAndDoubleByteTextsAreBytes) {
 // Wide texts are UTF-16 units, kept whole: letters beyond Latin, pairs of
 // surrogates and a lone one.
 TEST(HostileWideText, NonLatinAndSurrogateTextsStayWhole) {
-    const auto e = [](HMODULE m) { return test::width_exports<wchar_t>(m); };
+    const auto e = [](HMODULE m) { return test::exports(m).wide; };
     const std::wstring kanji = L"\u8868\u65e5\u672c", emoji = L"\U0001F600", lone = L"\xD800";
     const auto fixup = [&](std::wstring path, INT mode, std::wstring expected) {
         return Case{"FixupW", [=](HMODULE m) { return native(m, [&] { return e(m).fixup(path.c_str(), mode); }); },
@@ -284,7 +287,7 @@ class HostileFiles : public test::TempFolder {};
 // The log writer and close with handles that are 0, closed, never opened or
 // INVALID_HANDLE_VALUE, null and megabyte messages, and flags at the limits.
 TEST_F(HostileFiles, LogWriterAndCloseAnswerEveryHandle) {
-    const auto e = [](HMODULE m) { return test::plain_exports(m); };
+    const auto e = [](HMODULE m) { return test::exports(m); };
     const std::string log_path = path("hostile.log");
     HANDLE log = CreateFileA(log_path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS, 0, nullptr);
     ASSERT_NE(log, INVALID_HANDLE_VALUE);
@@ -319,10 +322,10 @@ TEST_F(HostileFiles, LogWriterAndCloseAnswerEveryHandle) {
     };
     const int64_t closes_invalid = CloseHandle(INVALID_HANDLE_VALUE) ? 1 : 0;
     expect_documented({
-        write("NULL, log", nullptr, to(log), 0, number(-4)),
-        write("NULL, 0", nullptr, to(nullptr), 0, number(-4)),
-        write("empty, log", "", to(log), 1, number(-4)),
-        write("x, 0", "x", to(nullptr), 0, number(-1)),
+        write("NULL, log", nullptr, to(log), 0, number(BW_LOG_NO_MESSAGE)),
+        write("NULL, 0", nullptr, to(nullptr), 0, number(BW_LOG_NO_MESSAGE)),
+        write("empty, log", "", to(log), 1, number(BW_LOG_NO_MESSAGE)),
+        write("x, 0", "x", to(nullptr), 0, number(BW_LOG_NO_HANDLE)),
         write("x, INVALID_HANDLE_VALUE", "x", to(INVALID_HANDLE_VALUE), 0, number(ERROR_INVALID_HANDLE)),
         write("x, closed", "x", closed, 0, number(ERROR_INVALID_HANDLE)),
         write("x, never opened", "x", to(never_opened), 0, number(ERROR_INVALID_HANDLE)),
@@ -341,7 +344,7 @@ TEST_F(HostileFiles, LogWriterAndCloseAnswerEveryHandle) {
     // Each writing case ran twice; every entry reached the file whole.
     const std::string written = read("hostile.log");
     EXPECT_EQ(std::count(written.begin(), written.end(), 'x') % 2, 0);
-    const std::string separator = "\r\n" + std::string(20, ' ');
+    const std::string separator = test::line_separator(false);
     EXPECT_NE(written.find(" %s%n%d%%\r\n"), std::string::npos);
     EXPECT_NE(written.find("\x82\xA0" + separator + "\x95\x5C\r" + separator + "\xE9\r\n"), std::string::npos);
 }
@@ -349,13 +352,12 @@ TEST_F(HostileFiles, LogWriterAndCloseAnswerEveryHandle) {
 // The entry points at the limits of 32 bits, with null buffers, records
 // and callbacks.
 TEST(HostileExtender, EntryPointsAtTheLimits) {
-    const auto e = [](HMODULE m) { return test::plain_exports(m); };
     const auto query = [&](std::string name, int32_t type, bool buffer, int32_t count, Expected expected) {
         return Case{"WILExtenderQuery(" + name + ")",
                     [=](HMODULE m) {
                         int32_t values[4] = {1, 2, 4, 0};
                         const Outcome outcome =
-                            native(m, [&] { return e(m).query(type, buffer ? values : nullptr, count); });
+                            native(m, [&] { return test::extender_query(m)(type, buffer ? values : nullptr, count); });
                         EXPECT_EQ(values[0], 1) << "nothing written";
                         return outcome;
                     },
@@ -366,8 +368,8 @@ TEST(HostileExtender, EntryPointsAtTheLimits) {
                     [=](HMODULE m) {
                         WilFunctionInfo record{};
                         return native(m, [&] {
-                            return e(m).extender2(nullptr, 0, 0, id, nullptr, 0, 0, info ? &record : nullptr, count,
-                                                  nullptr);
+                            return test::extender2(m)(nullptr, 0, 0, id, nullptr, 0, 0, info ? &record : nullptr, count,
+                                                      nullptr);
                         });
                     },
                     expected};
@@ -415,47 +417,56 @@ TEST_F(HostileScript, EveryFunctionAnswersWithItsDelivery) {
     const std::vector<ScriptCase> cases{
         // Null texts.
         {21, {text(nullptr), integer(INT_MIN)}, {}, delivered_shared_empty()},
-        {22, {text(nullptr), text(nullptr)}, {}, delivered_error(-1, "001:Date format string is NULL.", 0x20000001)},
-        {22, {text(nullptr), text("^YYYY")}, {}, delivered_error(-1, "003:YmdHms string is NULL.", 0x20000003)},
-        {22, {text(ymdhms), text(nullptr)}, {}, delivered_error(-1, "001:Date format string is NULL.", 0x20000001)},
-        {23, {text(nullptr), handle}, {}, number(-4, static_cast<DWORD>(-4))},
+        {22,
+         {text(nullptr), text(nullptr)},
+         {},
+         delivered_error(-1, "001:Date format string is NULL.", BW_E_TEMPLATE_NULL)},
+        {22, {text(nullptr), text("^YYYY")}, {}, delivered_error(-1, "003:YmdHms string is NULL.", BW_E_YMDHMS_NULL)},
+        {22,
+         {text(ymdhms), text(nullptr)},
+         {},
+         delivered_error(-1, "001:Date format string is NULL.", BW_E_TEMPLATE_NULL)},
+        {23, {text(nullptr), handle}, {}, log_result(BW_LOG_NO_MESSAGE)},
         {25, {text(nullptr), integer(1)}, {}, number(0, recorded_before)},
-        {27, {text(nullptr), integer(1)}, {}, delivered_error(-1, "", 0x2000000b)},
-        {28, {text(nullptr), text(nullptr)}, {}, delivered_error(-1, "", 0x2000000e)},
-        {28, {text("a.txt"), text(nullptr)}, {}, delivered_error(-1, "", 0x20000010)},
+        {27, {text(nullptr), integer(1)}, {}, delivered_error(-1, "", BW_E_PATH_NULL)},
+        {28, {text(nullptr), text(nullptr)}, {}, delivered_error(-1, "", BW_E_FILE_NAME_NULL)},
+        {28, {text("a.txt"), text(nullptr)}, {}, delivered_error(-1, "", BW_E_DIRECTORY_NULL)},
         {30, {text(nullptr), integer(1)}, {}, delivered_shared_empty()},
         {30, {text("x"), integer(2), text(nullptr)}, {}, delivered(L"\"x\"", recorded_before)},
         {31, {text(nullptr), text(nullptr), integer(MB_OK)}, {}, number(IDOK, recorded_before)},
         // Too few records: the missing ones read as NULL and 0.
         {21, {}, {}, delivered_shared_empty()},
-        {22, {text(ymdhms)}, {}, delivered_error(-1, "001:Date format string is NULL.", 0x20000001)},
-        {23, {}, {}, number(-4, static_cast<DWORD>(-4))},
-        {23, {text("x")}, {}, number(-1, static_cast<DWORD>(-1))},
+        {22, {text(ymdhms)}, {}, delivered_error(-1, "001:Date format string is NULL.", BW_E_TEMPLATE_NULL)},
+        {23, {}, {}, log_result(BW_LOG_NO_MESSAGE)},
+        {23, {text("x")}, {}, log_result(BW_LOG_NO_HANDLE)},
         {24, {}, {}, delivered(L"0", recorded_before)},
         {25, {text(ymdhms)}, {}, number(0, recorded_before)},
         {26, {}, {}, number(0, recorded_before)},
-        {27, {}, {}, delivered_error(-1, "", 0x2000000b)},
+        {27, {}, {}, delivered_error(-1, "", BW_E_PATH_NULL)},
         {27, {text("C:\\temp")}, {}, delivered(L"C:\\temp", 0)},
-        {28, {text("a.txt")}, {}, delivered_error(-1, "", 0x20000010)},
+        {28, {text("a.txt")}, {}, delivered_error(-1, "", BW_E_DIRECTORY_NULL)},
         {30, {text("a b")}, {}, delivered_shared_empty()},
         {31, {}, {}, number(IDOK, recorded_before)},
-        {27, {text("C:\\temp"), integer(1)}, -1, delivered_error(-1, "", 0x2000000b)},
+        {27, {text("C:\\temp"), integer(1)}, -1, delivered_error(-1, "", BW_E_PATH_NULL)},
         {30, {text("a b"), integer(2)}, INT_MIN, delivered_shared_empty()},
         {30, {}, 3, delivered_shared_empty()},
-        {22, {}, 2, delivered_error(-1, "001:Date format string is NULL.", 0x20000001)},
+        {22, {}, 2, delivered_error(-1, "001:Date format string is NULL.", BW_E_TEMPLATE_NULL)},
         // A megabyte and more.
         {22, {text(ymdhms), text(big_template.c_str())}, {}, delivered_of_length(2 + big.size() + 8, recorded_before)},
         {22,
          {text(big.c_str()), text("^D")},
          {},
-         delivered_error(-1, "005:YmdHms string is too long - > 19 characters.", 0x20000005)},
-        {23, {text(big.c_str()), handle, integer(1)}, {}, number(0, 0)},
+         delivered_error(-1, "005:YmdHms string is too long - > 19 characters.", BW_E_YMDHMS_TOO_LONG)},
+        {23, {text(big.c_str()), handle, integer(1)}, {}, log_result(BW_LOG_OK)},
         {27, {text(big.c_str()), integer(1)}, {}, delivered_of_length(big.size() + 1, 0)},
         {28, {text(big.c_str()), text(big.c_str())}, {}, delivered_of_length(2 * big.size() + 1, 0)},
-        {30, {text(spaced.c_str()), integer(1), text(big.c_str())}, {}, delivered_of_length(big.size() + 2, 901)},
+        {30,
+         {text(spaced.c_str()), integer(1), text(big.c_str())},
+         {},
+         delivered_of_length(big.size() + 2, recorded_before)},
         // Integers at the limits.
-        {23, {text("x"), handle, integer(INT_MIN)}, {}, number(0, 0)},
-        {23, {text("x"), integer(-1)}, {}, number(ERROR_INVALID_HANDLE, ERROR_INVALID_HANDLE)},
+        {23, {text("x"), handle, integer(INT_MIN)}, {}, log_result(BW_LOG_OK)},
+        {23, {text("x"), integer(-1)}, {}, log_result(ERROR_INVALID_HANDLE)},
         {24, {integer(INT_MIN)}, {}, delivered(L"-2,147,483,648", recorded_before)},
         {24, {integer(INT_MAX)}, {}, delivered(L"2,147,483,647", recorded_before)},
         {25, {text(ymdhms), integer(INT_MIN)}, {}, number(0, recorded_before)},
@@ -463,16 +474,16 @@ TEST_F(HostileScript, EveryFunctionAnswersWithItsDelivery) {
         {26, {integer(INT_MIN), integer(INT_MAX)}, {}, number(0, recorded_before)},
         {27, {text("C:\\temp"), integer(INT_MIN)}, {}, delivered(L"C:\\temp", 0)},
         {30, {text("x"), integer(INT_MAX)}, {}, delivered_shared_empty()},
-        {32767, {}, {}, delivered_error(-1, "", 901)},
-        {-32768, {}, {}, delivered_error(-1, "", 901)},
+        {32767, {}, {}, delivered_error(-1, "", recorded_before)},
+        {-32768, {}, {}, delivered_error(-1, "", recorded_before)},
         // Non-ASCII and double-byte bytes.
-        {27, {text("C:\\\x95\x5C"), integer(2)}, {}, delivered(bytes("C:\\\x95"), 0)},
-        {30, {text("\x82\xA0 x"), integer(1)}, {}, delivered(bytes("\"\x82\xA0 x\""), recorded_before)},
+        {27, {text("C:\\\x95\x5C"), integer(2)}, {}, delivered(as<wchar_t>("C:\\\x95"), 0)},
+        {30, {text("\x82\xA0 x"), integer(1)}, {}, delivered(as<wchar_t>("\"\x82\xA0 x\""), recorded_before)},
         {22,
          {text(ymdhms), text("\xE9^YYYY")},
          {},
-         delivered(bytes("\xE9"
-                         "2008"),
+         delivered(as<wchar_t>("\xE9"
+                               "2008"),
                    recorded_before)},
     };
     std::vector<Case> runs;

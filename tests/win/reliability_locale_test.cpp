@@ -36,8 +36,7 @@ private:
 };
 
 const auto native_format = [](INT value) {
-    return
-        [value](HMODULE m) { return test::native(m, [&] { return test::plain_exports(m).format_long_int(value); }); };
+    return [value](HMODULE m) { return test::native(m, [&] { return test::exports(m).format_long_int(value); }); };
 };
 const auto script_format = [](INT value) {
     return [value](HMODULE m) { return test::script(m, 24, {test::integer(value)}); };
@@ -57,7 +56,7 @@ TEST_F(FormatLongIntFailures, ANumberThatDoesNotFitLeavesNoBlockBehind) {
                           {Shape::delivered_text,
                            {},
                            ERROR_INSUFFICIENT_BUFFER,
-                           test::bytes("009:Undefined internal error"),
+                           test::as<wchar_t>("009:Undefined internal error"),
                            WIL_STATUS_INTERNAL});
     }
 }
@@ -70,7 +69,7 @@ TEST_F(FormatLongIntFailures, ASeparatorOfMoreThanSevenCharactersLeavesNoBlockBe
                       {Shape::delivered_text,
                        {},
                        ERROR_INSUFFICIENT_BUFFER,
-                       test::bytes("009:Undefined internal error"),
+                       test::as<wchar_t>("009:Undefined internal error"),
                        WIL_STATUS_INTERNAL});
 }
 

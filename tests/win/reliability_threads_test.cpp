@@ -73,7 +73,7 @@ Round round_of(int thread, int round) {
     const INT number = (thread % 2 ? -1 : 1) * (thread * 1000003 + round * 7919);
     return {ymdhms,
             std::string(formatted) + name,
-            test::bytes(formatted) + wide_name,
+            test::as<wchar_t>(formatted) + wide_name,
             field,
             fields[field - 1],
             "C:\\t" + t + "\\r" + r,
@@ -89,14 +89,8 @@ Round round_of(int thread, int round) {
             round % 2};
 }
 
-struct Exports {
-    test::WidthExports<char> narrow;
-    test::WidthExports<wchar_t> wide;
-    test::PlainExports plain;
-};
-
 struct Worker {
-    const Exports *exports;
+    const test::Exports *exports;
     HANDLE start;
     HANDLE log;
     std::vector<Round> rounds;
@@ -114,16 +108,18 @@ template <typename C> std::basic_string<C> taken(C *result) {
 
 DWORD WINAPI work(void *argument) {
     auto *worker = static_cast<Worker *>(argument);
-    const auto &[narrow, wide, plain] = *worker->exports;
+    const test::Exports &exports = *worker->exports;
+    const auto &narrow = exports.narrow;
+    const auto &wide = exports.wide;
     const auto check = [worker](bool right, const std::string &what) {
         ++worker->calls;
         if (!right && worker->wrong++ == 0)
             worker->first_wrong = what;
     };
-    const std::wstring wide_template(date_template, date_template + std::char_traits<char>::length(date_template));
+    const std::wstring wide_template = test::as<wchar_t>(date_template);
     WaitForSingleObject(worker->start, INFINITE);
     for (const Round &r : worker->rounds) {
-        const std::wstring ymdhms(r.ymdhms.begin(), r.ymdhms.end());
+        const std::wstring ymdhms = test::as<wchar_t>(r.ymdhms);
         check(taken(narrow.format_ymdhms(r.ymdhms.c_str(), date_template)) == r.formatted, "FormatYmdHmsA " + r.ymdhms);
         check(taken(wide.format_ymdhms(ymdhms.c_str(), wide_template.c_str())) == r.formatted_wide,
               "FormatYmdHmsW " + r.ymdhms);
@@ -141,8 +137,8 @@ DWORD WINAPI work(void *argument) {
         check(taken(narrow.fixup(r.path.c_str(), 1)) == r.fixed, "PathStringFixupA " + r.path);
         check(taken(wide.qualify(r.name.c_str(), r.directory.c_str())) == r.qualified, "MakeFQFNW");
         check(taken(narrow.quote(r.text.c_str(), 1, nullptr)) == r.quoted, "QuoteStringA " + r.text);
-        check(taken(plain.format_long_int(r.number)) == r.grouped, "FormatLongIntR8J " + r.grouped);
-        check(plain.log(r.message.c_str(), worker->log, r.utc) == 0, "LogMsgAltAR8J " + r.text);
+        check(taken(exports.format_long_int(r.number)) == r.grouped, "FormatLongIntR8J " + r.grouped);
+        check(exports.log(r.message.c_str(), worker->log, r.utc) == 0, "LogMsgAltAR8J " + r.text);
     }
     return 0;
 }
@@ -150,8 +146,7 @@ DWORD WINAPI work(void *argument) {
 class Threads : public test::TempFolder {};
 
 TEST_F(Threads, ManyAtOnceGetRightResultsAndWholeLogEntries) {
-    const Exports exports{test::width_exports<char>(test::dll()), test::width_exports<wchar_t>(test::dll()),
-                          test::plain_exports(test::dll())};
+    const test::Exports exports = test::exports();
     HANDLE log = exports.narrow.open_output(path("threads.log").c_str(), 1);
     ASSERT_NE(log, nullptr);
     HANDLE start = CreateEventA(nullptr, TRUE, FALSE, nullptr);
@@ -169,7 +164,7 @@ TEST_F(Threads, ManyAtOnceGetRightResultsAndWholeLogEntries) {
     for (HANDLE thread : threads)
         CloseHandle(thread);
     CloseHandle(start);
-    EXPECT_EQ(exports.plain.close(log), 1);
+    EXPECT_EQ(exports.close(log), 1);
 
     for (const Worker &w : workers) {
         EXPECT_EQ(w.wrong, 0) << "first: " << w.first_wrong;

@@ -1,7 +1,6 @@
 // Integers grouped by the user's locale, as native callers and scripts
 // reach them. Suites ending in DeDE and HiIN run under those locales.
 #include "host.hpp"
-#include "text.hpp"
 
 #include <climits>
 #include <utility>
@@ -12,11 +11,6 @@ namespace {
 using test::Host;
 using test::untouched;
 
-using FormatLongInt = char *(WINAPI *)(INT);
-FormatLongInt format_long_int(HMODULE module = test::dll()) {
-    return test::export_of<FormatLongInt>(module, "FormatLongIntR8J");
-}
-
 struct Grouped {
     int value;
     const char *text;
@@ -24,7 +18,7 @@ struct Grouped {
 
 // Each value in a result block of 32 bytes, the last error left alone.
 void expect_grouped(const std::vector<Grouped> &cases) {
-    const FormatLongInt format = format_long_int();
+    const auto format = test::exports().format_long_int;
     for (const Grouped &c : cases) {
         SetLastError(untouched);
         char *result = format(c.value);
@@ -94,10 +88,10 @@ protected:
     static void expect_refused(int value, DWORD code) {
         const std::size_t busy = test::busy_heap_blocks();
         SetLastError(0);
-        const char *result = format_long_int()(value);
+        const char *result = test::exports().format_long_int(value);
         const DWORD error = GetLastError();
         EXPECT_EQ(test::busy_heap_blocks(), busy);
-        EXPECT_EQ(result, test::shared_empty_of<char>(test::dll()));
+        EXPECT_EQ(result, test::shared_empty<char>());
         EXPECT_EQ(error, code);
     }
 
@@ -193,7 +187,7 @@ TEST_F(FormatLongIntLocale, ATextLongerThan31CharactersLeavesAnEmptyBlock) {
         set(LOCALE_STHOUSAND, c.separator);
         expect_grouped({{1234567, c.text}});
         SetLastError(0);
-        char *result = format_long_int()(-1234567);
+        char *result = test::exports().format_long_int(-1234567);
         EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
         const test::Owned<char> owned = test::take(result);
         EXPECT_EQ(owned.text, "");
@@ -204,13 +198,12 @@ TEST_F(FormatLongIntLocale, ATextLongerThan31CharactersLeavesAnEmptyBlock) {
 // The result block is the one heap request: refused, the call returns the
 // shared empty text; the next request is not the call's.
 TEST(FormatLongInt, TheResultBlockIsItsOnlyHeapRequest) {
-    const auto fail_heap_request = test::export_of<void(WINAPI *)(LONG)>(test::faults_dll(), "BwFailHeapRequest");
-    const char *shared = test::shared_empty_of<char>(test::faults_dll());
+    const char *shared = test::shared_empty<char>(test::faults_dll());
     for (int n = 1; n <= 2; ++n) {
         const std::size_t busy = test::busy_heap_blocks();
-        fail_heap_request(n);
-        char *result = format_long_int(test::faults_dll())(1234567);
-        fail_heap_request(0);
+        test::fail_heap_request(n);
+        char *result = test::exports(test::faults_dll()).format_long_int(1234567);
+        test::fail_heap_request(0);
         if (n == 1) {
             EXPECT_EQ(result, shared) << "request " << n;
         } else {
@@ -223,7 +216,7 @@ TEST(FormatLongInt, TheResultBlockIsItsOnlyHeapRequest) {
 
 TEST(FormatLongIntScript, DeliversTheGroupedTextAndLeavesTheRecordedErrorAlone) {
     Host host;
-    host.call(4); // records 901
+    host.call(4); // records test::recorded_before
     const std::size_t busy = test::busy_heap_blocks();
     EXPECT_EQ(host.call(24, {test::integer(-1234567)}), host.answer);
     const test::Delivery &d = host.only();
@@ -231,7 +224,7 @@ TEST(FormatLongIntScript, DeliversTheGroupedTextAndLeavesTheRecordedErrorAlone) 
     EXPECT_EQ(d.type, static_cast<uint32_t>(WIL_TYPE_TEXT));
     EXPECT_EQ(d.text, "-1,234,567");
     EXPECT_EQ(test::busy_heap_blocks(), busy);
-    EXPECT_EQ(host.last_error(), 901);
+    EXPECT_EQ(host.last_error(), test::recorded_before);
 }
 
 // No extender code: a missing or empty result reaches a script as an

@@ -1,15 +1,15 @@
 // Path fix-up and fully qualified names, narrow and wide, as native callers
 // and scripts reach them.
 #include "host.hpp"
-#include "text.hpp"
+#include "tests/cases/path.hpp"
 
-#include <climits>
 #include <vector>
 
 namespace {
 
 using test::as;
 using test::Host;
+using test::or_null;
 using test::take;
 using test::untouched;
 
@@ -23,21 +23,8 @@ TYPED_TEST_SUITE(QualifyInCurrentDirectory, Widths);
 
 TYPED_TEST(PathFixup, AddsOrRemovesOneTrailingBackslashInANewBlock) {
     using C = TypeParam;
-    const auto fixup = test::text_exports<C>(test::dll()).fixup;
-    struct Case {
-        const char *path;
-        int mode;
-        const char *result;
-        std::size_t block;
-    } cases[] = {
-        {"C:\\temp", 1, "C:\\temp\\", 9},        {"C:\\temp\\", 1, "C:\\temp\\", 9},
-        {"C:\\temp\\\\", 1, "C:\\temp\\\\", 10}, {"C:\\temp\\\\", 2, "C:\\temp\\", 10},
-        {"C:\\temp\\", 2, "C:\\temp", 9},        {"\\", 2, "", 2},
-        {"C:/temp/", 1, "C:/temp/\\", 10},       {"C:\\temp\\", 0, "C:\\temp\\", 9},
-        {"C:\\temp", 3, "C:\\temp", 8},          {"C:\\temp\\", -1, "C:\\temp\\", 9},
-        {"C:\\temp", INT_MIN, "C:\\temp", 8},
-    };
-    for (const Case &c : cases) {
+    const auto fixup = test::exports().width<C>().fixup;
+    for (const test::Fixup &c : test::fixups) {
         const auto path = as<C>(c.path);
         SetLastError(untouched);
         C *result = fixup(path.c_str(), c.mode);
@@ -51,8 +38,8 @@ TYPED_TEST(PathFixup, AddsOrRemovesOneTrailingBackslashInANewBlock) {
 
 TYPED_TEST(PathFixup, RefusesNullAndEmptyPathsWithTheSharedEmptyText) {
     using C = TypeParam;
-    const auto fixup = test::text_exports<C>(test::dll()).fixup;
-    const C *shared = test::shared_empty_of<C>(test::dll());
+    const auto fixup = test::exports().width<C>().fixup;
+    const C *shared = test::shared_empty<C>();
     ASSERT_NE(shared, nullptr);
     EXPECT_EQ(*shared, C());
     EXPECT_FALSE(HeapValidate(GetProcessHeap(), 0, shared));
@@ -61,7 +48,10 @@ TYPED_TEST(PathFixup, RefusesNullAndEmptyPathsWithTheSharedEmptyText) {
         const C *path;
         int mode;
         DWORD code;
-    } cases[] = {{nullptr, 1, 0x2000000b}, {nullptr, 2, 0x2000000b}, {empty, 1, 0x2000000c}, {empty, 0, 0x2000000c}};
+    } cases[] = {{nullptr, 1, BW_E_PATH_NULL},
+                 {nullptr, 2, BW_E_PATH_NULL},
+                 {empty, 1, BW_E_PATH_EMPTY},
+                 {empty, 0, BW_E_PATH_EMPTY}};
     const std::size_t busy = test::busy_heap_blocks();
     for (const Case &c : cases) {
         SetLastError(0);
@@ -72,7 +62,7 @@ TYPED_TEST(PathFixup, RefusesNullAndEmptyPathsWithTheSharedEmptyText) {
 }
 
 TEST(PathFixupWide, KeepsNonLatinLettersWhole) {
-    const auto fixup = test::text_exports<wchar_t>(test::dll()).fixup;
+    const auto fixup = test::exports().wide.fixup;
     const std::wstring path = L"D:\\\u0414\u0430\u043d\u043d\u044b\u0435\\\u65e5\u672c\u8a9e";
     EXPECT_EQ(take(fixup(path.c_str(), 1)).text, path + L"\\");
     EXPECT_EQ(take(fixup((path + L"\\").c_str(), 2)).text, path);
@@ -81,10 +71,10 @@ TEST(PathFixupWide, KeepsNonLatinLettersWhole) {
 
 TYPED_TEST(Qualify, JoinsAGivenDirectoryWithExactlyOneBackslash) {
     using C = TypeParam;
-    const auto qualify = test::text_exports<C>(test::dll()).qualify;
+    const auto qualify = test::exports().width<C>().qualify;
     struct Case {
         const char *name;
-        const char *directory; // "@" stands for a null pointer
+        const char *directory;
         const char *result;
         std::size_t block;
     } cases[] = {
@@ -92,7 +82,7 @@ TYPED_TEST(Qualify, JoinsAGivenDirectoryWithExactlyOneBackslash) {
         {"a.txt", "C:\\temp\\", "C:\\temp\\a.txt", 15},
         {"a.txt", "C:\\temp\\\\", "C:\\temp\\\\a.txt", 16},
         {"sub\\a.txt", "C:\\temp", "sub\\a.txt", 10},
-        {"sub\\a.txt", "@", "sub\\a.txt", 10},
+        {"sub\\a.txt", test::null_text, "sub\\a.txt", 10},
         {"sub\\a.txt", "", "sub\\a.txt", 10},
         {"..\\a.txt", "C:\\x", "..\\a.txt", 9},
         {"sub/a.txt", "C:\\temp", "C:\\temp\\sub/a.txt", 19},
@@ -102,7 +92,7 @@ TYPED_TEST(Qualify, JoinsAGivenDirectoryWithExactlyOneBackslash) {
     for (const Case &c : cases) {
         const auto name = as<C>(c.name), directory = as<C>(c.directory);
         SetLastError(untouched);
-        C *result = qualify(name.c_str(), directory == as<C>("@") ? nullptr : directory.c_str());
+        C *result = qualify(name.c_str(), or_null(directory));
         EXPECT_EQ(GetLastError(), untouched) << c.name << " in " << c.directory;
         const test::Owned<C> owned = take(result);
         EXPECT_EQ(owned.text, as<C>(c.result)) << c.name << " in " << c.directory;
@@ -112,29 +102,20 @@ TYPED_TEST(Qualify, JoinsAGivenDirectoryWithExactlyOneBackslash) {
 
 TYPED_TEST(Qualify, RefusesMissingNamesAndDirectoriesWithTheirCodes) {
     using C = TypeParam;
-    const auto qualify = test::text_exports<C>(test::dll()).qualify;
-    const C *shared = test::shared_empty_of<C>(test::dll());
-    const auto name = as<C>("a.txt"), directory = as<C>("C:\\temp"), empty = as<C>("");
-    struct Case {
-        const C *name;
-        const C *directory;
-        DWORD code;
-    } cases[] = {
-        {nullptr, directory.c_str(), 0x2000000e}, {nullptr, nullptr, 0x2000000e},
-        {empty.c_str(), nullptr, 0x2000000f},     {empty.c_str(), directory.c_str(), 0x2000000f},
-        {name.c_str(), nullptr, 0x20000010},
-    };
+    const auto qualify = test::exports().width<C>().qualify;
+    const C *shared = test::shared_empty<C>();
     const std::size_t busy = test::busy_heap_blocks();
-    for (const Case &c : cases) {
+    for (const test::QualifyRefusal &c : test::qualify_refusals) {
+        const auto name = as<C>(c.name), directory = as<C>(c.directory);
         SetLastError(0);
-        EXPECT_EQ(static_cast<const C *>(qualify(c.name, c.directory)), shared);
-        EXPECT_EQ(GetLastError(), c.code);
+        EXPECT_EQ(static_cast<const C *>(qualify(or_null(name), or_null(directory))), shared);
+        EXPECT_EQ(GetLastError(), c.code) << c.name << " in " << c.directory;
     }
     EXPECT_EQ(test::busy_heap_blocks(), busy);
 }
 
 TEST(QualifyWide, KeepsNonLatinLettersWhole) {
-    const auto qualify = test::text_exports<wchar_t>(test::dll()).qualify;
+    const auto qualify = test::exports().wide.qualify;
     const std::wstring name = L"\u0444\u0430\u0439\u043b.txt", directory = L"C:\\\u0414\u0430\u043d\u043d\u044b\u0435";
     EXPECT_EQ(take(qualify(name.c_str(), directory.c_str())).text, directory + L"\\" + name);
     const std::wstring qualified = L"\u65e5\u672c\\\u8a9e.txt";
@@ -195,13 +176,11 @@ private:
     std::vector<std::wstring> made_;
 };
 
-template <typename C> std::basic_string<C> narrow_or_wide(const std::wstring &text);
-template <> std::wstring narrow_or_wide<wchar_t>(const std::wstring &text) { return text; }
-template <> std::string narrow_or_wide<char>(const std::wstring &text) {
-    std::string out(static_cast<std::size_t>(WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, nullptr, 0, 0, 0)), '\0');
-    WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, out.data(), static_cast<int>(out.size()), nullptr, nullptr);
-    out.pop_back();
-    return out;
+template <typename C> std::basic_string<C> narrow_or_wide(const std::wstring &text) {
+    if constexpr (sizeof(C) == 1)
+        return test::ansi(text);
+    else
+        return text;
 }
 
 DWORD read_current_directory(DWORD size, char *buffer) { return GetCurrentDirectoryA(size, buffer); }
@@ -211,7 +190,7 @@ DWORD read_current_directory(DWORD size, wchar_t *buffer) { return GetCurrentDir
 // directory as the platform reports it and a.txt, or the shared empty text
 // with the platform's own code when it cannot report it.
 template <typename C> void expect_qualified_in_current_directory(const std::wstring &directory) {
-    const auto qualify = test::text_exports<C>(test::dll()).qualify;
+    const auto qualify = test::exports().width<C>().qualify;
     const auto name = as<C>("a.txt"), empty = as<C>("");
     std::basic_string<C> reported(32768, C());
     SetLastError(0);
@@ -224,10 +203,10 @@ template <typename C> void expect_qualified_in_current_directory(const std::wstr
     const DWORD error = GetLastError();
     if (reported.empty()) {
         EXPECT_EQ(test::busy_heap_blocks(), busy);
-        EXPECT_EQ(static_cast<const C *>(result), test::shared_empty_of<C>(test::dll()));
+        EXPECT_EQ(static_cast<const C *>(result), test::shared_empty<C>());
         EXPECT_EQ(error, platform_error);
         EXPECT_NE(platform_error, 0u);
-        EXPECT_EQ(platform_error & 0x20000000, 0u);
+        EXPECT_EQ(platform_error & BW_CUSTOMER_FLAG, 0u);
         return;
     }
     EXPECT_EQ(reported, narrow_or_wide<C>(directory));
@@ -253,7 +232,7 @@ TYPED_TEST(QualifyInCurrentDirectory, AddsNoSecondBackslashToADriveRoot) {
     using C = TypeParam;
     CurrentDirectory restore;
     ASSERT_TRUE(SetCurrentDirectoryW(L"C:\\"));
-    const auto qualify = test::text_exports<C>(test::dll()).qualify;
+    const auto qualify = test::exports().width<C>().qualify;
     EXPECT_EQ(take(qualify(as<C>("a.txt").c_str(), as<C>("").c_str())).text, as<C>("C:\\a.txt"));
 }
 
@@ -264,21 +243,20 @@ TEST(QualifyInCurrentDirectoryWide, KeepsNonLatinLettersWhole) {
     expect_qualified_in_current_directory<wchar_t>(directory.path());
 }
 
-// Each heap request of a call, failed in turn: code 0x2000000d, the shared
+// Each heap request of a call, failed in turn: code BW_E_NO_MEMORY, the shared
 // empty text and nothing left behind; the call succeeds once its requests
 // are all granted.
 template <typename C, typename Call> void expect_each_request_may_fail(int requests, Call call) {
-    const auto fail_heap_request = test::export_of<void(WINAPI *)(LONG)>(test::faults_dll(), "BwFailHeapRequest");
-    const C *shared = test::shared_empty_of<C>(test::faults_dll());
+    const C *shared = test::shared_empty<C>(test::faults_dll());
     for (int n = 1; n <= requests + 1; ++n) {
         const std::size_t busy = test::busy_heap_blocks();
-        fail_heap_request(n);
+        test::fail_heap_request(n);
         SetLastError(0);
         C *result = call();
-        fail_heap_request(0);
+        test::fail_heap_request(0);
         if (n <= requests) {
             EXPECT_EQ(static_cast<const C *>(result), shared) << "request " << n;
-            EXPECT_EQ(GetLastError(), 0x2000000du) << "request " << n;
+            EXPECT_EQ(GetLastError(), DWORD{BW_E_NO_MEMORY}) << "request " << n;
         } else {
             EXPECT_NE(static_cast<const C *>(result), shared) << "more requests than " << requests;
             test::release(result);
@@ -289,7 +267,7 @@ template <typename C, typename Call> void expect_each_request_may_fail(int reque
 
 TYPED_TEST(PathFixup, ReleasesEverythingWhenABlockIsRefused) {
     using C = TypeParam;
-    const auto fixup = test::text_exports<C>(test::faults_dll()).fixup;
+    const auto fixup = test::exports(test::faults_dll()).width<C>().fixup;
     const auto path = as<C>("C:\\temp");
     for (int mode : {0, 1, 2})
         expect_each_request_may_fail<C>(1, [&] { return fixup(path.c_str(), mode); });
@@ -297,7 +275,7 @@ TYPED_TEST(PathFixup, ReleasesEverythingWhenABlockIsRefused) {
 
 TYPED_TEST(Qualify, ReleasesEverythingWhenABlockIsRefused) {
     using C = TypeParam;
-    const auto qualify = test::text_exports<C>(test::faults_dll()).qualify;
+    const auto qualify = test::exports(test::faults_dll()).width<C>().qualify;
     const auto name = as<C>("a.txt"), qualified = as<C>("sub\\a.txt"), directory = as<C>("C:\\temp"), empty = as<C>("");
     expect_each_request_may_fail<C>(1, [&] { return qualify(qualified.c_str(), nullptr); });
     // The fixed-up directory, then the joined name.
@@ -311,7 +289,7 @@ TYPED_TEST(Qualify, ReleasesEverythingWhenABlockIsRefused) {
 }
 
 TEST(QualifyWide, ReleasesEverythingWhenTheGrownDirectoryBufferIsRefused) {
-    const auto qualify = test::text_exports<wchar_t>(test::faults_dll()).qualify;
+    const auto qualify = test::exports(test::faults_dll()).wide.qualify;
     DirectoryOfLength directory(300);
     CurrentDirectory restore;
     ASSERT_TRUE(SetCurrentDirectoryW(directory.path().c_str()));
@@ -331,7 +309,7 @@ TEST(PathScript, FixupDeliversTheTextAndRecordsZero) {
         {{test::text("C:\\temp\\")}, "C:\\temp\\"},
     };
     for (Case &c : cases) {
-        host.call(4); // records 901
+        host.call(4); // records test::recorded_before
         const std::size_t busy = test::busy_heap_blocks();
         EXPECT_EQ(host.call(27, c.args), host.answer);
         const test::Delivery &d = host.only();
@@ -350,13 +328,13 @@ TEST(PathScript, RefusalsArriveWithStatusMinusOneAndTheirCode) {
         std::vector<WilValue> args;
         int32_t code;
     } cases[] = {
-        {27, {test::text(""), test::integer(1)}, 0x2000000c},
-        {27, {test::text(nullptr), test::integer(1)}, 0x2000000b},
-        {27, {}, 0x2000000b},
-        {28, {test::text(nullptr), test::text("C:\\temp")}, 0x2000000e},
-        {28, {test::text(""), test::text("C:\\temp")}, 0x2000000f},
-        {28, {test::text("a.txt"), test::text(nullptr)}, 0x20000010},
-        {28, {test::text("a.txt")}, 0x20000010},
+        {27, {test::text(""), test::integer(1)}, BW_E_PATH_EMPTY},
+        {27, {test::text(nullptr), test::integer(1)}, BW_E_PATH_NULL},
+        {27, {}, BW_E_PATH_NULL},
+        {28, {test::text(nullptr), test::text("C:\\temp")}, BW_E_FILE_NAME_NULL},
+        {28, {test::text(""), test::text("C:\\temp")}, BW_E_FILE_NAME_EMPTY},
+        {28, {test::text("a.txt"), test::text(nullptr)}, BW_E_DIRECTORY_NULL},
+        {28, {test::text("a.txt")}, BW_E_DIRECTORY_NULL},
     };
     for (Case &c : cases) {
         EXPECT_EQ(host.call(c.id, c.args), host.answer);

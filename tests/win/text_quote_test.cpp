@@ -1,13 +1,12 @@
 // Quoting, narrow and wide, as native callers and scripts reach it.
 #include "host.hpp"
-#include "text.hpp"
-
-#include <climits>
+#include "tests/cases/quote.hpp"
 
 namespace {
 
 using test::as;
 using test::Host;
+using test::or_null;
 using test::take;
 using test::untouched;
 
@@ -15,39 +14,10 @@ template <typename C> class Quote : public ::testing::Test {};
 using Widths = ::testing::Types<char, wchar_t>;
 TYPED_TEST_SUITE(Quote, Widths);
 
-constexpr const char *null_text = "@"; // stands for a null pointer in the tables
-
-template <typename C> const C *or_null(const std::basic_string<C> &text) {
-    return text == as<C>(null_text) ? nullptr : text.c_str();
-}
-
 TYPED_TEST(Quote, WrapsByModeInANewBlock) {
     using C = TypeParam;
-    const auto quote = test::text_exports<C>(test::dll()).quote;
-    struct Case {
-        const char *text;
-        int mode;
-        const char *quote;
-        const char *result;
-    } cases[] = {
-        {"C:\\Program Files\\x", 1, null_text, "\"C:\\Program Files\\x\""},
-        {"C:\\temp\\x", 1, null_text, "C:\\temp\\x"},
-        {"\"C:\\Program Files\\x", 1, null_text, "\"C:\\Program Files\\x"},
-        {"C:\\Program Files\\x\"", 1, null_text, "C:\\Program Files\\x\""},
-        {"a\tb", 1, null_text, "a\tb"},
-        {"C:\\temp\\x", 2, "", "\"C:\\temp\\x\""},
-        {"C:\\temp\\x", 2, "'", "'C:\\temp\\x'"},
-        {"C:\\temp\\x", 2, "'abc", "'C:\\temp\\x'"},
-        {"C:\\temp\\x'", 2, "'", "C:\\temp\\x'"},
-        {"'C:\\temp\\x", 2, "'", "'C:\\temp\\x"},
-        {"C:\\temp\\x\"", 2, "'", "'C:\\temp\\x\"'"},
-        {"\"", 2, null_text, "\""},
-        {"'", 2, "'", "'"},
-        {"say \"hi\"", 2, null_text, "say \"hi\""},
-        {"C:\\Program Files\\x", 3, null_text, "C:\\Program Files\\x"},
-        {"\"", 3, "'", "\""},
-    };
-    for (const Case &c : cases) {
+    const auto quote = test::exports().width<C>().quote;
+    for (const test::Quoting &c : test::quotings) {
         const auto text = as<C>(c.text), quote_text = as<C>(c.quote), expected = as<C>(c.result);
         SetLastError(untouched);
         C *result = quote(text.c_str(), c.mode, or_null(quote_text));
@@ -62,29 +32,10 @@ TYPED_TEST(Quote, WrapsByModeInANewBlock) {
 // mode.
 TYPED_TEST(Quote, RefusesWithTheCodeOfTheFirstFault) {
     using C = TypeParam;
-    const auto quote = test::text_exports<C>(test::dll()).quote;
-    const C *shared = test::shared_empty_of<C>(test::dll());
-    struct Case {
-        const char *text;
-        int mode;
-        const char *quote;
-        DWORD code;
-    } cases[] = {
-        {null_text, 7, null_text, 0x20000011},
-        {null_text, 1, "'", 0x20000011},
-        {"", 0, null_text, 0x20000012},
-        {"", 3, "'", 0x20000012},
-        {"a\"b", 7, null_text, 0x20000014},
-        {"a\"b", 3, null_text, 0x20000014},
-        {"a'b c", 1, "'", 0x20000014},
-        {"a'b c", 2, "''", 0x20000014},
-        {"C:\\temp\\x", 0, null_text, 0x20000013},
-        {"C:\\temp\\x", 4, "'", 0x20000013},
-        {"x", -1, null_text, 0x20000013},
-        {"x", INT_MIN, null_text, 0x20000013},
-    };
+    const auto quote = test::exports().width<C>().quote;
+    const C *shared = test::shared_empty<C>();
     const std::size_t busy = test::busy_heap_blocks();
-    for (const Case &c : cases) {
+    for (const test::QuoteRefusal &c : test::quote_refusals) {
         const auto text = as<C>(c.text), quote_text = as<C>(c.quote);
         SetLastError(0);
         EXPECT_EQ(static_cast<const C *>(quote(or_null(text), c.mode, or_null(quote_text))), shared) << c.text;
@@ -97,24 +48,15 @@ TYPED_TEST(Quote, RefusesWithTheCodeOfTheFirstFault) {
 // or more: the quote character there is refused, elsewhere it is not.
 TYPED_TEST(Quote, FurtherCheckRefusesOnlyAQuoteRightAfterTheFirstCharacter) {
     using C = TypeParam;
-    const auto quote = test::text_exports<C>(test::dll()).quote;
-    struct Case {
-        const char *text;
-        const char *quote;
-        bool refused;
-    } cases[] = {
-        {"a\"b", null_text, true},  {"a\"b", "", true},         {"a'b", "'", true},
-        {"a'b", null_text, false},  {"a\"b", "'", false},       {"a\"", null_text, false},
-        {"\"\"", null_text, false}, {"ab\"", null_text, false}, {"ab\"c", null_text, false},
-    };
-    for (const Case &c : cases) {
+    const auto quote = test::exports().width<C>().quote;
+    for (const test::FurtherCheck &c : test::further_checks) {
         const auto text = as<C>(c.text), quote_text = as<C>(c.quote);
         SetLastError(0);
         C *result = quote(text.c_str(), 2, or_null(quote_text));
         const DWORD error = GetLastError();
         if (c.refused) {
-            EXPECT_EQ(error, 0x20000014u) << c.text;
-            EXPECT_EQ(static_cast<const C *>(result), test::shared_empty_of<C>(test::dll())) << c.text;
+            EXPECT_EQ(error, DWORD{BW_E_QUOTE_REFUSED}) << c.text;
+            EXPECT_EQ(static_cast<const C *>(result), test::shared_empty<C>()) << c.text;
             continue;
         }
         EXPECT_EQ(error, 0u) << c.text;
@@ -123,7 +65,7 @@ TYPED_TEST(Quote, FurtherCheckRefusesOnlyAQuoteRightAfterTheFirstCharacter) {
 }
 
 TEST(QuoteWide, KeepsNonLatinLettersWhole) {
-    const auto quote = test::text_exports<wchar_t>(test::dll()).quote;
+    const auto quote = test::exports().wide.quote;
     const std::wstring text = L"\u041c\u043e\u0438 \u0444\u0430\u0439\u043b\u044b \u65e5\u672c";
     EXPECT_EQ(take(quote(text.c_str(), 1, nullptr)).text, L"\"" + text + L"\"");
     EXPECT_EQ(take(quote(text.c_str(), 2, L"\u00ab\u00bb")).text, L"\u00ab" + text + L"\u00ab");
@@ -132,19 +74,18 @@ TEST(QuoteWide, KeepsNonLatinLettersWhole) {
 
 TYPED_TEST(Quote, ReleasesNothingItDoesNotReturnWhenTheBlockIsRefused) {
     using C = TypeParam;
-    const auto quote = test::text_exports<C>(test::faults_dll()).quote;
-    const auto fail_heap_request = test::export_of<void(WINAPI *)(LONG)>(test::faults_dll(), "BwFailHeapRequest");
+    const auto quote = test::exports(test::faults_dll()).width<C>().quote;
     const auto text = as<C>("a b");
     for (int mode : {1, 3}) {
         const std::size_t busy = test::busy_heap_blocks();
-        fail_heap_request(1);
+        test::fail_heap_request(1);
         SetLastError(0);
         const C *result = quote(text.c_str(), mode, nullptr);
         const DWORD error = GetLastError();
-        fail_heap_request(0);
+        test::fail_heap_request(0);
         EXPECT_EQ(test::busy_heap_blocks(), busy);
-        EXPECT_EQ(result, test::shared_empty_of<C>(test::faults_dll()));
-        EXPECT_EQ(error, 0x2000000du);
+        EXPECT_EQ(result, test::shared_empty<C>(test::faults_dll()));
+        EXPECT_EQ(error, DWORD{BW_E_NO_MEMORY});
     }
 }
 
@@ -160,7 +101,7 @@ TEST(QuoteScript, DeliversTheQuotedTextWithTheOptionalQuoteText) {
         {{test::text("C:\\temp\\x"), test::integer(3), test::text("'")}, "C:\\temp\\x"},
     };
     for (Case &c : cases) {
-        host.call(4); // records 901
+        host.call(4); // records test::recorded_before
         const std::size_t busy = test::busy_heap_blocks();
         EXPECT_EQ(host.call(30, c.args), host.answer);
         const test::Delivery &d = host.only();
@@ -168,7 +109,7 @@ TEST(QuoteScript, DeliversTheQuotedTextWithTheOptionalQuoteText) {
         EXPECT_EQ(d.type, static_cast<uint32_t>(WIL_TYPE_TEXT));
         EXPECT_EQ(d.text, c.result);
         EXPECT_EQ(test::busy_heap_blocks(), busy);
-        EXPECT_EQ(host.last_error(), 901);
+        EXPECT_EQ(host.last_error(), test::recorded_before);
     }
 }
 
@@ -181,7 +122,7 @@ TEST(QuoteScript, WithTwoArgumentsIgnoresAThirdRecord) {
 // A refusal is no error for a script: the shared empty text, status 0.
 TEST(QuoteScript, DeliversTheSharedEmptyTextOfARefusalWithStatusZero) {
     Host host;
-    const char *shared = test::shared_empty_of<char>(test::dll());
+    const char *shared = test::shared_empty<char>();
     const std::vector<WilValue> refused[] = {
         {test::text(nullptr), test::integer(1)},
         {test::text(""), test::integer(1)},
@@ -197,7 +138,7 @@ TEST(QuoteScript, DeliversTheSharedEmptyTextOfARefusalWithStatusZero) {
         EXPECT_EQ(d.type, static_cast<uint32_t>(WIL_TYPE_TEXT));
         EXPECT_EQ(d.text_pointer, shared);
         EXPECT_EQ(test::busy_heap_blocks(), busy);
-        EXPECT_EQ(host.last_error(), 901);
+        EXPECT_EQ(host.last_error(), test::recorded_before);
         EXPECT_EQ(*shared, '\0');
     }
 }

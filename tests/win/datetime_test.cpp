@@ -1,7 +1,9 @@
 // The date and time exports, narrow and wide, and their script functions,
 // as native callers and the script host use them.
-#include "Brindlewick.h"
+#include "dll.hpp"
+#ifndef _WIN64
 #include "host.hpp"
+#endif
 #include "tests/cases/date_template.hpp"
 
 #include <cstdio>
@@ -13,7 +15,6 @@ namespace {
 
 using test::ansi;
 using test::as;
-using test::Host;
 
 // A heap result's text; its block must be exactly the text and its
 // terminator. The block is released.
@@ -266,7 +267,43 @@ TEST(FormatYmdHms, NarrowNamesAreThoseOfTheNarrowCalendarCall) { expect_names_of
 TEST(FormatYmdHmsDeDE, NarrowNamesAreThoseOfTheNarrowCalendarCall) { expect_names_of_the_narrow_calendar_call(); }
 TEST(FormatYmdHmsHiIN, NarrowNamesAreThoseOfTheNarrowCalendarCall) { expect_names_of_the_narrow_calendar_call(); }
 
+// Allocation failures, through the test build of the DLL.
+
+// Fails each heap request of a call in turn: every failure gives the shared
+// empty text and leaves no block behind. The names take no heap block.
+template <typename C> void expect_clean_failures(const char *date_template, const char *expected, int requests) {
+    const auto api = test::exports(test::faults_dll()).width<C>();
+    const C *empty = test::shared_empty<C>(test::faults_dll());
+    const auto ymdhms = as<C>("2008:12:05:07:03:04");
+    const auto text = as<C>(date_template);
+    for (int n = 1; n <= requests + 1; ++n) {
+        const std::size_t busy = test::busy_heap_blocks();
+        test::fail_heap_request(n);
+        SetLastError(test::untouched);
+        C *result = api.format_ymdhms(ymdhms.c_str(), text.c_str());
+        const DWORD error = GetLastError();
+        test::fail_heap_request(0);
+        if (n <= requests) {
+            EXPECT_EQ(result, empty) << date_template << ' ' << n;
+            EXPECT_EQ(error, 0u) << date_template << ' ' << n;
+        } else {
+            EXPECT_EQ(take(result), as<C>(expected)) << date_template;
+        }
+        EXPECT_EQ(test::busy_heap_blocks(), busy) << date_template << ' ' << n;
+    }
+}
+
+TYPED_TEST(DateTimeExports, AllocationFailuresLeaveNoBlock) {
+    // The result.
+    expect_clean_failures<TypeParam>("^YYYY-^MM-^DD ^WWWW", "2008-12-05 Friday", 1);
+    // A block for each of the passes: month name, ^D, ^hh.
+    expect_clean_failures<TypeParam>("^^MMMM ^hh", "5ecember 07", 3);
+}
+
+#ifndef _WIN64
 // Script functions through the fake host.
+
+using test::Host;
 
 // Records `recorded_before` first, so that "unchanged" shows.
 void record_before() {
@@ -407,39 +444,6 @@ TEST(TimeZoneNameScript, DeliversTheStaticNameAndRecordsZero) {
     EXPECT_EQ(host.last_error(), 0);
 }
 
-// Allocation failures, through the test build of the DLL.
-
-// Fails each heap request of a call in turn: every failure gives the shared
-// empty text and leaves no block behind. The names take no heap block.
-template <typename C> void expect_clean_failures(const char *date_template, const char *expected, int requests) {
-    const auto api = test::exports(test::faults_dll()).width<C>();
-    const C *empty = test::shared_empty<C>(test::faults_dll());
-    const auto ymdhms = as<C>("2008:12:05:07:03:04");
-    const auto text = as<C>(date_template);
-    for (int n = 1; n <= requests + 1; ++n) {
-        const std::size_t busy = test::busy_heap_blocks();
-        test::fail_heap_request(n);
-        SetLastError(test::untouched);
-        C *result = api.format_ymdhms(ymdhms.c_str(), text.c_str());
-        const DWORD error = GetLastError();
-        test::fail_heap_request(0);
-        if (n <= requests) {
-            EXPECT_EQ(result, empty) << date_template << ' ' << n;
-            EXPECT_EQ(error, 0u) << date_template << ' ' << n;
-        } else {
-            EXPECT_EQ(take(result), as<C>(expected)) << date_template;
-        }
-        EXPECT_EQ(test::busy_heap_blocks(), busy) << date_template << ' ' << n;
-    }
-}
-
-TYPED_TEST(DateTimeExports, AllocationFailuresLeaveNoBlock) {
-    // The result.
-    expect_clean_failures<TypeParam>("^YYYY-^MM-^DD ^WWWW", "2008-12-05 Friday", 1);
-    // A block for each of the passes: month name, ^D, ^hh.
-    expect_clean_failures<TypeParam>("^^MMMM ^hh", "5ecember 07", 3);
-}
-
 // The host callback of the test build's extender: status and text only.
 struct Seen {
     int32_t status = 99;
@@ -478,5 +482,6 @@ TEST(ScriptAllocationFailures, FormatNowDeliversEmptyAndFormatYmdHmsAnInternalEr
     EXPECT_EQ(ymdhms.status, -3);
     EXPECT_EQ(ymdhms.text, "009:Undefined internal error");
 }
+#endif
 
 } // namespace

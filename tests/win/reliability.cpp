@@ -26,6 +26,7 @@ bool matches(const Outcome &o, const Expected &e) {
            (!e.length || o.text.size() == *e.length);
 }
 
+#ifndef _WIN64
 namespace {
 
 struct Recording {
@@ -74,6 +75,7 @@ Outcome script(HMODULE module, int32_t id, std::vector<WilValue> args, std::opti
     call.outcome.error = static_cast<DWORD>(recorded.outcome.integer);
     return call.outcome;
 }
+#endif
 
 void sweep_heap_faults(const std::string &what, const Run &run, const std::vector<Expected> &failures) {
     fail_heap_request(0);

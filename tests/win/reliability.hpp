@@ -4,7 +4,10 @@
 // of what ran, printed at the end for docs/RELIABILITY.md.
 #pragma once
 
+#include "dll.hpp"
+#ifndef _WIN64
 #include "host.hpp"
+#endif
 
 #include <functional>
 #include <optional>
@@ -88,11 +91,13 @@ template <typename Call> Outcome native(HMODULE module, Call call) {
     }
 }
 
+#ifndef _WIN64
 // A script call through the module's WILExtender2 after id 4 (unknown)
 // has recorded `recorded_before`, so that "unchanged" shows. Checks that the call made
 // exactly one delivery and returned the callback's value. A count below 0
 // passes the records with that count.
 Outcome script(HMODULE module, int32_t id, std::vector<WilValue> args, std::optional<int32_t> count = {});
+#endif
 
 // Every heap request of the call fails in turn, from the first until the
 // call makes no more: each failure must give one of `failures` and leave no

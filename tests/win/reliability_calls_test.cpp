@@ -10,8 +10,6 @@ using test::as;
 using test::Expected;
 using test::native;
 using test::Outcome;
-using test::recorded_before;
-using test::script;
 using test::Shape;
 using test::untouched;
 
@@ -32,6 +30,10 @@ Expected shared_empty(std::optional<DWORD> error) { return {Shape::shared_empty,
 Expected number(std::optional<int64_t> value, std::optional<DWORD> error = {}) {
     return {Shape::integer, value, error};
 }
+#ifndef _WIN64
+using test::recorded_before;
+using test::script;
+
 // Script deliveries: the error is the recorded last error.
 Expected delivered(std::optional<std::wstring> text, DWORD recorded) {
     return {Shape::delivered_text, {}, recorded, std::move(text)};
@@ -40,6 +42,7 @@ Expected delivered_error(int32_t status, const char *message, std::optional<DWOR
     return {Shape::delivered_text, {}, recorded, as<wchar_t>(message), status};
 }
 Expected delivered_shared_empty(DWORD recorded) { return {Shape::shared_empty, {}, recorded, L""}; }
+#endif
 
 // The date services fail with the shared empty text: BW_E_YMDHMS_NULL when the
 // names cannot have their block, else leaving the last error as it was.
@@ -61,13 +64,16 @@ protected:
 
     template <typename C> void add_width_calls(std::vector<Call> &calls) const;
     void add_plain_calls(std::vector<Call> &calls) const;
+    // The extender's entry points and script functions: the 32-bit DLL's.
     void add_script_calls(std::vector<Call> &calls) const;
     std::vector<Call> calls() const {
         std::vector<Call> all;
         add_width_calls<char>(all);
         add_width_calls<wchar_t>(all);
         add_plain_calls(all);
+#ifndef _WIN64
         add_script_calls(all);
+#endif
         return all;
     }
 
@@ -209,6 +215,10 @@ void EveryCall::add_plain_calls(std::vector<Call> &calls) const {
                      },
                      number(1),
                      {}});
+}
+
+#ifndef _WIN64
+void EveryCall::add_script_calls(std::vector<Call> &calls) const {
     calls.push_back({"WILExtenderQuery(1)",
                      [](HMODULE m) {
                          char description[64] = "x";
@@ -234,9 +244,6 @@ void EveryCall::add_plain_calls(std::vector<Call> &calls) const {
                          number(id == -1 ? 16 : 1),
                          {}});
     }
-}
-
-void EveryCall::add_script_calls(std::vector<Call> &calls) const {
     using test::integer;
     using test::text;
     const auto handle = test::integer(static_cast<int32_t>(reinterpret_cast<intptr_t>(log_file)));
@@ -294,6 +301,8 @@ void EveryCall::add_script_calls(std::vector<Call> &calls) const {
              [=, id = c.id](HMODULE m) { return script(m, id, args); }, c.success, c.on_heap_failure});
     }
 }
+
+#endif
 
 TEST_F(EveryCall, FailsAsDocumentedAtEveryHeapRequestAndKeepsNoBlock) {
     const test::DismissMessageBoxes dismiss;

@@ -16,8 +16,6 @@ using test::as;
 using test::Expected;
 using test::native;
 using test::Outcome;
-using test::recorded_before;
-using test::script;
 using test::Shape;
 using test::untouched;
 
@@ -38,6 +36,10 @@ Expected null(DWORD error) { return {Shape::null, {}, error}; }
 Expected number(std::optional<int64_t> value, std::optional<DWORD> error = {}) {
     return {Shape::integer, value, error};
 }
+#ifndef _WIN64
+using test::recorded_before;
+using test::script;
+
 // The log writer's script result, recorded as the last error too.
 Expected log_result(INT result) { return number(result, static_cast<DWORD>(result)); }
 Expected delivered(std::optional<std::wstring> text, DWORD recorded) {
@@ -50,6 +52,7 @@ Expected delivered_error(int32_t status, const char *message, DWORD recorded) {
     return {Shape::delivered_text, {}, recorded, as<wchar_t>(message), status};
 }
 Expected delivered_shared_empty() { return {Shape::shared_empty, {}, recorded_before, L""}; }
+#endif
 
 constexpr std::size_t megabyte_and_more = (1u << 20) + 17;
 
@@ -349,6 +352,7 @@ TEST_F(HostileFiles, LogWriterAndCloseAnswerEveryHandle) {
     EXPECT_NE(written.find("\x82\xA0" + separator + "\x95\x5C\r" + separator + "\xE9\r\n"), std::string::npos);
 }
 
+#ifndef _WIN64
 // The entry points at the limits of 32 bits, with null buffers, records
 // and callbacks.
 TEST(HostileExtender, EntryPointsAtTheLimits) {
@@ -494,5 +498,6 @@ TEST_F(HostileScript, EveryFunctionAnswersWithItsDelivery) {
     expect_documented(runs);
     CloseHandle(log);
 }
+#endif
 
 } // namespace

@@ -1,6 +1,9 @@
 // Path fix-up and fully qualified names, narrow and wide, as native callers
 // and scripts reach them.
+#include "dll.hpp"
+#ifndef _WIN64
 #include "host.hpp"
+#endif
 #include "tests/cases/path.hpp"
 
 #include <vector>
@@ -8,7 +11,6 @@
 namespace {
 
 using test::as;
-using test::Host;
 using test::or_null;
 using test::take;
 using test::untouched;
@@ -297,6 +299,9 @@ TEST(QualifyWide, ReleasesEverythingWhenTheGrownDirectoryBufferIsRefused) {
     expect_each_request_may_fail<wchar_t>(3, [&] { return qualify(L"a.txt", L""); });
 }
 
+#ifndef _WIN64
+using test::Host;
+
 TEST(PathScript, FixupDeliversTheTextAndRecordsZero) {
     Host host;
     struct Case {
@@ -396,5 +401,6 @@ TEST(PathScript, MakeFqfnInAnUnreportableDirectoryIsAnInternalError) {
     EXPECT_EQ(d.text, "009:Undefined internal error");
     EXPECT_EQ(host.last_error(), static_cast<int32_t>(platform_error));
 }
+#endif
 
 } // namespace

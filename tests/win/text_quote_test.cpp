@@ -1,11 +1,13 @@
 // Quoting, narrow and wide, as native callers and scripts reach it.
+#include "dll.hpp"
+#ifndef _WIN64
 #include "host.hpp"
+#endif
 #include "tests/cases/quote.hpp"
 
 namespace {
 
 using test::as;
-using test::Host;
 using test::or_null;
 using test::take;
 using test::untouched;
@@ -89,6 +91,9 @@ TYPED_TEST(Quote, ReleasesNothingItDoesNotReturnWhenTheBlockIsRefused) {
     }
 }
 
+#ifndef _WIN64
+using test::Host;
+
 TEST(QuoteScript, DeliversTheQuotedTextWithTheOptionalQuoteText) {
     Host host;
     struct Case {
@@ -142,5 +147,6 @@ TEST(QuoteScript, DeliversTheSharedEmptyTextOfARefusalWithStatusZero) {
         EXPECT_EQ(*shared, '\0');
     }
 }
+#endif
 
 } // namespace

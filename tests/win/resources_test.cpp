@@ -1,0 +1,78 @@
+// The resources of either build of the DLL: the message table and the
+// version resource.
+#include "dll.hpp"
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+TEST(MessageTable, HoldsTheNineTextsInUsEnglish) {
+    const char *texts[] = {
+        "001:Date format string is NULL.",
+        "002:Date format string is empty.",
+        "003:YmdHms string is NULL.",
+        "004:YmdHms string is empty.",
+        "005:YmdHms string is too long - > 19 characters.",
+        "006:YmdHms string format is invalid - colons are are misplaced.",
+        "007:Internal error 1.",
+        "008:Heap corruption error",
+        "009:Undefined internal error",
+    };
+    for (UINT n = 1; n <= 9; ++n) {
+        char buffer[256] = "x";
+        EXPECT_EQ(LoadStringA(test::dll(), n, buffer, sizeof buffer), static_cast<int>(std::strlen(texts[n - 1])));
+        EXPECT_STREQ(buffer, texts[n - 1]);
+    }
+    for (UINT n : {0u, 10u, 11u, 20u, 65u, 66u, 901u, 1000u}) {
+        char buffer[256] = "x";
+        EXPECT_EQ(LoadStringA(test::dll(), n, buffer, sizeof buffer), 0) << n;
+    }
+    char cut[10];
+    EXPECT_EQ(LoadStringA(test::dll(), 6, cut, sizeof cut), 9);
+    EXPECT_STREQ(cut, "006:YmdHm");
+}
+
+TEST(VersionResource, Is1009ForAUsEnglishDll) {
+    const std::string path = test::dll_path();
+    DWORD ignored = 0;
+    const DWORD size = GetFileVersionInfoSizeA(path.c_str(), &ignored);
+    ASSERT_GT(size, 0u);
+    std::vector<char> data(size);
+    ASSERT_TRUE(GetFileVersionInfoA(path.c_str(), 0, size, data.data()));
+    VS_FIXEDFILEINFO *fixed = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(VerQueryValueA(data.data(), "\\", reinterpret_cast<void **>(&fixed), &length));
+    EXPECT_EQ(fixed->dwFileVersionMS, 0x00010000u);
+    EXPECT_EQ(fixed->dwFileVersionLS, 0x00000009u);
+    EXPECT_EQ(fixed->dwProductVersionMS, 0x00010000u);
+    EXPECT_EQ(fixed->dwProductVersionLS, 0x00000009u);
+    EXPECT_EQ(fixed->dwFileFlagsMask, 0x3Fu);
+    EXPECT_EQ(fixed->dwFileFlags, 0u);
+    EXPECT_EQ(fixed->dwFileOS, 4u);
+    EXPECT_EQ(fixed->dwFileType, 2u);
+    EXPECT_EQ(fixed->dwFileSubtype, 0u);
+    EXPECT_EQ(fixed->dwFileDateMS | fixed->dwFileDateLS, 0u);
+
+    WORD *translation = nullptr;
+    ASSERT_TRUE(
+        VerQueryValueA(data.data(), "\\VarFileInfo\\Translation", reinterpret_cast<void **>(&translation), &length));
+    EXPECT_EQ(translation[0], 0x0409);
+    EXPECT_EQ(translation[1], 0x04B0);
+
+    const char *keys[] = {"Comments",     "CompanyName",    "FileDescription", "FileVersion",
+                          "InternalName", "LegalCopyright", "LegalTrademarks", "OriginalFilename",
+                          "PrivateBuild", "ProductName",    "ProductVersion",  "SpecialBuild"};
+    for (const char *key : keys) {
+        char *value = nullptr;
+        const std::string query = std::string("\\StringFileInfo\\040904b0\\") + key;
+        EXPECT_TRUE(VerQueryValueA(data.data(), query.c_str(), reinterpret_cast<void **>(&value), &length)) << key;
+    }
+    char *value = nullptr;
+    ASSERT_TRUE(VerQueryValueA(data.data(), "\\StringFileInfo\\040904b0\\FileVersion",
+                               reinterpret_cast<void **>(&value), &length));
+    EXPECT_STREQ(value, "1, 0, 0, 9");
+}
+
+} // namespace

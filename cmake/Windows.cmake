@@ -48,7 +48,7 @@ function(brindlewick_program target)
     add_dependencies(${target} Brindlewick)
 endfunction()
 
-brindlewick_program(bwcall ${PROJECT_SOURCE_DIR}/tools/bwcall.cpp)
+brindlewick_program(bwcall ${PROJECT_SOURCE_DIR}/tools/bwcall.cpp ${PROJECT_SOURCE_DIR}/tools/calls.cpp)
 
 # The benchmark of the services against their peers; `make bench` runs it.
 brindlewick_program(bwbench ${PROJECT_SOURCE_DIR}/bench/main.cpp ${PROJECT_SOURCE_DIR}/bench/measure.cpp

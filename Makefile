@@ -1,4 +1,4 @@
-# make run   builds everything and runs the main job (the bwcall runner)
+# make run   builds the DLL and the bwcall runner and runs the runner's demo
 # make test  builds and passes every test, native and under Wine
 # make dll   builds build/win32/Brindlewick.dll and build/win64/Brindlewick.dll
 # make package builds both ZIP kits, Brindlewick-<version>-win32.zip and -win64.zip (build/win32, build/win64)
@@ -10,13 +10,13 @@ WIN      := $(BUILD)/win32
 WIN64    := $(BUILD)/win64
 NATIVE   := $(BUILD)/native
 JOBS     ?= $(shell nproc)
-ARGS     ?= --demo
+ARGS     ?= --utf8 --demo
 FUZZ_SECONDS ?= 180
 
 export WINEPREFIX := $(abspath $(BUILD)/wineprefix)
 export WINEDEBUG  := -all
 
-.PHONY: all setup dll native run test test-native test-win fuzz reliability prefix package bench clean
+.PHONY: all setup dll native runner run test test-native test-win fuzz reliability prefix package bench clean
 
 all: dll
 
@@ -55,8 +55,13 @@ package: dll
 	cd $(WIN) && cpack -G ZIP
 	cd $(WIN64) && cpack -G ZIP
 
-run: dll prefix
-	wine $(WIN)/bwcall.exe $(ARGS)
+# The DLL and the runner alone; the build's output shows only when it fails.
+runner: $(WIN)/CMakeCache.txt
+	@cmake --build $(WIN) -j $(JOBS) --target Brindlewick bwcall >$(WIN)/runner-build.log 2>&1 || \
+		{ cat $(WIN)/runner-build.log; exit 1; }
+
+run: runner prefix
+	@./bwcall $(ARGS)
 
 test-native: native
 	cd $(NATIVE) && ctest --output-on-failure --timeout 900

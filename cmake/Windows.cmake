@@ -110,7 +110,7 @@ endfunction()
 # The runner is a script host, and the benchmark times the script path as
 # well: both are built for the 32-bit DLL.
 if(architecture STREQUAL win32)
-    brindlewick_program(bwcall ${PROJECT_SOURCE_DIR}/tools/bwcall.cpp)
+    brindlewick_program(bwcall ${PROJECT_SOURCE_DIR}/tools/bwcall.cpp ${PROJECT_SOURCE_DIR}/tools/calls.cpp)
 
     # The benchmark of the services against their peers; `make bench` runs it.
     brindlewick_program(bwbench ${PROJECT_SOURCE_DIR}/bench/main.cpp ${PROJECT_SOURCE_DIR}/bench/measure.cpp

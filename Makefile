@@ -3,7 +3,7 @@
 # make dll   builds build/win32/Brindlewick.dll and build/win64/Brindlewick.dll
 # make package builds both ZIP kits, Brindlewick-<version>-win32.zip and -win64.zip (build/win32, build/win64)
 # make fuzz   runs every fuzzer for FUZZ_SECONDS each (make test gives each 10 s)
-# make reliability runs the fault, leak, hostile-input and thread suites and prints their figures
+# make reliability runs the fault, leak, hostile-input and thread suites of both DLLs and prints their figures
 # make bench  times the services against their peers, rewrites docs/PERFORMANCE.md
 BUILD    := build
 WIN      := $(BUILD)/win32
@@ -77,8 +77,9 @@ fuzz: native
 	fuzz/run.sh $(NATIVE) $(FUZZ_SECONDS)
 
 reliability: dll prefix
-	cd $(WIN) && LC_ALL=en_US.UTF-8 TZ=America/New_York xvfb-run -a wine win_tests.exe --gtest_brief=1 \
-		--gtest_filter='EveryCall.*:Hostile*:FormatLongIntFailures.*:Threads.*'
+	for build in $(WIN) $(WIN64); do \
+		(cd $$build && LC_ALL=en_US.UTF-8 TZ=America/New_York xvfb-run -a wine win_tests.exe --gtest_brief=1 \
+			--gtest_filter='EveryCall.*:Hostile*:FormatLongIntFailures.*:Threads.*') || exit 1; done
 
 # The machine goes into docs/PERFORMANCE.md with the figures. The locale and
 # time zone are fixed so that runs compare.

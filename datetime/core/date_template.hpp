@@ -14,6 +14,11 @@
 // token. Numbers never can; a name only when it holds a caret, or when it is
 // empty or starts with a token character right after a caret or a token
 // character of the template. Such templates take the passes.
+//
+// Names are read only for the series that are printed, each at most once:
+// the walk finds the template's name tokens before any name is read, and a
+// pass that meets a name token formed across inserted text reads its series
+// then.
 #pragma once
 
 #include "BrindlewickCodes.h"
@@ -54,18 +59,39 @@ template <typename C> struct CalendarNames {
     std::basic_string_view<C> weekday;
 };
 
+// The four name series come first, in the order the platform's lookup
+// reads them.
 enum class TokenValue : std::uint8_t {
-    month_name,
     month_abbr,
+    month_name,
+    weekday_abbr,
+    weekday_name,
     month,
     day,
     year,
     hour,
     minute,
-    second,
-    weekday_name,
-    weekday_abbr
+    second
 };
+
+inline constexpr std::size_t name_series_count = 4;
+
+// Names are the values that can carry letters and carets, or nothing.
+constexpr bool is_name(TokenValue value) { return static_cast<std::size_t>(value) < name_series_count; }
+
+// The name of one series in a record, const or not.
+template <typename Names> constexpr auto &name_of(Names &names, TokenValue series) {
+    switch (series) {
+    case TokenValue::month_abbr:
+        return names.month_abbr;
+    case TokenValue::month_name:
+        return names.month;
+    case TokenValue::weekday_abbr:
+        return names.weekday_abbr;
+    default:
+        return names.weekday;
+    }
+}
 
 // Widths are minimum widths: names are never cut; numbers are padded with
 // `pad`, names with blanks, on the left.
@@ -116,28 +142,16 @@ template <typename C> struct TokenText {
     }
 };
 
-// Names are the values that can carry letters and carets, or nothing.
-constexpr bool is_name(TokenValue value) {
-    return value == TokenValue::month_name || value == TokenValue::month_abbr || value == TokenValue::weekday_name ||
-           value == TokenValue::weekday_abbr;
-}
-
 template <typename C>
 constexpr TokenText<C> token_text(const DateToken &token, const Date &date, const CalendarNames<C> &names) {
     TokenText<C> text;
     std::uint32_t number = 0;
     switch (token.value) {
-    case TokenValue::month_name:
-        text.name = names.month;
-        break;
     case TokenValue::month_abbr:
-        text.name = names.month_abbr;
-        break;
-    case TokenValue::weekday_name:
-        text.name = names.weekday;
-        break;
+    case TokenValue::month_name:
     case TokenValue::weekday_abbr:
-        text.name = names.weekday_abbr;
+    case TokenValue::weekday_name:
+        text.name = name_of(names, token.value);
         break;
     case TokenValue::month:
         number = date.month;
@@ -242,44 +256,129 @@ constexpr std::uint64_t replaced_length(std::basic_string_view<C> text, Match ma
     return total;
 }
 
-// That text in a new block of `total` characters and a terminator; null when
-// it would be empty or no block is had.
-template <typename C, typename Match, typename Allocate>
-C *write_replaced(std::basic_string_view<C> text, Match match, const TemplateValues<C> &values, Allocate &allocate,
-                  std::uint64_t total) {
-    if (total == 0 || total > longest_text<C>)
-        return nullptr;
-    C *block = allocate(static_cast<std::size_t>(total));
-    if (!block)
-        return nullptr;
-    C *out = block;
+// That text written to out, without a terminator; returns its end.
+template <typename C, typename Match>
+constexpr C *write_replaced(std::basic_string_view<C> text, Match match, const TemplateValues<C> &values, C *out) {
     walk(text, match, [&](std::basic_string_view<C> literal, std::size_t token, std::size_t) {
         for (C c : literal)
             *out++ = c;
         if (token != no_token)
             out = values[token].write(out);
     });
-    *out = C(0);
+    return out;
+}
+
+// That text in a new block of `total` characters and a terminator; null when
+// it would be empty or no block is had.
+template <typename C, typename Match, typename Allocate>
+C *replaced_block(std::basic_string_view<C> text, Match match, const TemplateValues<C> &values, Allocate &allocate,
+                  std::uint64_t total) {
+    if (total == 0 || total > longest_text<C>)
+        return nullptr;
+    C *block = allocate(static_cast<std::size_t>(total));
+    if (!block)
+        return nullptr;
+    *write_replaced(text, match, values, block) = C(0);
     return block;
 }
 
-// Whether the value of the token at `at` may take part in a token of a later
-// pass (see the top of this file).
+// What one walk finds in a template before any value is known: the length
+// of its literal text, the occurrences of each token, and the tokens that
+// somewhere follow a token character, where an inserted name could join it.
+template <typename C> struct TemplateScan {
+    struct Found {
+        std::size_t at;
+        std::size_t token;
+    };
+    std::uint64_t literal = 0;
+    std::array<std::size_t, date_tokens.size()> count{};
+    std::uint32_t after_token_char = 0; // a bit for each token
+    // The first tokens found, kept so that writing need not match them
+    // again; tokens past these are matched again.
+    std::array<Found, 32> found{};
+    std::size_t found_count = 0;
+};
+
+template <typename C> constexpr TemplateScan<C> scan_template(std::basic_string_view<C> text) {
+    TemplateScan<C> scan;
+    walk(
+        text, [&](std::size_t at) { return token_at(text, at); },
+        [&](std::basic_string_view<C> literal, std::size_t token, std::size_t at) {
+            scan.literal += literal.size();
+            if (token == no_token)
+                return;
+            ++scan.count[token];
+            if (at > 0 && is_token_char(text[at - 1]))
+                scan.after_token_char |= 1u << token;
+            if (scan.found_count < scan.found.size())
+                scan.found[scan.found_count++] = {at, token};
+        });
+    return scan;
+}
+
+// Whether the value of a token may take part in a token of a later pass
+// (see the top of this file).
 template <typename C>
-constexpr bool may_join(std::basic_string_view<C> text, std::size_t at, std::size_t token, const TokenText<C> &value) {
+constexpr bool may_join(const TemplateScan<C> &scan, std::size_t token, const TokenText<C> &value) {
     if (!is_name(date_tokens[token].value))
         return false;
     if (value.name.find(C('^')) != std::basic_string_view<C>::npos)
         return true;
-    return at > 0 && is_token_char(text[at - 1]) && (value.size() == 0 || is_token_char(value.first()));
+    return (scan.after_token_char >> token & 1u) != 0 && (value.size() == 0 || is_token_char(value.first()));
 }
 
-// The passes one by one, each into a block of its own.
-template <typename C, typename Allocate, typename Release>
-C *expand_by_passes(std::basic_string_view<C> text, const TemplateValues<C> &values, Allocate &allocate,
+// Whether a template prints a name.
+template <typename C> constexpr bool prints_names(std::basic_string_view<C> text) {
+    const TemplateScan<C> scan = scan_template(text);
+    for (std::size_t token = 0; token < date_tokens.size(); ++token)
+        if (scan.count[token] != 0 && is_name(date_tokens[token].value))
+            return true;
+    return false;
+}
+
+// A template that prints no names, such as a log stamp, expanded into a
+// buffer of the caller's: no name is needed and, as numbers never join a
+// token, one walk gives what the passes give. The values are those of
+// template_values(date, {}).
+template <typename C>
+constexpr std::size_t numbers_length(std::basic_string_view<C> text, const TemplateValues<C> &values) {
+    return static_cast<std::size_t>(replaced_length(
+        text, [&](std::size_t at) { return token_at(text, at); }, values));
+}
+
+template <typename C>
+constexpr C *write_numbers(std::basic_string_view<C> text, const TemplateValues<C> &values, C *out) {
+    return write_replaced(
+        text, [&](std::size_t at) { return token_at(text, at); }, values, out);
+}
+
+// The names of one expansion. read(series, name) sets the name of a series
+// and returns true, or returns false when it cannot be had; each series is
+// read once, when it is first needed.
+template <typename C, typename Read> struct NamesOnDemand {
+    Read &read;
+    CalendarNames<C> names{};
+    std::uint32_t held = 0; // a bit for each series read
+
+    bool need(TokenValue series) {
+        const std::uint32_t bit = 1u << static_cast<std::uint32_t>(series);
+        if ((held & bit) == 0) {
+            if (!read(series, name_of(names, series)))
+                return false;
+            held |= bit;
+        }
+        return true;
+    }
+};
+
+// The passes one by one, each into a block of its own. A pass that finds a
+// name token reads its series first.
+template <typename C, typename Names, typename Allocate, typename Release>
+C *expand_by_passes(std::basic_string_view<C> text, const Date &date, Names &names, Allocate &allocate,
                     Release &release) {
     C *work = nullptr;
     std::size_t length = text.size();
+    TemplateValues<C> values{};
     for (std::size_t token = 0; token < date_tokens.size(); ++token) {
         const std::basic_string_view<C> current = work ? std::basic_string_view<C>(work, length) : text;
         auto this_token = [&](std::size_t at) {
@@ -290,8 +389,15 @@ C *expand_by_passes(std::basic_string_view<C> text, const TemplateValues<C> &val
              [&](std::basic_string_view<C>, std::size_t t, std::size_t) { found = found || t != no_token; });
         if (!found)
             continue;
+        const TokenValue value = date_tokens[token].value;
+        if (is_name(value) && !names.need(value)) {
+            if (work)
+                release(work);
+            return nullptr;
+        }
+        values[token] = token_text(date_tokens[token], date, names.names);
         const std::uint64_t total = replaced_length(current, this_token, values);
-        C *next = write_replaced(current, this_token, values, allocate, total);
+        C *next = replaced_block(current, this_token, values, allocate, total);
         length = static_cast<std::size_t>(total);
         const bool released = !work || release(work);
         if (!next || !released) {
@@ -304,42 +410,64 @@ C *expand_by_passes(std::basic_string_view<C> text, const TemplateValues<C> &val
     return work;
 }
 
+// The tokens by their values: the name series in the lookup's order, then
+// the numbers.
+inline constexpr std::array<std::size_t, date_tokens.size()> tokens_by_value = [] {
+    std::array<std::size_t, date_tokens.size()> order{};
+    std::size_t n = 0;
+    for (std::size_t value = 0; value <= static_cast<std::size_t>(TokenValue::second); ++value)
+        for (std::size_t token = 0; token < date_tokens.size(); ++token)
+            if (static_cast<std::size_t>(date_tokens[token].value) == value)
+                order[n++] = token;
+    return order;
+}();
+
 // The template expanded into a new block from allocate(n) (room for n
-// characters and a terminator, or null), or null on failure: an allocation
-// or a release (release(block), false when refused) that fails, or an empty
-// result. Blocks of passes that are not returned are released.
+// characters and a terminator, or null), or null on failure: a name that
+// read(series, name) cannot give, an allocation or a release (release(block),
+// false when refused) that fails, or an empty result. Blocks of passes that
+// are not returned are released.
+//
+// The series are read in the lookup's order and each is checked for joins
+// before the next is read: a name that joins sends the template to the
+// passes, which read the later series only if they print them. (Only the
+// abbreviated weekday can lose every occurrence to a longer token, and only
+// through a month name, whose series comes first.)
+template <typename C, typename Read, typename Allocate, typename Release>
+C *expand_date_template(std::basic_string_view<C> text, const Date &date, Read read, Allocate allocate,
+                        Release release) {
+    NamesOnDemand<C, Read> names{read};
+    const TemplateScan<C> scan = scan_template(text);
+    TemplateValues<C> values{};
+    std::uint64_t total = scan.literal;
+    for (const std::size_t token : tokens_by_value) {
+        if (scan.count[token] == 0)
+            continue;
+        const TokenValue value = date_tokens[token].value;
+        if (is_name(value) && !names.need(value))
+            return nullptr;
+        values[token] = token_text(date_tokens[token], date, names.names);
+        if (may_join(scan, token, values[token]))
+            return expand_by_passes(text, date, names, allocate, release);
+        total += std::uint64_t{scan.count[token]} * values[token].size();
+    }
+    auto found_token = [&, next = std::size_t{0}](std::size_t at) mutable {
+        if (next < scan.found_count)
+            return scan.found[next].at == at ? scan.found[next++].token : no_token;
+        return token_at(text, at);
+    };
+    return replaced_block(text, found_token, values, allocate, total);
+}
+
+// The same with all four names at hand.
 template <typename C, typename Allocate, typename Release>
 C *expand_date_template(std::basic_string_view<C> text, const Date &date, const CalendarNames<C> &names,
                         Allocate allocate, Release release) {
-    const TemplateValues<C> values = template_values(date, names);
-    auto longest_token = [&](std::size_t at) { return token_at(text, at); };
-    // The tokens that measuring finds are kept for the writing, so that it
-    // need not match them again; tokens past these are matched again.
-    struct Found {
-        std::size_t at;
-        std::size_t token;
+    auto given = [&](TokenValue series, std::basic_string_view<C> &name) {
+        name = name_of(names, series);
+        return true;
     };
-    std::array<Found, 32> found;
-    std::size_t found_count = 0;
-    bool joins = false;
-    std::uint64_t total = 0;
-    walk(text, longest_token, [&](std::basic_string_view<C> literal, std::size_t token, std::size_t at) {
-        total += literal.size();
-        if (token == no_token)
-            return;
-        total += values[token].size();
-        joins = joins || may_join(text, at, token, values[token]);
-        if (found_count < found.size())
-            found[found_count++] = {at, token};
-    });
-    if (joins)
-        return expand_by_passes(text, values, allocate, release);
-    auto found_token = [&, next = std::size_t{0}](std::size_t at) mutable {
-        if (next < found_count)
-            return found[next].at == at ? found[next++].token : no_token;
-        return token_at(text, at);
-    };
-    return write_replaced(text, found_token, values, allocate, total);
+    return expand_date_template(text, date, given, allocate, release);
 }
 
 } // namespace bw

@@ -1,10 +1,11 @@
 // Building one log entry: the timestamp prefix, the message's lines with
 // every continuation line indented under the first, and the line ends.
-// The caller owns the block; the builder asks it to double the block at
-// most once, so that the one enlargement and its failure stay with the
-// caller.
+// One walk over the message gives the pieces of the entry in order: run once
+// it measures the entry before anything is allocated, run again it writes
+// the entry into a block of exactly that size.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -32,111 +33,76 @@ constexpr std::string_view blank_separator(bool utc) {
     return utc ? "\r\n\r\n                        " : "\r\n\r\n                    ";
 }
 
-constexpr std::size_t count_line_feeds(std::string_view message) {
-    std::size_t k = 0;
-    for (const char c : message)
-        k += c == '\n';
-    return k;
-}
-
-// L + P + 1 + k(C - 1): at most one byte short of the longest entry a
-// message can give, so one doubling always suffices. Computed wide, as a
-// message of many line feeds overflows 32 bits.
-constexpr std::uint64_t entry_capacity(std::string_view message, std::size_t prefix_length, bool utc) {
-    return std::uint64_t{message.size()} + prefix_length + 1 +
-           std::uint64_t{count_line_feeds(message)} * (line_separator(utc).size() - 1);
-}
-
-// The block being filled: `capacity` bytes at `bytes`, `length` of them
-// holding the entry so far.
-struct EntryBuffer {
-    char *bytes;
-    std::size_t capacity;
-    std::size_t length;
-};
-
-namespace detail {
-
-inline void append(EntryBuffer &entry, std::string_view part) {
-    for (const char c : part)
-        entry.bytes[entry.length++] = c;
-}
-
-// Makes room for `needed` more bytes. `enlarge(bytes, capacity)` returns
-// the block grown to that capacity with its contents kept, or null, and
-// then the old block is still the caller's.
-template <typename Enlarge> bool make_room(EntryBuffer &entry, std::size_t needed, Enlarge &enlarge) {
-    if (entry.length + needed < entry.capacity)
-        return true;
-    char *grown = enlarge(entry.bytes, entry.capacity * 2);
-    if (!grown)
-        return false;
-    entry.bytes = grown;
-    entry.capacity *= 2;
-    return true;
-}
-
-} // namespace detail
-
-// Fills `entry` (empty, with the capacity of entry_capacity) with the entry
-// for a non-empty message and an expanded prefix (empty when there is no
-// stamp). False when the enlargement failed; entry.bytes is then the block
-// to release.
-template <typename Enlarge>
-bool build_entry(EntryBuffer &entry, std::string_view message, std::string_view prefix, bool utc, Enlarge enlarge) {
-    const std::string_view separator = line_separator(utc);
-    const std::string_view blank = blank_separator(utc);
+// Calls put(piece) for each piece of the entry after its prefix, in order,
+// for a message that is not empty; returns the message's line feeds.
+//
+// The line feed that opens a message is the "\r\n" ahead of the stamp, and
+// a final line feed adds a line end of its own. A carriage return that
+// opens a line other than the last is dropped. The separator after a line
+// is held back until the next line shows whether a run of empty lines puts
+// one blank-line separator in its place; before any line, the blank line
+// follows the prefix, so a message opening with two line feeds keeps its
+// stamp.
+template <typename Put> constexpr std::uint64_t put_lines(std::string_view message, bool utc, Put put) {
     const bool leading = message.front() == '\n';
     const bool trailing = message.back() == '\n';
-    const std::size_t k = count_line_feeds(message);
-
-    detail::append(entry, prefix);
-    std::size_t search = 0;
-    std::size_t line_start = 0;
-    // Where the last line separator went. Before any, a blank line goes
-    // straight after the prefix, so a message opening with two line feeds
-    // keeps its stamp.
-    std::size_t separator_at = entry.length;
-    const std::size_t walked = trailing ? k - 1 : k;
-    for (std::size_t i = 0; i < walked; ++i) {
-        const std::size_t feed = message.find('\n', search);
-        std::string_view line = message.substr(search, feed - search);
-        search = feed + 1;
-        if (leading && i == 0) {
-            // The "\r\n" that heads the prefix stands for this line feed.
-            line_start = search;
+    // The last line ends here; a message that is one line feed has it as
+    // its final one, not as its opening one.
+    const std::size_t end = message.size() - trailing;
+    std::size_t start = leading && end > 0 ? 1 : 0;
+    std::uint64_t feeds = start + trailing;
+    std::string_view held;
+    for (std::size_t feed = message.find('\n', start); feed < end; feed = message.find('\n', start)) {
+        std::string_view line(message.data() + start, feed - start);
+        start = feed + 1;
+        ++feeds;
+        if (line.empty()) {
+            held = blank_separator(utc);
             continue;
         }
-        if (line.empty()) {
-            // A run of empty lines makes one blank line: the blank
-            // separator replaces the line separator before it.
-            if (!detail::make_room(entry, 2, enlarge))
-                return false;
-            entry.length = separator_at;
-            detail::append(entry, blank);
-        } else {
-            if (!detail::make_room(entry, separator.size() + line.size(), enlarge))
-                return false;
-            if (line.front() == '\r')
-                line.remove_prefix(1);
-            detail::append(entry, line);
-            separator_at = entry.length;
-            detail::append(entry, separator);
-        }
-        line_start = search;
+        if (line.front() == '\r')
+            line.remove_prefix(1);
+        put(held);
+        put(line);
+        held = line_separator(utc);
     }
-
-    const std::string_view last = message.substr(line_start, message.size() - line_start - trailing);
-    if (!last.empty()) {
-        if (!detail::make_room(entry, last.size() + 2, enlarge))
-            return false;
-        detail::append(entry, last);
-        detail::append(entry, "\r\n");
+    put(held);
+    if (start < end) {
+        put(std::string_view(message.data() + start, end - start));
+        put("\r\n");
     }
-    // The final line feed's share of the capacity always holds this.
     if (trailing)
-        detail::append(entry, "\r\n");
-    return true;
+        put("\r\n");
+    return feeds;
+}
+
+// What measuring finds: the length of the entry after its prefix, and the
+// message's line feeds.
+struct Lines {
+    std::uint64_t length;
+    std::uint64_t line_feeds;
+};
+
+constexpr Lines measure_lines(std::string_view message, bool utc) {
+    std::uint64_t length = 0;
+    const std::uint64_t feeds = put_lines(message, utc, [&](std::string_view piece) { length += piece.size(); });
+    return {length, feeds};
+}
+
+// Writes the entry after its prefix to out, which has room for the length
+// that measuring gave; returns the end.
+constexpr char *write_lines(std::string_view message, bool utc, char *out) {
+    put_lines(message, utc, [&](std::string_view piece) { out = std::copy(piece.begin(), piece.end(), out); });
+    return out;
+}
+
+// L + P + 1 + k(C - 1) for a message of L bytes holding k line feeds: at
+// most one byte short of the longest entry that such a message can give,
+// wherever its empty lines fall. Computed wide, as a message of many line
+// feeds overflows 32 bits.
+constexpr std::uint64_t entry_bound(std::uint64_t message_length, std::uint64_t line_feeds, std::size_t prefix_length,
+                                    bool utc) {
+    return message_length + prefix_length + 1 + line_feeds * (line_separator(utc).size() - 1);
 }
 
 } // namespace bw::log

@@ -1,8 +1,8 @@
-// LogMsgAltAR8J: one timestamped entry, measured first and built in one
-// block of exactly its size, on the stack when it is small, then handed to
-// the file in one WriteFile, so that writers sharing a handle never
-// interleave within an entry. The stamp is the date service's template
-// expansion, written straight into the entry.
+// LogMsgAltAR8J: one timestamped entry, built on the stack when it is small
+// and otherwise measured and built in one heap block of exactly its size,
+// then handed to the file in one WriteFile, so that writers sharing a
+// handle never interleave within an entry. The stamp is the date service's
+// template expansion, written straight into the entry.
 #include "Brindlewick.h"
 
 #include "datetime/clock.hpp"
@@ -10,18 +10,22 @@
 #include "files/core/log_entry.hpp"
 #include "module/module.hpp"
 
+#include <algorithm>
 #include <cstdint>
 #include <limits>
 #include <string_view>
 
 namespace {
 
-// The stamps print no names: they need neither the locale nor a block, and
-// cannot fail.
-static_assert(!bw::prints_names(bw::log::prefix_template(false, false)) &&
-              !bw::prints_names(bw::log::prefix_template(false, true)) &&
-              !bw::prints_names(bw::log::prefix_template(true, false)) &&
-              !bw::prints_names(bw::log::prefix_template(true, true)));
+// The stamps, scanned at compile time. They print no names, so they need
+// neither the locale nor a block and cannot fail.
+constexpr bw::TemplateScan<char> stamp_scans[2][2] = {
+    {bw::scan_template(bw::log::prefix_template(false, false)),
+     bw::scan_template(bw::log::prefix_template(false, true))},
+    {bw::scan_template(bw::log::prefix_template(true, false)), bw::scan_template(bw::log::prefix_template(true, true))},
+};
+static_assert(!bw::prints_names(stamp_scans[0][0]) && !bw::prints_names(stamp_scans[0][1]) &&
+              !bw::prints_names(stamp_scans[1][0]) && !bw::prints_names(stamp_scans[1][1]));
 
 // Entries up to this size are built on the stack.
 constexpr std::size_t stack_entry = 4096;
@@ -62,36 +66,42 @@ INT write_and_release(HANDLE file, char *block, DWORD length) {
 } // namespace
 
 extern "C" INT WINAPI LogMsgAltAR8J(LPCSTR message, HANDLE file, INT utc) {
-    const std::string_view text(message ? message : "", bw::text_length(message));
+    const std::string_view text = message ? std::string_view(message) : std::string_view();
     if (text.empty())
         return BW_LOG_NO_MESSAGE;
     if (!file)
         return BW_LOG_NO_HANDLE;
     const bool in_utc = utc != 0;
+    const bool leading = text.front() == '\n';
 
-    const std::string_view stamp = bw::log::prefix_template(in_utc, text.front() == '\n');
-    const bw::TemplateValues<char> values = bw::template_values<char>(bw::clock_date(in_utc), {});
-    const std::size_t prefix = bw::numbers_length(stamp, values);
-    const bw::log::Lines lines = bw::log::measure_lines(text, in_utc);
-    if (bw::log::entry_bound(text.size(), lines.line_feeds, prefix, in_utc) > largest_entry)
+    const std::string_view stamp = bw::log::prefix_template(in_utc, leading);
+    const bw::TemplateScan<char> &scan = stamp_scans[in_utc][leading];
+    const bw::Date now = bw::clock_date(in_utc);
+    const bw::CalendarNames<char> no_names{};
+    const auto values = bw::date_values<char>(now, no_names);
+
+    // The entry goes on the stack while it fits, and is measured all the
+    // same. The stamp always fits.
+    char small[stack_entry];
+    const auto prefix = static_cast<std::size_t>(bw::write_expanded(stamp, scan, values, small) - small);
+    std::uint64_t length = prefix;
+    const std::uint64_t line_feeds = bw::log::put_lines(text, in_utc, [&](std::string_view piece) {
+        if (length + piece.size() <= stack_entry)
+            std::copy(piece.begin(), piece.end(), small + length);
+        length += piece.size();
+    });
+    if (bw::log::entry_bound(text.size(), line_feeds, prefix, in_utc) > largest_entry)
         return fail_with(ERROR_NOT_ENOUGH_MEMORY);
     // Only a 64-bit build can reach an entry that one WriteFile cannot
     // count; it is refused rather than written in part.
-    const std::uint64_t length = prefix + lines.length;
     if (length > std::numeric_limits<DWORD>::max())
         return fail_with(ERROR_ARITHMETIC_OVERFLOW);
+    if (length <= stack_entry)
+        return write_entry(file, small, static_cast<DWORD>(length));
 
-    const auto build = [&](char *entry) {
-        bw::log::write_lines(text, in_utc, bw::write_numbers(stamp, values, entry));
-    };
-    if (length <= stack_entry) {
-        char entry[stack_entry];
-        build(entry);
-        return write_entry(file, entry, static_cast<DWORD>(length));
-    }
     auto *block = static_cast<char *>(bw::heap_alloc(static_cast<std::size_t>(length)));
     if (!block)
         return fail_with(ERROR_NOT_ENOUGH_MEMORY);
-    build(block);
+    bw::log::write_lines(text, in_utc, bw::write_expanded(stamp, scan, values, block));
     return write_and_release(file, block, static_cast<DWORD>(length));
 }

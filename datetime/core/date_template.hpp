@@ -22,7 +22,6 @@
 #pragma once
 
 #include "BrindlewickCodes.h"
-#include "core/decimal.hpp"
 #include "datetime/core/ymdhms.hpp"
 
 #include <array>
@@ -30,6 +29,7 @@
 #include <cstdint>
 #include <limits>
 #include <string_view>
+#include <type_traits>
 #include <utility>
 
 namespace bw {
@@ -121,31 +121,40 @@ inline constexpr std::array<DateToken, 13> date_tokens{{
 
 inline constexpr std::size_t no_token = date_tokens.size();
 
-// The value of one token as it is inserted: padding, then a name or digits.
+// The number of decimal digits of a field of the date record.
+constexpr std::size_t decimal_digits(std::uint16_t value) {
+    return value < 10 ? 1 : value < 100 ? 2 : value < 1000 ? 3 : value < 10000 ? 4 : 5;
+}
+
+// The value of one token as it is inserted: padding, then a name or the
+// digits of a number.
 template <typename C> struct TokenText {
+    std::basic_string_view<C> name;
+    std::uint32_t number = 0;
+    std::size_t digit_count = 0; // 0 for a name
     std::size_t padding = 0;
     C pad = C(' ');
-    std::basic_string_view<C> name;
-    std::array<C, 5> digits{}; // a 16-bit field has at most 5
-    std::size_t digit_count = 0;
 
     constexpr std::size_t size() const { return padding + name.size() + digit_count; }
-    constexpr C first() const { return padding ? pad : name.empty() ? digits[0] : name[0]; }
+    // The first character of a name's value that is not empty.
+    constexpr C first() const { return padding ? pad : name[0]; }
     constexpr C *write(C *out) const {
         for (std::size_t i = 0; i < padding; ++i)
             *out++ = pad;
         for (C c : name)
             *out++ = c;
-        for (std::size_t i = 0; i < digit_count; ++i)
-            *out++ = digits[i];
-        return out;
+        C *const end = out + digit_count;
+        std::uint32_t rest = number;
+        for (C *digit = end; digit != out; rest /= 10)
+            *--digit = static_cast<C>(C('0') + rest % 10);
+        return end;
     }
 };
 
 template <typename C>
 constexpr TokenText<C> token_text(const DateToken &token, const Date &date, const CalendarNames<C> &names) {
     TokenText<C> text;
-    std::uint32_t number = 0;
+    std::uint16_t number = 0;
     switch (token.value) {
     case TokenValue::month_abbr:
     case TokenValue::month_name:
@@ -173,7 +182,8 @@ constexpr TokenText<C> token_text(const DateToken &token, const Date &date, cons
         break;
     }
     if (!is_name(token.value)) {
-        text.digit_count = write_digits(number, text.digits.data());
+        text.number = number;
+        text.digit_count = decimal_digits(number);
         text.pad = static_cast<C>(token.pad);
     }
     const std::size_t length = text.name.size() + text.digit_count;
@@ -191,15 +201,35 @@ constexpr bool token_matches(std::basic_string_view<C> text, std::size_t at, std
     return true;
 }
 
+// Every token is a caret and a run of one letter, and each family lists its
+// longer tokens first: at a caret, the first token in table order that
+// matches is the longest of the family that the run of letters holds. By
+// letter and run of 1 to 4, that token or no_token.
+inline constexpr std::size_t longest_run = 4;
+inline constexpr auto token_by_run = [] {
+    std::array<std::array<std::uint8_t, longest_run + 1>, 128> table{};
+    for (auto &runs : table)
+        runs.fill(static_cast<std::uint8_t>(no_token));
+    for (std::size_t token = date_tokens.size(); token-- > 0;) {
+        const std::string_view text = date_tokens[token].text;
+        for (std::size_t run = text.size() - 1; run <= longest_run; ++run)
+            table[static_cast<unsigned char>(text[1])][run] = static_cast<std::uint8_t>(token);
+    }
+    return table;
+}();
+
 // The first token in table order at `at`, or no_token.
 template <typename C> constexpr std::size_t token_at(std::basic_string_view<C> text, std::size_t at) {
     if (text.size() - at < 2)
         return no_token;
-    const C family = text[at + 1];
-    for (std::size_t i = 0; i < date_tokens.size(); ++i)
-        if (family == static_cast<C>(date_tokens[i].text[1]) && token_matches(text, at, date_tokens[i].text))
-            return i;
-    return no_token;
+    const C letter = text[at + 1];
+    const auto row = static_cast<std::uint32_t>(static_cast<std::make_unsigned_t<C>>(letter));
+    if (row >= token_by_run.size())
+        return no_token;
+    std::size_t run = 1;
+    while (run < longest_run && at + 1 + run < text.size() && text[at + 1 + run] == letter)
+        ++run;
+    return token_by_run[row][run];
 }
 
 // A character that can be part of a token.
@@ -212,14 +242,10 @@ template <typename C> constexpr bool is_token_char(C c) {
 template <typename C>
 inline constexpr std::uint64_t longest_text = std::numeric_limits<std::size_t>::max() / sizeof(C) - 1;
 
-// The value of every token, by its place in the table.
-template <typename C> using TemplateValues = std::array<TokenText<C>, date_tokens.size()>;
-
-template <typename C> constexpr TemplateValues<C> template_values(const Date &date, const CalendarNames<C> &names) {
-    return [&]<std::size_t... I>(std::index_sequence<I...>) {
-        return TemplateValues<C>{token_text(date_tokens[I], date, names)...};
-    }
-    (std::make_index_sequence<date_tokens.size()>());
+// The values of a date's tokens, computed where they are inserted: a
+// function of the token's place in the table.
+template <typename C, typename Names> constexpr auto date_values(const Date &date, const Names &names) {
+    return [&date, &names](std::size_t token) { return token_text<C>(date_tokens[token], date, names); };
 }
 
 // Calls visit(literal, token, at) for each token that match(at) finds, left
@@ -247,44 +273,44 @@ constexpr void walk(std::basic_string_view<C> text, Match match, Visit visit) {
 
 // The length of the text with every token that match finds replaced by its
 // value.
-template <typename C, typename Match>
-constexpr std::uint64_t replaced_length(std::basic_string_view<C> text, Match match, const TemplateValues<C> &values) {
+template <typename C, typename Match, typename Values>
+constexpr std::uint64_t replaced_length(std::basic_string_view<C> text, Match match, const Values &values) {
     std::uint64_t total = 0;
     walk(text, match, [&](std::basic_string_view<C> literal, std::size_t token, std::size_t) {
-        total += literal.size() + (token == no_token ? 0 : values[token].size());
+        total += literal.size() + (token == no_token ? 0 : values(token).size());
     });
     return total;
 }
 
 // That text written to out, without a terminator; returns its end.
-template <typename C, typename Match>
-constexpr C *write_replaced(std::basic_string_view<C> text, Match match, const TemplateValues<C> &values, C *out) {
+template <typename C, typename Match, typename Values>
+constexpr C *write_replaced(std::basic_string_view<C> text, Match match, const Values &values, C *out) {
     walk(text, match, [&](std::basic_string_view<C> literal, std::size_t token, std::size_t) {
-        for (C c : literal)
+        for (const C c : literal)
             *out++ = c;
         if (token != no_token)
-            out = values[token].write(out);
+            out = values(token).write(out);
     });
     return out;
 }
 
-// That text in a new block of `total` characters and a terminator; null when
-// it would be empty or no block is had.
-template <typename C, typename Match, typename Allocate>
-C *replaced_block(std::basic_string_view<C> text, Match match, const TemplateValues<C> &values, Allocate &allocate,
-                  std::uint64_t total) {
+// A new block of `total` characters and a terminator, filled by
+// write(block), which returns the end of the text; null when the text would
+// be empty or no block is had.
+template <typename C, typename Allocate, typename Write>
+C *filled_block(std::uint64_t total, Allocate &allocate, Write write) {
     if (total == 0 || total > longest_text<C>)
         return nullptr;
     C *block = allocate(static_cast<std::size_t>(total));
     if (!block)
         return nullptr;
-    *write_replaced(text, match, values, block) = C(0);
+    *write(block) = C(0);
     return block;
 }
 
 // What one walk finds in a template before any value is known: the length
-// of its literal text, the occurrences of each token, and the tokens that
-// somewhere follow a token character, where an inserted name could join it.
+// of its literal text, the occurrences of each token, and the name tokens
+// that somewhere follow a token character, where the name could join it.
 template <typename C> struct TemplateScan {
     struct Found {
         std::size_t at;
@@ -293,9 +319,10 @@ template <typename C> struct TemplateScan {
     std::uint64_t literal = 0;
     std::array<std::size_t, date_tokens.size()> count{};
     std::uint32_t after_token_char = 0; // a bit for each token
-    // The first tokens found, kept so that writing need not match them
-    // again; tokens past these are matched again.
-    std::array<Found, 32> found{};
+    // The first tokens found, as many as most templates hold, kept so that
+    // writing need not match them again; tokens past these are matched
+    // again.
+    std::array<Found, 8> found{};
     std::size_t found_count = 0;
 };
 
@@ -308,7 +335,7 @@ template <typename C> constexpr TemplateScan<C> scan_template(std::basic_string_
             if (token == no_token)
                 return;
             ++scan.count[token];
-            if (at > 0 && is_token_char(text[at - 1]))
+            if (is_name(date_tokens[token].value) && at > 0 && is_token_char(text[at - 1]))
                 scan.after_token_char |= 1u << token;
             if (scan.found_count < scan.found.size())
                 scan.found[scan.found_count++] = {at, token};
@@ -327,29 +354,41 @@ constexpr bool may_join(const TemplateScan<C> &scan, std::size_t token, const To
     return (scan.after_token_char >> token & 1u) != 0 && (value.size() == 0 || is_token_char(value.first()));
 }
 
-// Whether a template prints a name.
-template <typename C> constexpr bool prints_names(std::basic_string_view<C> text) {
-    const TemplateScan<C> scan = scan_template(text);
+// Whether a scanned template prints a name.
+template <typename C> constexpr bool prints_names(const TemplateScan<C> &scan) {
     for (std::size_t token = 0; token < date_tokens.size(); ++token)
         if (scan.count[token] != 0 && is_name(date_tokens[token].value))
             return true;
     return false;
 }
 
-// A template that prints no names, such as a log stamp, expanded into a
-// buffer of the caller's: no name is needed and, as numbers never join a
-// token, one walk gives what the passes give. The values are those of
-// template_values(date, {}).
-template <typename C>
-constexpr std::size_t numbers_length(std::basic_string_view<C> text, const TemplateValues<C> &values) {
-    return static_cast<std::size_t>(replaced_length(
-        text, [&](std::size_t at) { return token_at(text, at); }, values));
+// The length of a scanned template with the values of its tokens.
+template <typename C, typename Values>
+constexpr std::uint64_t expanded_length(const TemplateScan<C> &scan, const Values &values) {
+    std::uint64_t total = scan.literal;
+    for (std::size_t token = 0; token < date_tokens.size(); ++token)
+        if (scan.count[token] != 0)
+            total += std::uint64_t{scan.count[token]} * values(token).size();
+    return total;
 }
 
-template <typename C>
-constexpr C *write_numbers(std::basic_string_view<C> text, const TemplateValues<C> &values, C *out) {
+// A scanned template written to out with the values of its tokens, without
+// a terminator; returns the end. This is what the passes give as long as no
+// value joins a token (may_join), which a template without names never has:
+// numbers never join. The tokens that the scan kept are not matched again.
+template <typename C, typename Values>
+constexpr C *write_expanded(std::basic_string_view<C> text, const TemplateScan<C> &scan, const Values &values, C *out) {
+    std::size_t done = 0;
+    for (std::size_t k = 0; k < scan.found_count; ++k) {
+        const auto [at, token] = scan.found[k];
+        for (std::size_t i = done; i < at; ++i)
+            *out++ = text[i];
+        out = values(token).write(out);
+        done = at + date_tokens[token].text.size();
+    }
+    const std::basic_string_view<C> rest(text.data() + done, text.size() - done);
     return write_replaced(
-        text, [&](std::size_t at) { return token_at(text, at); }, values, out);
+        rest, [&](std::size_t at) { return token_at(rest, at); }, values, out);
 }
 
 // The names of one expansion. read(series, name) sets the name of a series
@@ -378,7 +417,7 @@ C *expand_by_passes(std::basic_string_view<C> text, const Date &date, Names &nam
                     Release &release) {
     C *work = nullptr;
     std::size_t length = text.size();
-    TemplateValues<C> values{};
+    const auto values = date_values<C>(date, names.names);
     for (std::size_t token = 0; token < date_tokens.size(); ++token) {
         const std::basic_string_view<C> current = work ? std::basic_string_view<C>(work, length) : text;
         auto this_token = [&](std::size_t at) {
@@ -395,9 +434,9 @@ C *expand_by_passes(std::basic_string_view<C> text, const Date &date, Names &nam
                 release(work);
             return nullptr;
         }
-        values[token] = token_text(date_tokens[token], date, names.names);
         const std::uint64_t total = replaced_length(current, this_token, values);
-        C *next = replaced_block(current, this_token, values, allocate, total);
+        C *next =
+            filled_block<C>(total, allocate, [&](C *out) { return write_replaced(current, this_token, values, out); });
         length = static_cast<std::size_t>(total);
         const bool released = !work || release(work);
         if (!next || !released) {
@@ -410,14 +449,13 @@ C *expand_by_passes(std::basic_string_view<C> text, const Date &date, Names &nam
     return work;
 }
 
-// The tokens by their values: the name series in the lookup's order, then
-// the numbers.
-inline constexpr std::array<std::size_t, date_tokens.size()> tokens_by_value = [] {
-    std::array<std::size_t, date_tokens.size()> order{};
+// The name tokens by their series, in the lookup's order.
+inline constexpr auto name_tokens = [] {
+    std::array<std::size_t, 5> order{};
     std::size_t n = 0;
-    for (std::size_t value = 0; value <= static_cast<std::size_t>(TokenValue::second); ++value)
+    for (std::size_t series = 0; series < name_series_count; ++series)
         for (std::size_t token = 0; token < date_tokens.size(); ++token)
-            if (static_cast<std::size_t>(date_tokens[token].value) == value)
+            if (static_cast<std::size_t>(date_tokens[token].value) == series)
                 order[n++] = token;
     return order;
 }();
@@ -438,25 +476,18 @@ C *expand_date_template(std::basic_string_view<C> text, const Date &date, Read r
                         Release release) {
     NamesOnDemand<C, Read> names{read};
     const TemplateScan<C> scan = scan_template(text);
-    TemplateValues<C> values{};
-    std::uint64_t total = scan.literal;
-    for (const std::size_t token : tokens_by_value) {
+    const auto values = date_values<C>(date, names.names);
+    for (const std::size_t token : name_tokens) {
+        const TokenValue value = date_tokens[token].value;
         if (scan.count[token] == 0)
             continue;
-        const TokenValue value = date_tokens[token].value;
-        if (is_name(value) && !names.need(value))
+        if (!names.need(value))
             return nullptr;
-        values[token] = token_text(date_tokens[token], date, names.names);
-        if (may_join(scan, token, values[token]))
+        if (may_join(scan, token, values(token)))
             return expand_by_passes(text, date, names, allocate, release);
-        total += std::uint64_t{scan.count[token]} * values[token].size();
     }
-    auto found_token = [&, next = std::size_t{0}](std::size_t at) mutable {
-        if (next < scan.found_count)
-            return scan.found[next].at == at ? scan.found[next++].token : no_token;
-        return token_at(text, at);
-    };
-    return replaced_block(text, found_token, values, allocate, total);
+    return filled_block<C>(expanded_length(scan, values), allocate,
+                           [&](C *out) { return write_expanded(text, scan, values, out); });
 }
 
 // The same with all four names at hand.

@@ -1,8 +1,8 @@
 // Building one log entry: the timestamp prefix, the message's lines with
 // every continuation line indented under the first, and the line ends.
-// One walk over the message gives the pieces of the entry in order: run once
-// it measures the entry before anything is allocated, run again it writes
-// the entry into a block of exactly that size.
+// One walk over the message gives the pieces of the entry in order, so that
+// the entry can be measured before a block of exactly its size is
+// allocated, and written into it by the same walk.
 #pragma once
 
 #include <algorithm>
@@ -76,21 +76,8 @@ template <typename Put> constexpr std::uint64_t put_lines(std::string_view messa
     return feeds;
 }
 
-// What measuring finds: the length of the entry after its prefix, and the
-// message's line feeds.
-struct Lines {
-    std::uint64_t length;
-    std::uint64_t line_feeds;
-};
-
-constexpr Lines measure_lines(std::string_view message, bool utc) {
-    std::uint64_t length = 0;
-    const std::uint64_t feeds = put_lines(message, utc, [&](std::string_view piece) { length += piece.size(); });
-    return {length, feeds};
-}
-
-// Writes the entry after its prefix to out, which has room for the length
-// that measuring gave; returns the end.
+// Writes the entry after its prefix to out, which has room for it; returns
+// the end.
 constexpr char *write_lines(std::string_view message, bool utc, char *out) {
     put_lines(message, utc, [&](std::string_view piece) { out = std::copy(piece.begin(), piece.end(), out); });
     return out;

@@ -30,13 +30,15 @@ struct Built {
 // Builds like the writer does: measured, then written after the prefix
 // into a block of exactly the measured size.
 Built build(std::string_view message, std::string_view prefix, bool utc) {
-    const bw::log::Lines lines = bw::log::measure_lines(message, utc);
-    const auto length = static_cast<std::size_t>(prefix.size() + lines.length);
+    std::uint64_t measured = 0;
+    const std::uint64_t line_feeds =
+        bw::log::put_lines(message, utc, [&](std::string_view piece) { measured += piece.size(); });
+    const auto length = static_cast<std::size_t>(prefix.size() + measured);
     auto block = std::make_unique<char[]>(length);
     std::memcpy(block.get(), prefix.data(), prefix.size());
     EXPECT_EQ(bw::log::write_lines(message, utc, block.get() + prefix.size()), block.get() + length)
         << "the walk writes what it measured";
-    return {std::string(block.get(), length), lines.line_feeds};
+    return {std::string(block.get(), length), line_feeds};
 }
 
 // Writes an expected entry compactly: # the stamp (with its "\r\n" when the

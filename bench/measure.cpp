@@ -6,7 +6,6 @@
 #include "Brindlewick.h"
 #include "BrindlewickExtender.h"
 #include "datetime/clock.hpp"
-#include "datetime/core/date_template.hpp"
 #include "files/core/log_entry.hpp"
 #include "peers.hpp"
 #include "tools/dll.hpp"
@@ -277,12 +276,7 @@ void log_steps(const Exports &dll, Results &results) {
         GetLocalTime(&now);
         return bw::to_date(now);
     };
-    constexpr std::string_view stamp_template = bw::log::prefix_template(false, false);
-    constexpr bw::TemplateScan<char> stamp_scan = bw::scan_template(stamp_template);
-    const bw::CalendarNames<char> no_names{};
-    const auto stamped = [&](const bw::Date &now, char *out) {
-        return bw::write_expanded(stamp_template, stamp_scan, bw::date_values<char>(now, no_names), out);
-    };
+    const auto stamped = [](const bw::Date &now, char *out) { return bw::log::write_stamp(false, false, now, out); };
     std::string entry;
     const auto step = [&](const char *work, auto service) {
         results.log_steps.push_back({work, compare(

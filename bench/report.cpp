@@ -60,7 +60,7 @@ std::string tables(const Results &results) {
            "## Where the time of a log entry goes\n\n"
            "The one-line entry, built up step by step with the module's own date and log cores, each step timed "
            "against the peer's `WriteFile` of the prebuilt entry. The floor is what every entry pays however it "
-           "is built: one clock read and one write. The stamp, its template scanned at compile time, is expanded into "
+           "is built: one clock read and one write. The stamp, its template laid out at compile time, is written into "
            "a buffer on the stack and reads no calendar names; the export adds the call, the checks of its "
            "arguments and the message's length. Differences of medians: a step of a few nanoseconds is within the "
            "noise of the first row.\n\n" +

@@ -6,7 +6,6 @@
 #include "Brindlewick.h"
 
 #include "datetime/clock.hpp"
-#include "datetime/core/date_template.hpp"
 #include "files/core/log_entry.hpp"
 #include "module/module.hpp"
 
@@ -16,16 +15,6 @@
 #include <string_view>
 
 namespace {
-
-// The stamps, scanned at compile time. They print no names, so they need
-// neither the locale nor a block and cannot fail.
-constexpr bw::TemplateScan<char> stamp_scans[2][2] = {
-    {bw::scan_template(bw::log::prefix_template(false, false)),
-     bw::scan_template(bw::log::prefix_template(false, true))},
-    {bw::scan_template(bw::log::prefix_template(true, false)), bw::scan_template(bw::log::prefix_template(true, true))},
-};
-static_assert(!bw::prints_names(stamp_scans[0][0]) && !bw::prints_names(stamp_scans[0][1]) &&
-              !bw::prints_names(stamp_scans[1][0]) && !bw::prints_names(stamp_scans[1][1]));
 
 // Entries up to this size are built on the stack.
 constexpr std::size_t stack_entry = 4096;
@@ -74,16 +63,12 @@ extern "C" INT WINAPI LogMsgAltAR8J(LPCSTR message, HANDLE file, INT utc) {
     const bool in_utc = utc != 0;
     const bool leading = text.front() == '\n';
 
-    const std::string_view stamp = bw::log::prefix_template(in_utc, leading);
-    const bw::TemplateScan<char> &scan = stamp_scans[in_utc][leading];
     const bw::Date now = bw::clock_date(in_utc);
-    const bw::CalendarNames<char> no_names{};
-    const auto values = bw::date_values<char>(now, no_names);
 
     // The entry goes on the stack while it fits, and is measured all the
     // same. The stamp always fits.
     char small[stack_entry];
-    const auto prefix = static_cast<std::size_t>(bw::write_expanded(stamp, scan, values, small) - small);
+    const auto prefix = static_cast<std::size_t>(bw::log::write_stamp(in_utc, leading, now, small) - small);
     std::uint64_t length = prefix;
     const std::uint64_t line_feeds = bw::log::put_lines(text, in_utc, [&](std::string_view piece) {
         if (length + piece.size() <= stack_entry)
@@ -102,6 +87,6 @@ extern "C" INT WINAPI LogMsgAltAR8J(LPCSTR message, HANDLE file, INT utc) {
     auto *block = static_cast<char *>(bw::heap_alloc(static_cast<std::size_t>(length)));
     if (!block)
         return fail_with(ERROR_NOT_ENOUGH_MEMORY);
-    bw::log::write_lines(text, in_utc, bw::write_expanded(stamp, scan, values, block));
+    bw::log::write_lines(text, in_utc, bw::log::write_stamp(in_utc, leading, now, block));
     return write_and_release(file, block, static_cast<DWORD>(length));
 }

@@ -28,6 +28,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <limits>
+#include <numeric>
 #include <string_view>
 #include <type_traits>
 #include <utility>
@@ -151,37 +152,31 @@ template <typename C> struct TokenText {
     }
 };
 
+// The field of the date record that a number token prints.
+constexpr std::uint16_t number_of(TokenValue value, const Date &date) {
+    switch (value) {
+    case TokenValue::month:
+        return date.month;
+    case TokenValue::day:
+        return date.day;
+    case TokenValue::year:
+        return date.year;
+    case TokenValue::hour:
+        return date.hour;
+    case TokenValue::minute:
+        return date.minute;
+    default:
+        return date.second;
+    }
+}
+
 template <typename C>
 constexpr TokenText<C> token_text(const DateToken &token, const Date &date, const CalendarNames<C> &names) {
     TokenText<C> text;
-    std::uint16_t number = 0;
-    switch (token.value) {
-    case TokenValue::month_abbr:
-    case TokenValue::month_name:
-    case TokenValue::weekday_abbr:
-    case TokenValue::weekday_name:
+    if (is_name(token.value)) {
         text.name = name_of(names, token.value);
-        break;
-    case TokenValue::month:
-        number = date.month;
-        break;
-    case TokenValue::day:
-        number = date.day;
-        break;
-    case TokenValue::year:
-        number = date.year;
-        break;
-    case TokenValue::hour:
-        number = date.hour;
-        break;
-    case TokenValue::minute:
-        number = date.minute;
-        break;
-    case TokenValue::second:
-        number = date.second;
-        break;
-    }
-    if (!is_name(token.value)) {
+    } else {
+        const std::uint16_t number = number_of(token.value, date);
         text.number = number;
         text.digit_count = decimal_digits(number);
         text.pad = static_cast<C>(token.pad);
@@ -389,6 +384,50 @@ constexpr C *write_expanded(std::basic_string_view<C> text, const TemplateScan<C
     const std::basic_string_view<C> rest(text.data() + done, text.size() - done);
     return write_replaced(
         rest, [&](std::size_t at) { return token_at(rest, at); }, values, out);
+}
+
+// A number in exactly `width` characters, padded on the left with `pad`, for
+// a number below 10^width: a loop of constant length, which the compiler
+// lays out digit by digit.
+template <std::size_t width, typename C> constexpr C *write_field(std::uint32_t number, C pad, C *out) {
+    for (std::size_t i = width; i-- > 0; number /= 10)
+        out[i] = i + 1 < width && number == 0 ? pad : static_cast<C>(C('0') + number % 10);
+    return out + width;
+}
+
+constexpr std::uint32_t power_of_ten(std::size_t exponent) {
+    return exponent == 0 ? 1 : 10 * power_of_ten(exponent - 1);
+}
+
+// A narrow template known at compile time (Template::text) that prints no
+// names, such as a log stamp, written for a date with neither matching nor
+// loops over its text: the compiler lays out its literal pieces and its
+// fields. A field wider than its token (a year past 9999) is written as the
+// passes write it. Returns the end; no terminator.
+template <typename Template> constexpr char *write_fixed(const Date &date, char *out) {
+    constexpr std::string_view text = Template::text;
+    constexpr TemplateScan<char> scan = scan_template(text);
+    static_assert(!prints_names(scan), "names take the passes' rules");
+    static_assert(std::accumulate(scan.count.begin(), scan.count.end(), std::size_t{0}) == scan.found_count,
+                  "the scan keeps every token");
+    const auto piece = [&]<std::size_t k>(std::integral_constant<std::size_t, k>) {
+        constexpr std::size_t begin =
+            k == 0 ? 0 : scan.found[k - 1].at + date_tokens[scan.found[k - 1].token].text.size();
+        constexpr std::size_t end = k == scan.found_count ? text.size() : scan.found[k].at;
+        for (std::size_t i = begin; i < end; ++i)
+            *out++ = text[i];
+        if constexpr (k < scan.found_count) {
+            constexpr DateToken token = date_tokens[scan.found[k].token];
+            const std::uint32_t number = number_of(token.value, date);
+            if (number < power_of_ten(token.width))
+                out = write_field<token.width>(number, token.pad, out);
+            else
+                out = token_text(token, date, CalendarNames<char>{}).write(out);
+        }
+    };
+    [&]<std::size_t... k>(std::index_sequence<k...>) { (piece(std::integral_constant<std::size_t, k>{}), ...); }
+    (std::make_index_sequence<scan.found_count + 1>());
+    return out;
 }
 
 // The names of one expansion. read(series, name) sets the name of a series

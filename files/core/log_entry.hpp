@@ -5,6 +5,8 @@
 // allocated, and written into it by the same walk.
 #pragma once
 
+#include "datetime/core/date_template.hpp"
+
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -23,6 +25,19 @@ constexpr std::string_view prefix_template(bool utc, bool leading) {
         {"^YYYY/^MM/^DD ^hh:^mm:^ss UTC ", "\r\n^YYYY/^MM/^DD ^hh:^mm:^ss UTC "},
     };
     return templates[utc][leading];
+}
+
+template <bool utc, bool leading> struct Stamp {
+    static constexpr std::string_view text = prefix_template(utc, leading);
+};
+
+// The prefix for a date, written to out; returns the end. The stamps print
+// no names, so they need neither the locale nor a block, and are laid out
+// by the compiler.
+constexpr char *write_stamp(bool utc, bool leading, const Date &date, char *out) {
+    if (utc)
+        return leading ? write_fixed<Stamp<true, true>>(date, out) : write_fixed<Stamp<true, false>>(date, out);
+    return leading ? write_fixed<Stamp<false, true>>(date, out) : write_fixed<Stamp<false, false>>(date, out);
 }
 
 constexpr std::string_view line_separator(bool utc) {

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <random>
@@ -116,6 +117,33 @@ TEST(LogEntry, WithoutAStampTheLinesStillFollow) {
         const Built built = build(c.message, "", false);
         EXPECT_EQ(built.entry, expand(c.pattern, "", false)) << testing::PrintToString(c.message);
     }
+}
+
+// The stamps, laid out at compile time, are their templates as the date
+// core expands them, also where a field is wider than its token.
+TEST(LogEntry, StampsAreTheirTemplatesExpanded) {
+    const bw::Date dates[] = {
+        {2008, 5, 5, 30, 9, 7, 5, 0},
+        {800, 12, 0, 1, 23, 59, 59, 0},
+        {0, 1, 1, 1, 0, 0, 0, 0},
+        {65535, 65535, 6, 65535, 65535, 65535, 65535, 0},
+    };
+    for (const bw::Date &date : dates)
+        for (const bool utc : {false, true})
+            for (const bool leading : {false, true}) {
+                char stamp[64];
+                const std::string written(stamp, bw::log::write_stamp(utc, leading, date, stamp));
+                char *expanded = bw::expand_date_template<char>(
+                    bw::log::prefix_template(utc, leading), date, bw::CalendarNames<char>{},
+                    [](std::size_t n) { return static_cast<char *>(std::malloc(n + 1)); },
+                    [](char *block) {
+                        std::free(block);
+                        return true;
+                    });
+                ASSERT_NE(expanded, nullptr);
+                EXPECT_EQ(written, expanded) << date.year << ' ' << utc << ' ' << leading;
+                std::free(expanded);
+            }
 }
 
 // The bound that refuses a message too large for any block is at most one

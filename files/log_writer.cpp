@@ -9,7 +9,6 @@
 #include "files/core/log_entry.hpp"
 #include "module/module.hpp"
 
-#include <algorithm>
 #include <cstdint>
 #include <limits>
 #include <string_view>
@@ -72,7 +71,7 @@ extern "C" INT WINAPI LogMsgAltAR8J(LPCSTR message, HANDLE file, INT utc) {
     std::uint64_t length = prefix;
     const std::uint64_t line_feeds = bw::log::put_lines(text, in_utc, [&](std::string_view piece) {
         if (length + piece.size() <= stack_entry)
-            std::copy(piece.begin(), piece.end(), small + length);
+            bw::log::copy_piece(piece, small + length);
         length += piece.size();
     });
     if (bw::log::entry_bound(text.size(), line_feeds, prefix, in_utc) > largest_entry)

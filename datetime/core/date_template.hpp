@@ -27,6 +27,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <limits>
 #include <numeric>
 #include <string_view>
@@ -488,6 +489,41 @@ C *expand_by_passes(std::basic_string_view<C> text, const Date &date, Names &nam
     return work;
 }
 
+// Most templates print no names and are short: one walk expands them into
+// a buffer of the caller's, to be copied into their block. Returns the
+// length, or not_expanded when a name token turns up (names take the rules
+// below) or the text does not fit.
+inline constexpr std::size_t not_expanded = std::numeric_limits<std::size_t>::max();
+
+template <typename C>
+constexpr std::size_t expand_numbers(std::basic_string_view<C> text, const Date &date, C *buffer,
+                                     std::size_t capacity) {
+    if (text.size() > capacity)
+        return not_expanded;
+    const CalendarNames<C> no_names{};
+    std::size_t length = 0;
+    walk(
+        text, [&](std::size_t at) { return token_at(text, at); },
+        [&](std::basic_string_view<C> literal, std::size_t token, std::size_t) {
+            if (length == not_expanded)
+                return;
+            if (token != no_token && is_name(date_tokens[token].value)) {
+                length = not_expanded;
+                return;
+            }
+            const TokenText<C> value =
+                token == no_token ? TokenText<C>{} : token_text(date_tokens[token], date, no_names);
+            if (literal.size() + value.size() > capacity - length) {
+                length = not_expanded;
+                return;
+            }
+            for (const C c : literal)
+                buffer[length++] = c;
+            length = static_cast<std::size_t>(value.write(buffer + length) - buffer);
+        });
+    return length;
+}
+
 // The name tokens by their series, in the lookup's order.
 inline constexpr auto name_tokens = [] {
     std::array<std::size_t, 5> order{};
@@ -513,6 +549,14 @@ inline constexpr auto name_tokens = [] {
 template <typename C, typename Read, typename Allocate, typename Release>
 C *expand_date_template(std::basic_string_view<C> text, const Date &date, Read read, Allocate allocate,
                         Release release) {
+    C numbers[256];
+    const std::size_t length = expand_numbers(text, date, numbers, std::size(numbers));
+    if (length != not_expanded)
+        return filled_block<C>(length, allocate, [&](C *out) {
+            for (std::size_t i = 0; i < length; ++i)
+                *out++ = numbers[i];
+            return out;
+        });
     NamesOnDemand<C, Read> names{read};
     const TemplateScan<C> scan = scan_template(text);
     const auto values = date_values<C>(date, names.names);

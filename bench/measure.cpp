@@ -254,10 +254,11 @@ void log_rows(const Exports &dll, Results &results) {
 }
 
 // A log entry built up step by step with the module's own cores, each step
-// followed by the write: the clock, the stamp expanded onto the stack, the
+// followed by the write: the clock, the stamp written onto the stack, the
 // message's lines laid out after it; then the export, which adds the call,
-// the checks of its arguments and the message's length. The first row
-// times the peer against itself, the noise.
+// the checks of its arguments and the message's length. The steps and the
+// peer run in turn in the same rounds; the first step is the peer's write
+// by itself, the noise.
 void log_steps(const Exports &dll, Results &results) {
     if (!dll.log_msg)
         return;
@@ -278,14 +279,6 @@ void log_steps(const Exports &dll, Results &results) {
     };
     const auto stamped = [](const bw::Date &now, char *out) { return bw::log::write_stamp(false, false, now, out); };
     std::string entry;
-    const auto step = [&](const char *work, auto service) {
-        results.log_steps.push_back({work, compare(
-                                               service, [&] { write(peer_file, entry.data(), entry.size()); },
-                                               [&] {
-                                                   empty_log(service_file);
-                                                   empty_log(peer_file);
-                                               })});
-    };
     const bool same = same_clock_text(results, "the log entry built step by step", [&] {
         char stamp[64];
         format_now_by_hand(stamp);
@@ -295,23 +288,38 @@ void log_steps(const Exports &dll, Results &results) {
         return std::pair{std::string(built, static_cast<std::size_t>(end - built)), entry};
     });
     if (same) {
-        step("`WriteFile` (the peer against itself)", [&] { write(service_file, entry.data(), entry.size()); });
-        step("`GetLocalTime`, `WriteFile`: the floor", [&] {
-            sink = static_cast<char>(clock().second);
-            write(service_file, entry.data(), entry.size());
-        });
-        step("`GetLocalTime`, the stamp expanded onto the stack, `WriteFile`", [&] {
-            char buffer[4096];
-            stamped(clock(), buffer);
-            sink = buffer[0];
-            write(service_file, entry.data(), entry.size());
-        });
-        step("`GetLocalTime`, the stamp, the lines laid out after it, `WriteFile` of the built entry", [&] {
-            char buffer[4096];
-            const char *end = bw::log::write_lines(one_line, false, stamped(clock(), buffer));
-            write(service_file, buffer, static_cast<std::size_t>(end - buffer));
-        });
-        step("`LogMsgAltAR8J`", [&] { sink = static_cast<char>(dll.log_msg(one_line, service_file.handle, 0)); });
+        const auto times = compare_all(
+            [&] {
+                empty_log(service_file);
+                empty_log(peer_file);
+            },
+            [&] { write(peer_file, entry.data(), entry.size()); },
+            [&] { write(service_file, entry.data(), entry.size()); },
+            [&] {
+                sink = static_cast<char>(clock().second);
+                write(service_file, entry.data(), entry.size());
+            },
+            [&] {
+                char buffer[4096];
+                stamped(clock(), buffer);
+                sink = buffer[0];
+                write(service_file, entry.data(), entry.size());
+            },
+            [&] {
+                char buffer[4096];
+                const char *end = bw::log::write_lines(one_line, false, stamped(clock(), buffer));
+                write(service_file, buffer, static_cast<std::size_t>(end - buffer));
+            },
+            [&] { sink = static_cast<char>(dll.log_msg(one_line, service_file.handle, 0)); });
+        const char *const steps[] = {
+            "`WriteFile` (the peer against itself)",
+            "`GetLocalTime`, `WriteFile`: the floor",
+            "`GetLocalTime`, the stamp written onto the stack, `WriteFile`",
+            "`GetLocalTime`, the stamp, the lines laid out after it, `WriteFile` of the built entry",
+            "`LogMsgAltAR8J`",
+        };
+        for (std::size_t k = 0; k < std::size(steps); ++k)
+            results.log_steps.push_back({steps[k], {times[k + 1], times[0]}});
     }
     delete_log(service_file);
     delete_log(peer_file);

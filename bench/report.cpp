@@ -24,7 +24,7 @@ bool superlinear(const GrowthPoint &smaller, const GrowthPoint &larger) {
     return larger.seconds / smaller.seconds > step * std::sqrt(step);
 }
 
-// Each row's time over its own WriteFile, and what that adds to the row
+// Each row's time over the peer's WriteFile, and what that adds to the row
 // before it: the cost of the step.
 std::string steps_table(const Results &results) {
     std::string out =
@@ -58,12 +58,12 @@ std::string tables(const Results &results) {
            " (the peer's text carries the locale's decimals besides; with seven digits or more Wine's "
            "`GetNumberFormatA` with a NULL format groups differently, 1234,567).\n\n"
            "## Where the time of a log entry goes\n\n"
-           "The one-line entry, built up step by step with the module's own date and log cores, each step timed "
-           "against the peer's `WriteFile` of the prebuilt entry. The floor is what every entry pays however it "
-           "is built: one clock read and one write. The stamp, its template laid out at compile time, is written into "
-           "a buffer on the stack and reads no calendar names; the export adds the call, the checks of its "
-           "arguments and the message's length. Differences of medians: a step of a few nanoseconds is within the "
-           "noise of the first row.\n\n" +
+           "The one-line entry, built up step by step with the module's own date and log cores; the steps and the "
+           "peer's `WriteFile` of the prebuilt entry run in turn in the same rounds. The floor is what every entry "
+           "pays however it is built: one clock read and one write. The stamp, its template laid out at compile "
+           "time, is written into a buffer on the stack and reads no calendar names; the export adds the call, the "
+           "checks of its arguments and the message's length. A step is the difference of two medians: a few "
+           "nanoseconds either way are noise.\n\n" +
            steps_table(results) +
            "\n## Growth with the size of the work\n\n"
            "A time per call that grows faster than the size to the power 1.5 between two sizes is flagged "

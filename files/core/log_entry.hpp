@@ -17,8 +17,7 @@ namespace bw::log {
 // The stamp is "2008/05/30 09:07:05 " (20 characters) or, in UTC,
 // "2008/05/30 09:07:05 UTC " (24); continuation lines start under the
 // message's first character. A message that opens with a line feed gets
-// its "\r\n" ahead of the stamp. The templates are literals, so data() is
-// terminated.
+// its "\r\n" ahead of the stamp.
 constexpr std::string_view prefix_template(bool utc, bool leading) {
     constexpr std::string_view templates[2][2] = {
         {"^YYYY/^MM/^DD ^hh:^mm:^ss ", "\r\n^YYYY/^MM/^DD ^hh:^mm:^ss "},
@@ -27,6 +26,7 @@ constexpr std::string_view prefix_template(bool utc, bool leading) {
     return templates[utc][leading];
 }
 
+// The stamps as templates known at compile time.
 template <bool utc, bool leading> struct Stamp {
     static constexpr std::string_view text = prefix_template(utc, leading);
 };

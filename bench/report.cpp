@@ -62,8 +62,9 @@ std::string tables(const Results &results) {
            "peer's `WriteFile` of the prebuilt entry run in turn in the same rounds. The floor is what every entry "
            "pays however it is built: one clock read and one write. The stamp, its template laid out at compile "
            "time, is written into a buffer on the stack and reads no calendar names; the export adds the call, the "
-           "checks of its arguments and the message's length. A step is the difference of two medians: a few "
-           "nanoseconds either way are noise.\n\n" +
+           "checks of its arguments and the message's length. A step is the difference of two medians, and on a "
+           "shared machine a write alone scatters by up to a tenth of a microsecond (the first row shows how "
+           "much in this run): read the steps as rough costs, the last row against the floor as the total.\n\n" +
            steps_table(results) +
            "\n## Growth with the size of the work\n\n"
            "A time per call that grows faster than the size to the power 1.5 between two sizes is flagged "

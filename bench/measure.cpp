@@ -5,6 +5,8 @@
 
 #include "Brindlewick.h"
 #include "BrindlewickExtender.h"
+#include "module/clock.hpp"
+#include "files/core/log_entry.hpp"
 #include "peers.hpp"
 #include "tools/dll.hpp"
 
@@ -20,6 +22,7 @@ constexpr const char *log_template = "^YYYY/^MM/^DD ^hh:^mm:^ss ";
 constexpr const char *one_line = "Nightly backup of the customer database finished";
 constexpr const char *ymdhms = "2008:05:30:14:07:09";
 constexpr const char *ymdhms_expanded = "2008/05/30 14:07:09 ";
+constexpr const char *long_date_template = "^WWWW, ^D ^MMMM ^YYYY";
 constexpr int32_t format_now_id = 21;
 
 volatile char sink; // keeps the timed calls from being optimised away
@@ -126,30 +129,42 @@ void format_now_row(const Exports &dll, Results &results) {
             sink = text[0];
         });
     results.comparisons.push_back({"`FormatNowAR8J`, log template",
-                                   "`GetLocalTime` + `GetDateFormatA` + `GetTimeFormatA`", t, Goal::time_at_most, 1.0});
+                                   "`GetLocalTime` + `GetDateFormatA` + `GetTimeFormatA`", t, Goal::time_at_most, 0.6});
 }
 
-void format_ymdhms_row(const Exports &dll, Results &results) {
+// FormatYmdHmsAR8J with a template against a peer that gives the same text
+// for the same YmdHms text.
+template <typename Peer>
+void format_ymdhms_row(const Exports &dll, Results &results, const char *date_template, std::string row,
+                       std::string peer_name, Peer peer, double limit) {
     if (!dll.format_ymdhms)
         return;
-    char peer[64] = {};
-    format_ymdhms_by_hand(ymdhms, peer);
-    if (!same_text(results, "FormatYmdHmsAR8J", take(dll.format_ymdhms(ymdhms, log_template)), peer) ||
-        !same_text(results, "the YmdHms peer", peer, ymdhms_expanded))
+    char by_hand[64] = {};
+    peer(ymdhms, by_hand);
+    if (!same_text(results, row.c_str(), take(dll.format_ymdhms(ymdhms, date_template)), by_hand))
         return;
     const Pair t = compare(
         [&] {
-            char *text = dll.format_ymdhms(ymdhms, log_template);
+            char *text = dll.format_ymdhms(ymdhms, date_template);
             sink = text[0];
             release(text);
         },
-        [] {
+        [&] {
             char text[64];
-            format_ymdhms_by_hand(ymdhms, text);
+            peer(ymdhms, text);
             sink = text[0];
         });
-    results.comparisons.push_back(
-        {"`FormatYmdHmsAR8J`, log template", "`sscanf` + `strftime`", t, Goal::time_at_most, 1.0});
+    results.comparisons.push_back({std::move(row), std::move(peer_name), t, Goal::time_at_most, limit});
+}
+
+void format_ymdhms_rows(const Exports &dll, Results &results) {
+    char log_peer[64] = {};
+    format_ymdhms_by_hand(ymdhms, log_peer);
+    if (same_text(results, "the YmdHms peer", log_peer, ymdhms_expanded))
+        format_ymdhms_row(dll, results, log_template, "`FormatYmdHmsAR8J`, log template", "`sscanf` + `strftime`",
+                          format_ymdhms_by_hand, 0.3);
+    format_ymdhms_row(dll, results, long_date_template, "`FormatYmdHmsAR8J`, \"^WWWW, ^D ^MMMM ^YYYY\"",
+                      "`sscanf` + `GetDateFormatA` with \"dddd, d MMMM yyyy\"", format_long_date_by_hand, 0.5);
 }
 
 // A log file of the bench's own in the temporary folder, emptied before
@@ -238,11 +253,14 @@ void log_rows(const Exports &dll, Results &results) {
     delete_log(peer_file);
 }
 
-// The work that every log entry does whatever the implementation, in steps:
-// the clock, then the four calendar names, then the stamp, each followed by
-// the write. The first row times the peer against itself, the noise.
+// A log entry built up step by step with the module's own cores, each step
+// followed by the write: the clock, the stamp written onto the stack, the
+// message's lines laid out after it; then the export, which adds the call,
+// the checks of its arguments and the message's length. The steps and the
+// peer run in turn in the same rounds; the first step is the peer's write
+// by itself, the noise.
 void log_steps(const Exports &dll, Results &results) {
-    if (!dll.format_now || !dll.log_msg)
+    if (!dll.log_msg)
         return;
     const LogFile service_file = open_log("bwbench-steps.log");
     const LogFile peer_file = open_log("bwbench-steps-peer.log");
@@ -250,50 +268,59 @@ void log_steps(const Exports &dll, Results &results) {
         problem(results, "cannot create the log files in the temporary folder");
         return;
     }
-    char stamp[64];
-    format_now_by_hand(stamp);
-    const std::string entry = log_entry(stamp, one_line);
-    const auto write = [&](const LogFile &file) {
+    const auto write = [](const LogFile &file, const char *bytes, std::size_t length) {
         DWORD written = 0;
-        sink = static_cast<char>(
-            WriteFile(file.handle, entry.data(), static_cast<DWORD>(entry.size()), &written, nullptr));
+        sink = static_cast<char>(WriteFile(file.handle, bytes, static_cast<DWORD>(length), &written, nullptr));
     };
     const auto clock = [] {
         SYSTEMTIME now;
         GetLocalTime(&now);
-        return now;
+        return bw::to_date(now);
     };
-    const auto names = [](const SYSTEMTIME &now) {
-        const CALTYPE month = now.wMonth - 1u, weekday = (now.wDayOfWeek + 6u) % 7u;
-        wchar_t name[64];
-        for (const CALTYPE type : {CAL_SABBREVMONTHNAME1 + month, CAL_SMONTHNAME1 + month,
-                                   CAL_SABBREVDAYNAME1 + weekday, CAL_SDAYNAME1 + weekday})
-            sink = static_cast<char>(GetCalendarInfoW(LOCALE_USER_DEFAULT, CAL_GREGORIAN, type, name, 64, nullptr));
-    };
-    const auto step = [&](const char *work, auto service) {
-        results.log_steps.push_back({work, compare(
-                                               service, [&] { write(peer_file); },
-                                               [&] {
-                                                   empty_log(service_file);
-                                                   empty_log(peer_file);
-                                               })});
-    };
-    step("`WriteFile` (the peer against itself)", [&] { write(service_file); });
-    step("`GetLocalTime`, `WriteFile`", [&] {
-        sink = static_cast<char>(clock().wSecond);
-        write(service_file);
+    const auto stamped = [](const bw::Date &now, char *out) { return bw::log::write_stamp(false, false, now, out); };
+    std::string entry;
+    const bool same = same_clock_text(results, "the log entry built step by step", [&] {
+        char stamp[64];
+        format_now_by_hand(stamp);
+        entry = log_entry(stamp, one_line);
+        char built[4096];
+        const char *end = bw::log::write_lines(one_line, false, stamped(clock(), built));
+        return std::pair{std::string(built, static_cast<std::size_t>(end - built)), entry};
     });
-    step("`GetLocalTime`, four `GetCalendarInfoW`, `WriteFile`", [&] {
-        names(clock());
-        write(service_file);
-    });
-    step("`FormatNowAR8J` and `HeapFree` of the stamp, `WriteFile`", [&] {
-        char *text = dll.format_now(log_template, 0);
-        sink = text[0];
-        release(text);
-        write(service_file);
-    });
-    step("`LogMsgAltAR8J`", [&] { sink = static_cast<char>(dll.log_msg(one_line, service_file.handle, 0)); });
+    if (same) {
+        const auto times = compare_all(
+            [&] {
+                empty_log(service_file);
+                empty_log(peer_file);
+            },
+            [&] { write(peer_file, entry.data(), entry.size()); },
+            [&] { write(service_file, entry.data(), entry.size()); },
+            [&] {
+                sink = static_cast<char>(clock().second);
+                write(service_file, entry.data(), entry.size());
+            },
+            [&] {
+                char buffer[4096];
+                stamped(clock(), buffer);
+                sink = buffer[0];
+                write(service_file, entry.data(), entry.size());
+            },
+            [&] {
+                char buffer[4096];
+                const char *end = bw::log::write_lines(one_line, false, stamped(clock(), buffer));
+                write(service_file, buffer, static_cast<std::size_t>(end - buffer));
+            },
+            [&] { sink = static_cast<char>(dll.log_msg(one_line, service_file.handle, 0)); });
+        const char *const steps[] = {
+            "`WriteFile` (the peer against itself)",
+            "`GetLocalTime`, `WriteFile`: the floor",
+            "`GetLocalTime`, the stamp written onto the stack, `WriteFile`",
+            "`GetLocalTime`, the stamp, the lines laid out after it, `WriteFile` of the built entry",
+            "`LogMsgAltAR8J`",
+        };
+        for (std::size_t k = 0; k < std::size(steps); ++k)
+            results.log_steps.push_back({steps[k], {times[k + 1], times[0]}});
+    }
     delete_log(service_file);
     delete_log(peer_file);
 }
@@ -471,13 +498,45 @@ void quote_growth(const Exports &dll, Results &results) {
     results.growth.push_back(std::move(growth));
 }
 
+// The loaded module's file size, and what its import and TLS directories
+// list.
+ModuleFigures module_figures(HMODULE module) {
+    ModuleFigures figures;
+    char path[MAX_PATH];
+    figures.path.assign(path, GetModuleFileNameA(module, path, MAX_PATH));
+    WIN32_FILE_ATTRIBUTE_DATA file{};
+    if (GetFileAttributesExA(figures.path.c_str(), GetFileExInfoStandard, &file))
+        figures.bytes = file.nFileSizeLow;
+    const auto *base = reinterpret_cast<const BYTE *>(module);
+    const auto *headers =
+        reinterpret_cast<const IMAGE_NT_HEADERS *>(base + reinterpret_cast<const IMAGE_DOS_HEADER *>(base)->e_lfanew);
+    const IMAGE_DATA_DIRECTORY &imports = headers->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    if (imports.VirtualAddress)
+        for (auto *d = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR *>(base + imports.VirtualAddress); d->Name; ++d) {
+            std::size_t functions = 0;
+            for (auto *thunk = reinterpret_cast<const IMAGE_THUNK_DATA *>(base + d->OriginalFirstThunk);
+                 thunk->u1.AddressOfData; ++thunk)
+                ++functions;
+            figures.imports.emplace_back(reinterpret_cast<const char *>(base + d->Name), functions);
+        }
+    const IMAGE_DATA_DIRECTORY &tls = headers->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_TLS];
+    if (tls.VirtualAddress) {
+        const auto *directory = reinterpret_cast<const IMAGE_TLS_DIRECTORY *>(base + tls.VirtualAddress);
+        for (auto *callback = reinterpret_cast<const PIMAGE_TLS_CALLBACK *>(directory->AddressOfCallBacks);
+             callback && *callback; ++callback)
+            ++figures.tls_callbacks;
+    }
+    return figures;
+}
+
 } // namespace
 
 Results measure(HMODULE module) {
     Results results;
+    results.module = module_figures(module);
     const Exports dll = find_exports(module, results);
     format_now_row(dll, results);
-    format_ymdhms_row(dll, results);
+    format_ymdhms_rows(dll, results);
     log_rows(dll, results);
     log_steps(dll, results);
     format_long_int_row(dll, results);

@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace bench {
@@ -44,13 +45,24 @@ struct Growth {
     std::vector<GrowthPoint> points;
 };
 
-// One step of the work of a log entry, timed against the peer's WriteFile.
+// The work of a log entry up to one step, timed against the peer's
+// WriteFile.
 struct Step {
     std::string work;
     Pair seconds;
 };
 
+// The DLL itself: its file's size, what it imports and the callbacks that
+// run on every thread of the host.
+struct ModuleFigures {
+    std::string path;
+    std::size_t bytes = 0;
+    std::vector<std::pair<std::string, std::size_t>> imports; // functions by DLL
+    std::size_t tls_callbacks = 0;
+};
+
 struct Results {
+    ModuleFigures module;
     std::vector<Comparison> comparisons;
     std::vector<Step> log_steps;
     std::vector<Growth> growth;

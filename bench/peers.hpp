@@ -30,7 +30,21 @@ inline int format_now_by_hand(char (&out)[64]) {
     return length;
 }
 
-// The same template for a YmdHms text, through the C runtime.
+// "^WWWW, ^D ^MMMM ^YYYY" for a YmdHms text: its fields read by the C
+// runtime, then the locale's date formatting with the same picture, which
+// reads the names too.
+inline int format_long_date_by_hand(const char *ymdhms, char (&out)[64]) {
+    int year, month, day, hour, minute, second;
+    if (std::sscanf(ymdhms, "%4d:%2d:%2d:%2d:%2d:%2d", &year, &month, &day, &hour, &minute, &second) != 6)
+        return 0;
+    SYSTEMTIME date{};
+    date.wYear = static_cast<WORD>(year);
+    date.wMonth = static_cast<WORD>(month);
+    date.wDay = static_cast<WORD>(day);
+    return GetDateFormatA(LOCALE_USER_DEFAULT, 0, &date, "dddd, d MMMM yyyy", out, sizeof out);
+}
+
+// The log template for a YmdHms text, through the C runtime.
 inline std::size_t format_ymdhms_by_hand(const char *ymdhms, char (&out)[64]) {
     std::tm t{};
     if (std::sscanf(ymdhms, "%4d:%2d:%2d:%2d:%2d:%2d", &t.tm_year, &t.tm_mon, &t.tm_mday, &t.tm_hour, &t.tm_min,

@@ -7,10 +7,12 @@
 
 #include <algorithm>
 #include <array>
+#include <cstddef>
+#include <utility>
 
 namespace bench {
 
-inline constexpr int runs = 11;
+inline constexpr int runs = 21;
 // Long enough that the counter's resolution and the loop do not show.
 inline constexpr double run_seconds = 0.02;
 inline constexpr long most_calls = 1L << 24;
@@ -70,23 +72,36 @@ struct Pair {
     double peer;
 };
 
-// A service and its peer in alternating runs, the order swapped every
-// round, so that a change in the machine's load reaches both alike.
-template <typename Service, typename Peer, typename Between = decltype(&nothing_between)>
-Pair compare(Service service, Peer peer, Between between = nothing_between) {
-    const long service_calls = calls_per_run(service, between);
-    const long peer_calls = calls_per_run(peer, between);
-    std::array<double, runs> service_times{}, peer_times{};
+// Pieces of work in turn, each round starting one further along, so that a
+// change in the machine's load reaches them all alike: the median seconds
+// per call of each.
+template <typename Between, typename... Work>
+std::array<double, sizeof...(Work)> compare_all(Between between, Work... work) {
+    constexpr std::size_t n = sizeof...(Work);
+    const std::array<long, n> calls{calls_per_run(work, between)...};
+    std::array<std::array<double, runs>, n> times{};
     for (int r = 0; r < runs; ++r) {
-        for (int turn = 0; turn < 2; ++turn) {
+        for (std::size_t turn = 0; turn < n; ++turn) {
+            const std::size_t next = (static_cast<std::size_t>(r) + turn) % n;
             between();
-            if ((r + turn) % 2 == 0)
-                service_times[r] = time_run(service, service_calls);
-            else
-                peer_times[r] = time_run(peer, peer_calls);
+            [&]<std::size_t... k>(std::index_sequence<k...>) {
+                ((k == next ? void(times[k][r] = time_run(work, calls[k])) : void()), ...);
+            }
+            (std::make_index_sequence<n>());
         }
     }
-    return {median(service_times), median(peer_times)};
+    std::array<double, n> medians{};
+    for (std::size_t k = 0; k < n; ++k)
+        medians[k] = median(times[k]);
+    return medians;
+}
+
+// A service and its peer in alternating runs, the order swapped every
+// round.
+template <typename Service, typename Peer, typename Between = decltype(&nothing_between)>
+Pair compare(Service service, Peer peer, Between between = nothing_between) {
+    const auto [service_seconds, peer_seconds] = compare_all(between, service, peer);
+    return {service_seconds, peer_seconds};
 }
 
 } // namespace bench

@@ -77,12 +77,29 @@ endfunction()
 
 # Shipped build: no exceptions, no RTTI, the runtime linked in, so that the
 # DLL imports only KERNEL32, USER32 and msvcrt.
+#
+# Its entry point is DllMain itself, without the C runtime's start-up: the
+# DLL has no constructors, exit handlers or thread-local data for it to run
+# (keep globals constant-initialized), and the start-up would bring a
+# search for another module's libgcc_s_dw2-1.dll under the loader lock,
+# VirtualProtect for run-time relocations, thread-data callbacks and
+# library loading. tests/check-exports.sh holds the imports to it.
+#
+# Loops stay loops: the texts are short, and a call of the runtime's copy
+# costs more than copying inline.
 function(brindlewick_dll target definition)
     add_library(${target} SHARED ${module_sources} ${service_sources} ${extender_sources} ${resource_sources} ${definition} ${ARGN})
     set_target_properties(${target} PROPERTIES PREFIX "" OUTPUT_NAME Brindlewick)
     target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR}/include ${PROJECT_SOURCE_DIR})
-    target_compile_options(${target} PRIVATE ${warnings} -O2 -fno-exceptions -fno-rtti -g ${path_maps})
+    target_compile_options(${target} PRIVATE ${warnings} -O2 -fno-exceptions -fno-rtti -fno-tree-loop-distribute-patterns
+        -g ${path_maps})
+    if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+        set(entry_point _DllMain@12)
+    else()
+        set(entry_point DllMain)
+    endif()
     target_link_options(${target} PRIVATE -static -static-libgcc -static-libstdc++
+        -nostartfiles -Wl,--entry,${entry_point}
         -Wl,--enable-stdcall-fixup -Wl,--dynamicbase -Wl,--nxcompat -Wl,--no-insert-timestamp)
     target_link_libraries(${target} PRIVATE user32)
     separate_debug_symbols(${target})

@@ -1,6 +1,6 @@
 // One field of a YmdHms text or of the current date, as an integer.
 #include "Brindlewick.h"
-#include "datetime/clock.hpp"
+#include "module/clock.hpp"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // FormatNow and FormatYmdHms: a date template expanded with the month and
 // weekday names of the user's locale.
 #include "Brindlewick.h"
-#include "datetime/clock.hpp"
+#include "module/clock.hpp"
 #include "datetime/core/date_template.hpp"
 #include "module/module.hpp"
 #include "module/narrow.hpp"
@@ -13,14 +13,14 @@ namespace {
 // Characters per name, terminator included.
 constexpr int name_capacity = 64;
 
-// The four names in lookup order, each by the first type of its series; a
-// month name is the series' first plus the month index, a weekday name plus
-// the weekday index.
+// The four name series in the core's order, each by the first type of its
+// series; a month name is the series' first plus the month index, a weekday
+// name plus the weekday index.
 struct NameSeries {
     CALTYPE first;
     bool month;
 };
-constexpr std::array<NameSeries, 4> name_series{{
+constexpr std::array<NameSeries, bw::name_series_count> name_series{{
     {CAL_SABBREVMONTHNAME1, true},
     {CAL_SMONTHNAME1, true},
     {CAL_SABBREVDAYNAME1, false},
@@ -39,8 +39,10 @@ int calendar_info(CALTYPE type, char *name) {
     return length == 0 ? 0 : bw::narrow_in_ansi(LOCALE_USER_DEFAULT, wide, length, name, name_capacity);
 }
 
-// The names are looked up, and their indices checked, before the template is
-// searched: a date without names fails whatever the template holds.
+// The month and weekday indices are checked before the template is
+// searched, so that a date without names fails whatever the template holds.
+// A name is read from the locale only when the template prints it, so the
+// user's locale as it stands now gives it.
 template <typename C> C *format_date_template(const bw::Date &date, const C *text) {
     const std::size_t length = bw::text_length(text);
     if (length == 0)
@@ -51,14 +53,16 @@ template <typename C> C *format_date_template(const bw::Date &date, const C *tex
         return bw::shared_empty<C>();
     }
     C names[name_series.size()][name_capacity];
-    for (std::size_t k = 0; k < name_series.size(); ++k) {
+    auto read = [&](bw::TokenValue value, std::basic_string_view<C> &name) {
+        const auto k = static_cast<std::size_t>(value);
         const NameSeries &series = name_series[k];
         if (!calendar_info(series.first + (series.month ? index.month : index.weekday), names[k]))
-            return bw::shared_empty<C>();
-    }
+            return false;
+        name = names[k];
+        return true;
+    };
     C *result = bw::expand_date_template<C>(
-        {text, length}, date, {names[0], names[1], names[2], names[3]},
-        [](std::size_t n) { return static_cast<C *>(bw::heap_alloc((n + 1) * sizeof(C))); },
+        {text, length}, date, read, [](std::size_t n) { return static_cast<C *>(bw::heap_alloc((n + 1) * sizeof(C))); },
         [](C *used) { return bw::heap_free(used); });
     return result ? result : bw::shared_empty<C>();
 }

@@ -1,10 +1,13 @@
-// LogMsgAltAR8J: one timestamped entry, built in one heap block and handed
-// to the file in one WriteFile, so that writers sharing a handle never
-// interleave within an entry.
+// LogMsgAltAR8J: one timestamped entry, built on the stack when it is small
+// and otherwise measured and built in one heap block of exactly its size,
+// then handed to the file in one WriteFile, so that writers sharing a
+// handle never interleave within an entry. The stamp is the date service's
+// template expansion, written straight into the entry.
 #include "Brindlewick.h"
 
-#include "module/module.hpp"
+#include "module/clock.hpp"
 #include "files/core/log_entry.hpp"
+#include "module/module.hpp"
 
 #include <cstdint>
 #include <limits>
@@ -12,65 +15,77 @@
 
 namespace {
 
-// The block must stay doublable within the address space.
-constexpr std::uint64_t largest_capacity = std::numeric_limits<std::size_t>::max() / 2;
+// Entries up to this size are built on the stack.
+constexpr std::size_t stack_entry = 4096;
 
-void release_stamp(char *stamp) {
-    if (stamp && !bw::is_shared_empty(stamp))
-        bw::heap_free(stamp);
+// A message whose entry could grow past this is refused as out of memory,
+// whatever entry it gives: the limit depends on its length and its line
+// feeds alone.
+constexpr std::uint64_t largest_entry = std::numeric_limits<std::size_t>::max() / 2;
+
+// A failure that no platform call reported, such as a heap request that
+// failed: its code is set as the last error too, so that a stale one (183
+// from an open for appending, say) does not pass for the reason.
+INT fail_with(DWORD code) {
+    SetLastError(code);
+    return static_cast<INT>(code);
 }
 
-// A failed heap request leaves no last error of its own, and a stale one
-// (183 from an open for appending, say) must not pass for the reason.
-INT out_of_memory() {
-    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-    return ERROR_NOT_ENOUGH_MEMORY;
+INT write_entry(HANDLE file, const char *entry, DWORD length) {
+    DWORD written = 0;
+    if (!WriteFile(file, entry, length, &written, nullptr))
+        return static_cast<INT>(GetLastError());
+    return written == length ? BW_LOG_OK : BW_LOG_SHORT_WRITE;
 }
 
 // The block is released on every path; a failed write reports the write's
 // error, not the release's.
-INT write_and_release(HANDLE file, const bw::log::EntryBuffer &entry) {
-    DWORD written = 0;
-    const bool wrote = WriteFile(file, entry.bytes, static_cast<DWORD>(entry.length), &written, nullptr) != FALSE;
+INT write_and_release(HANDLE file, char *block, DWORD length) {
+    const INT result = write_entry(file, block, length);
     const DWORD write_error = GetLastError();
-    const bool released = bw::heap_free(entry.bytes);
-    if (!wrote) {
+    const bool released = bw::heap_free(block);
+    if (result != BW_LOG_OK) {
         SetLastError(write_error);
-        return static_cast<INT>(write_error);
+        return result;
     }
-    if (written != entry.length)
-        return BW_LOG_SHORT_WRITE;
     return released ? BW_LOG_OK : static_cast<INT>(GetLastError());
 }
 
 } // namespace
 
 extern "C" INT WINAPI LogMsgAltAR8J(LPCSTR message, HANDLE file, INT utc) {
-    const std::string_view text(message ? message : "", bw::text_length(message));
+    const std::string_view text = message ? std::string_view(message) : std::string_view();
     if (text.empty())
         return BW_LOG_NO_MESSAGE;
     if (!file)
         return BW_LOG_NO_HANDLE;
     const bool in_utc = utc != 0;
+    const bool leading = text.front() == '\n';
 
-    char *stamp = FormatNowAR8J(bw::log::prefix_template(in_utc, text.front() == '\n').data(), in_utc ? 1 : 0);
-    const std::string_view prefix(stamp ? stamp : "", bw::text_length(stamp));
-    const std::uint64_t capacity = bw::log::entry_capacity(text, prefix.size(), in_utc);
-    auto *block = capacity <= largest_capacity ? static_cast<char *>(bw::heap_alloc(static_cast<std::size_t>(capacity)))
-                                               : nullptr;
-    if (!block) {
-        release_stamp(stamp);
-        return out_of_memory();
-    }
+    const bw::Date now = bw::clock_date(in_utc);
 
-    bw::log::EntryBuffer entry{block, static_cast<std::size_t>(capacity), 0};
-    const bool built = bw::log::build_entry(entry, text, prefix, in_utc, [](char *bytes, std::size_t bigger) {
-        return static_cast<char *>(bw::heap_realloc(bytes, bigger));
+    // The entry goes on the stack while it fits, and is measured all the
+    // same. The stamp always fits.
+    char small[stack_entry];
+    const auto prefix = static_cast<std::size_t>(bw::log::write_stamp(in_utc, leading, now, small) - small);
+    std::uint64_t length = prefix;
+    const std::uint64_t line_feeds = bw::log::put_lines(text, in_utc, [&](std::string_view piece) {
+        if (length + piece.size() <= stack_entry)
+            bw::log::copy_piece(piece, small + length);
+        length += piece.size();
     });
-    release_stamp(stamp);
-    if (!built) {
-        bw::heap_free(entry.bytes);
-        return BW_LOG_NO_MEMORY;
-    }
-    return write_and_release(file, entry);
+    if (bw::log::entry_bound(text.size(), line_feeds, prefix, in_utc) > largest_entry)
+        return fail_with(ERROR_NOT_ENOUGH_MEMORY);
+    // Only a 64-bit build can reach an entry that one WriteFile cannot
+    // count; it is refused rather than written in part.
+    if (length > std::numeric_limits<DWORD>::max())
+        return fail_with(ERROR_ARITHMETIC_OVERFLOW);
+    if (length <= stack_entry)
+        return write_entry(file, small, static_cast<DWORD>(length));
+
+    auto *block = static_cast<char *>(bw::heap_alloc(static_cast<std::size_t>(length)));
+    if (!block)
+        return fail_with(ERROR_NOT_ENOUGH_MEMORY);
+    bw::log::write_lines(text, in_utc, bw::log::write_stamp(in_utc, leading, now, block));
+    return write_and_release(file, block, static_cast<DWORD>(length));
 }

@@ -1,7 +1,8 @@
 // Template expansion with any template, any date record and names of any
-// length, in both widths, with any allocation failing or any release
-// refused: the result is that of the plain pass-by-pass expansion, exactly
-// as long as its block says, and no block is lost.
+// length, in both widths, with any allocation failing, any release refused
+// or any name series unreadable: the result is that of the plain
+// pass-by-pass expansion, exactly as long as its block says, no block is
+// lost, and a name series is read once if the passes print it, else never.
 #include "datetime/core/date_template.hpp"
 #include "fuzz/input.hpp"
 
@@ -14,7 +15,8 @@
 
 namespace {
 
-enum Flags : std::uint8_t { wide = 1 };
+// Bits 1 and 2 pick the name series that cannot be read when bit 3 is set.
+enum Flags : std::uint8_t { wide = 1, series_shift = 1, series_mask = 3, fail_name = 8 };
 
 template <typename C> using Text = std::basic_string<C>;
 
@@ -73,31 +75,42 @@ template <typename C> Text<C> widened(std::string_view ascii) { return Text<C>(a
 
 // The pass-by-pass meaning: for each token in table order, every
 // occurrence in the text so far becomes its value. A pass that leaves an
-// empty text, or an empty template, gives no result.
+// empty text, or an empty template, gives no result. `series_printed` gets a bit
+// for each name series that a pass inserts (0 abbreviated month, 1 month,
+// 2 abbreviated weekday, 3 weekday).
 template <typename C>
-bool expand_plainly(Text<C> text, const bw::Date &date, const std::array<Text<C>, 4> &names, Text<C> &result) {
-    const std::array<std::pair<const char *, Text<C>>, 13> passes{{
-        {"^MMMM", names[1]},
-        {"^MMM", padded(names[0], 3)},
-        {"^MM", printed<C>(date.month, "%02u")},
-        {"^DD", printed<C>(date.day, "%02u")},
-        {"^D", printed<C>(date.day, "%1u")},
-        {"^YYYY", printed<C>(date.year, "%4u")},
-        {"^hh", printed<C>(date.hour, "%02u")},
-        {"^h", printed<C>(date.hour, "%1u")},
-        {"^mm", printed<C>(date.minute, "%02u")},
-        {"^ss", printed<C>(date.second, "%02u")},
-        {"^WWWW", names[3]},
-        {"^WWW", padded(names[2], 3)},
-        {"^WW", padded(names[2], 2)},
+bool expand_plainly(Text<C> text, const bw::Date &date, const std::array<Text<C>, 4> &names, Text<C> &result,
+                    unsigned &series_printed) {
+    struct Pass {
+        const char *token;
+        Text<C> value;
+        int series; // -1 for a number
+    };
+    const std::array<Pass, 13> passes{{
+        {"^MMMM", names[1], 1},
+        {"^MMM", padded(names[0], 3), 0},
+        {"^MM", printed<C>(date.month, "%02u"), -1},
+        {"^DD", printed<C>(date.day, "%02u"), -1},
+        {"^D", printed<C>(date.day, "%1u"), -1},
+        {"^YYYY", printed<C>(date.year, "%4u"), -1},
+        {"^hh", printed<C>(date.hour, "%02u"), -1},
+        {"^h", printed<C>(date.hour, "%1u"), -1},
+        {"^mm", printed<C>(date.minute, "%02u"), -1},
+        {"^ss", printed<C>(date.second, "%02u"), -1},
+        {"^WWWW", names[3], 3},
+        {"^WWW", padded(names[2], 3), 2},
+        {"^WW", padded(names[2], 2), 2},
     }};
-    for (const auto &[token_ascii, value] : passes) {
-        const Text<C> token = widened<C>(token_ascii);
+    series_printed = 0;
+    for (const Pass &pass : passes) {
+        const Text<C> token = widened<C>(pass.token);
         std::size_t at = text.find(token);
         if (at == Text<C>::npos)
             continue;
-        for (; at != Text<C>::npos; at = text.find(token, at + value.size()))
-            text.replace(at, token.size(), value);
+        if (pass.series >= 0)
+            series_printed |= 1u << pass.series;
+        for (; at != Text<C>::npos; at = text.find(token, at + pass.value.size()))
+            text.replace(at, token.size(), pass.value);
         if (text.empty())
             return false;
     }
@@ -105,7 +118,7 @@ bool expand_plainly(Text<C> text, const bw::Date &date, const std::array<Text<C>
     return !text.empty();
 }
 
-template <typename C> void expand(fuzz::Bytes in) {
+template <typename C> void expand(std::uint8_t flags, fuzz::Bytes in) {
     const auto fail_allocation = fuzz::take<std::uint8_t>(in);
     const auto refuse_release = fuzz::take<std::uint8_t>(in);
     bw::Date date{};
@@ -118,18 +131,33 @@ template <typename C> void expand(fuzz::Bytes in) {
     const Text<C> text = fuzz::take_text<C>(in);
     const auto text_block = fuzz::exact_copy<C>(text);
 
+    const int unreadable = flags & fail_name ? flags >> series_shift & series_mask : -1;
+    std::array<unsigned, 4> reads{};
+    auto read = [&](bw::TokenValue value, std::basic_string_view<C> &name) {
+        const auto series = static_cast<int>(value);
+        ++reads[series];
+        name = names[series];
+        return series != unreadable;
+    };
+
     Heap<C> heap{{}, {}, fail_allocation, refuse_release};
     C *result = bw::expand_date_template<C>(
-        {text_block.get(), text.size()}, date, {names[0], names[1], names[2], names[3]},
-        [&](std::size_t n) { return heap.allocate(n); }, [&](C *block) { return heap.release(block); });
+        {text_block.get(), text.size()}, date, read, [&](std::size_t n) { return heap.allocate(n); },
+        [&](C *block) { return heap.release(block); });
 
     Text<C> expected;
-    const bool expands = expand_plainly(text, date, names, expected);
-    if (heap.failed) {
-        fuzz::require(!result, "a failed allocation or a refused release gives no result");
+    unsigned series_printed = 0;
+    const bool expands = expand_plainly(text, date, names, expected, series_printed);
+    for (int series = 0; series < 4; ++series)
+        fuzz::require(reads[series] <= (series_printed >> series & 1u),
+                      "a series is read once at most, and only if printed");
+    if (heap.failed || (unreadable >= 0 && (series_printed >> unreadable & 1u))) {
+        fuzz::require(!result, "a failed allocation, a refused release or a missing name gives no result");
         fuzz::require(heap.live.empty(), "every block is released");
         return;
     }
+    for (int series = 0; series < 4; ++series)
+        fuzz::require(reads[series] == (series_printed >> series & 1u), "every printed series is read");
     fuzz::require((result != nullptr) == expands, "a result exactly when the passes leave a text");
     if (!result) {
         fuzz::require(heap.live.empty(), "no block is kept without a result");
@@ -147,8 +175,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     fuzz::Bytes in{data, size};
     const auto flags = fuzz::take<std::uint8_t>(in);
     if (flags & wide)
-        expand<char16_t>(in);
+        expand<char16_t>(flags, in);
     else
-        expand<char>(in);
+        expand<char>(flags, in);
     return 0;
 }

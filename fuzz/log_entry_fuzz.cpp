@@ -1,11 +1,11 @@
-// The log entry builder with any message, any prefix (a stamp, or nothing
-// when the clock could not be formatted) and both flags, the one doubling
-// granted or refused: the entry is the documented layout of the message's
-// lines, fits the capacity after at most one doubling, and a refused
-// doubling leaves the first block with the caller.
+// The log entry builder with any message, any prefix and both flags: the
+// walk writes exactly the length it measured into a block of that size,
+// the entry is the documented layout of the message's lines, and the bound
+// that refuses a message is at most one byte short of its entry.
 #include "files/core/log_entry.hpp"
 #include "fuzz/input.hpp"
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -13,7 +13,7 @@
 
 namespace {
 
-enum Flags : std::uint8_t { utc = 1, refuse_doubling = 2 };
+enum Flags : std::uint8_t { utc = 1 };
 
 // The layout written plainly: the prefix; every line but the last followed
 // by the line separator, with a carriage return that opens it dropped; a run
@@ -67,30 +67,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     if (message.empty())
         return 0; // refused before any entry is built
 
-    const std::uint64_t capacity = bw::log::entry_capacity(message, prefix.size(), in_utc);
-    std::unique_ptr<char[]> block(new char[capacity]());
-    char *const first = block.get();
-    bw::log::EntryBuffer entry{first, static_cast<std::size_t>(capacity), 0};
-    int doublings = 0;
-    const bool built = bw::log::build_entry(entry, message, prefix, in_utc, [&](char *bytes, std::size_t bigger) {
-        ++doublings;
-        fuzz::require(bytes == block.get() && bigger == 2 * capacity, "the first block is doubled");
-        if (flags & refuse_doubling)
-            return static_cast<char *>(nullptr);
-        std::unique_ptr<char[]> grown(new char[bigger]());
-        std::memcpy(grown.get(), bytes, static_cast<std::size_t>(capacity));
-        block = std::move(grown);
-        return block.get();
-    });
-    fuzz::require(doublings <= 1, "one doubling at most");
-    fuzz::require(entry.bytes == block.get(), "the block to release is the caller's current one");
-    if (!built) {
-        fuzz::require(doublings == 1 && (flags & refuse_doubling), "only a refused doubling fails");
-        fuzz::require(entry.bytes == first, "a refused doubling leaves the first block");
-        return 0;
-    }
-    fuzz::require(entry.length <= entry.capacity, "the entry fits its block");
-    fuzz::require(std::string_view(entry.bytes, entry.length) == laid_out(message, prefix, in_utc),
+    std::uint64_t measured = 0;
+    const std::uint64_t line_feeds =
+        bw::log::put_lines(message, in_utc, [&](std::string_view piece) { measured += piece.size(); });
+    const auto length = static_cast<std::size_t>(prefix.size() + measured);
+    std::unique_ptr<char[]> block(new char[length]);
+    std::memcpy(block.get(), prefix.data(), prefix.size());
+    char *const end = bw::log::write_lines(message, in_utc, block.get() + prefix.size());
+    fuzz::require(end == block.get() + length, "the walk writes the length it measured");
+    fuzz::require(line_feeds == static_cast<std::uint64_t>(std::count(message.begin(), message.end(), '\n')),
+                  "every line feed is counted");
+    fuzz::require(length <= bw::log::entry_bound(message.size(), line_feeds, prefix.size(), in_utc) + 1,
+                  "the bound is at most one byte short of the entry");
+    fuzz::require(std::string_view(block.get(), length) == laid_out(message, prefix, in_utc),
                   "the entry has the documented layout");
     return 0;
 }

@@ -40,9 +40,12 @@ int load_message(std::uint32_t number, char *buffer, int capacity) {
 
 } // namespace bw
 
+// The DLL's entry point (no C runtime start-up runs before it). The module
+// keeps nothing per thread, so it asks for no thread notifications.
 extern "C" BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID) {
     instance = module;
     if (reason == DLL_PROCESS_ATTACH) {
+        DisableThreadLibraryCalls(module);
         heap = GetProcessHeap();
         if (!heap)
             return FALSE;

@@ -14,17 +14,24 @@
 // token. Numbers never can; a name only when it holds a caret, or when it is
 // empty or starts with a token character right after a caret or a token
 // character of the template. Such templates take the passes.
+//
+// Names are read only for the series that are printed, each at most once:
+// the walk finds the template's name tokens before any name is read, and a
+// pass that meets a name token formed across inserted text reads its series
+// then.
 #pragma once
 
 #include "BrindlewickCodes.h"
-#include "core/decimal.hpp"
 #include "datetime/core/ymdhms.hpp"
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <limits>
+#include <numeric>
 #include <string_view>
+#include <type_traits>
 #include <utility>
 
 namespace bw {
@@ -54,18 +61,39 @@ template <typename C> struct CalendarNames {
     std::basic_string_view<C> weekday;
 };
 
+// The four name series come first, in the order the platform's lookup
+// reads them.
 enum class TokenValue : std::uint8_t {
-    month_name,
     month_abbr,
+    month_name,
+    weekday_abbr,
+    weekday_name,
     month,
     day,
     year,
     hour,
     minute,
-    second,
-    weekday_name,
-    weekday_abbr
+    second
 };
+
+inline constexpr std::size_t name_series_count = 4;
+
+// Names are the values that can carry letters and carets, or nothing.
+constexpr bool is_name(TokenValue value) { return static_cast<std::size_t>(value) < name_series_count; }
+
+// The name of one series in a record, const or not.
+template <typename Names> constexpr auto &name_of(Names &names, TokenValue series) {
+    switch (series) {
+    case TokenValue::month_abbr:
+        return names.month_abbr;
+    case TokenValue::month_name:
+        return names.month;
+    case TokenValue::weekday_abbr:
+        return names.weekday_abbr;
+    default:
+        return names.weekday;
+    }
+}
 
 // Widths are minimum widths: names are never cut; numbers are padded with
 // `pad`, names with blanks, on the left.
@@ -95,71 +123,63 @@ inline constexpr std::array<DateToken, 13> date_tokens{{
 
 inline constexpr std::size_t no_token = date_tokens.size();
 
-// The value of one token as it is inserted: padding, then a name or digits.
+// The number of decimal digits of a field of the date record.
+constexpr std::size_t decimal_digits(std::uint16_t value) {
+    return value < 10 ? 1 : value < 100 ? 2 : value < 1000 ? 3 : value < 10000 ? 4 : 5;
+}
+
+// The value of one token as it is inserted: padding, then a name or the
+// digits of a number.
 template <typename C> struct TokenText {
+    std::basic_string_view<C> name;
+    std::uint32_t number = 0;
+    std::size_t digit_count = 0; // 0 for a name
     std::size_t padding = 0;
     C pad = C(' ');
-    std::basic_string_view<C> name;
-    std::array<C, 5> digits{}; // a 16-bit field has at most 5
-    std::size_t digit_count = 0;
 
     constexpr std::size_t size() const { return padding + name.size() + digit_count; }
-    constexpr C first() const { return padding ? pad : name.empty() ? digits[0] : name[0]; }
+    // The first character of a name's value that is not empty.
+    constexpr C first() const { return padding ? pad : name[0]; }
     constexpr C *write(C *out) const {
         for (std::size_t i = 0; i < padding; ++i)
             *out++ = pad;
         for (C c : name)
             *out++ = c;
-        for (std::size_t i = 0; i < digit_count; ++i)
-            *out++ = digits[i];
-        return out;
+        C *const end = out + digit_count;
+        std::uint32_t rest = number;
+        for (C *digit = end; digit != out; rest /= 10)
+            *--digit = static_cast<C>(C('0') + rest % 10);
+        return end;
     }
 };
 
-// Names are the values that can carry letters and carets, or nothing.
-constexpr bool is_name(TokenValue value) {
-    return value == TokenValue::month_name || value == TokenValue::month_abbr || value == TokenValue::weekday_name ||
-           value == TokenValue::weekday_abbr;
+// The field of the date record that a number token prints.
+constexpr std::uint16_t number_of(TokenValue value, const Date &date) {
+    switch (value) {
+    case TokenValue::month:
+        return date.month;
+    case TokenValue::day:
+        return date.day;
+    case TokenValue::year:
+        return date.year;
+    case TokenValue::hour:
+        return date.hour;
+    case TokenValue::minute:
+        return date.minute;
+    default:
+        return date.second;
+    }
 }
 
 template <typename C>
 constexpr TokenText<C> token_text(const DateToken &token, const Date &date, const CalendarNames<C> &names) {
     TokenText<C> text;
-    std::uint32_t number = 0;
-    switch (token.value) {
-    case TokenValue::month_name:
-        text.name = names.month;
-        break;
-    case TokenValue::month_abbr:
-        text.name = names.month_abbr;
-        break;
-    case TokenValue::weekday_name:
-        text.name = names.weekday;
-        break;
-    case TokenValue::weekday_abbr:
-        text.name = names.weekday_abbr;
-        break;
-    case TokenValue::month:
-        number = date.month;
-        break;
-    case TokenValue::day:
-        number = date.day;
-        break;
-    case TokenValue::year:
-        number = date.year;
-        break;
-    case TokenValue::hour:
-        number = date.hour;
-        break;
-    case TokenValue::minute:
-        number = date.minute;
-        break;
-    case TokenValue::second:
-        number = date.second;
-        break;
-    }
-    if (!is_name(token.value)) {
-        text.digit_count = write_digits(number, text.digits.data());
+    if (is_name(token.value)) {
+        text.name = name_of(names, token.value);
+    } else {
+        const std::uint16_t number = number_of(token.value, date);
+        text.number = number;
+        text.digit_count = decimal_digits(number);
         text.pad = static_cast<C>(token.pad);
     }
     const std::size_t length = text.name.size() + text.digit_count;
@@ -177,15 +197,35 @@ constexpr bool token_matches(std::basic_string_view<C> text, std::size_t at, std
     return true;
 }
 
+// Every token is a caret and a run of one letter, and each family lists its
+// longer tokens first: at a caret, the first token in table order that
+// matches is the longest of the family that the run of letters holds. By
+// letter and run of 1 to 4, that token or no_token.
+inline constexpr std::size_t longest_run = 4;
+inline constexpr auto token_by_run = [] {
+    std::array<std::array<std::uint8_t, longest_run + 1>, 128> table{};
+    for (auto &runs : table)
+        runs.fill(static_cast<std::uint8_t>(no_token));
+    for (std::size_t token = date_tokens.size(); token-- > 0;) {
+        const std::string_view text = date_tokens[token].text;
+        for (std::size_t run = text.size() - 1; run <= longest_run; ++run)
+            table[static_cast<unsigned char>(text[1])][run] = static_cast<std::uint8_t>(token);
+    }
+    return table;
+}();
+
 // The first token in table order at `at`, or no_token.
 template <typename C> constexpr std::size_t token_at(std::basic_string_view<C> text, std::size_t at) {
     if (text.size() - at < 2)
         return no_token;
-    const C family = text[at + 1];
-    for (std::size_t i = 0; i < date_tokens.size(); ++i)
-        if (family == static_cast<C>(date_tokens[i].text[1]) && token_matches(text, at, date_tokens[i].text))
-            return i;
-    return no_token;
+    const C letter = text[at + 1];
+    const auto row = static_cast<std::uint32_t>(static_cast<std::make_unsigned_t<C>>(letter));
+    if (row >= token_by_run.size())
+        return no_token;
+    std::size_t run = 1;
+    while (run < longest_run && at + 1 + run < text.size() && text[at + 1 + run] == letter)
+        ++run;
+    return token_by_run[row][run];
 }
 
 // A character that can be part of a token.
@@ -198,14 +238,10 @@ template <typename C> constexpr bool is_token_char(C c) {
 template <typename C>
 inline constexpr std::uint64_t longest_text = std::numeric_limits<std::size_t>::max() / sizeof(C) - 1;
 
-// The value of every token, by its place in the table.
-template <typename C> using TemplateValues = std::array<TokenText<C>, date_tokens.size()>;
-
-template <typename C> constexpr TemplateValues<C> template_values(const Date &date, const CalendarNames<C> &names) {
-    return [&]<std::size_t... I>(std::index_sequence<I...>) {
-        return TemplateValues<C>{token_text(date_tokens[I], date, names)...};
-    }
-    (std::make_index_sequence<date_tokens.size()>());
+// The values of a date's tokens, computed where they are inserted: a
+// function of the token's place in the table.
+template <typename C, typename Names> constexpr auto date_values(const Date &date, const Names &names) {
+    return [&date, &names](std::size_t token) { return token_text<C>(date_tokens[token], date, names); };
 }
 
 // Calls visit(literal, token, at) for each token that match(at) finds, left
@@ -233,53 +269,195 @@ constexpr void walk(std::basic_string_view<C> text, Match match, Visit visit) {
 
 // The length of the text with every token that match finds replaced by its
 // value.
-template <typename C, typename Match>
-constexpr std::uint64_t replaced_length(std::basic_string_view<C> text, Match match, const TemplateValues<C> &values) {
+template <typename C, typename Match, typename Values>
+constexpr std::uint64_t replaced_length(std::basic_string_view<C> text, Match match, const Values &values) {
     std::uint64_t total = 0;
     walk(text, match, [&](std::basic_string_view<C> literal, std::size_t token, std::size_t) {
-        total += literal.size() + (token == no_token ? 0 : values[token].size());
+        total += literal.size() + (token == no_token ? 0 : values(token).size());
     });
     return total;
 }
 
-// That text in a new block of `total` characters and a terminator; null when
-// it would be empty or no block is had.
-template <typename C, typename Match, typename Allocate>
-C *write_replaced(std::basic_string_view<C> text, Match match, const TemplateValues<C> &values, Allocate &allocate,
-                  std::uint64_t total) {
+// That text written to out, without a terminator; returns its end.
+template <typename C, typename Match, typename Values>
+constexpr C *write_replaced(std::basic_string_view<C> text, Match match, const Values &values, C *out) {
+    walk(text, match, [&](std::basic_string_view<C> literal, std::size_t token, std::size_t) {
+        for (const C c : literal)
+            *out++ = c;
+        if (token != no_token)
+            out = values(token).write(out);
+    });
+    return out;
+}
+
+// A new block of `total` characters and a terminator, filled by
+// write(block), which returns the end of the text; null when the text would
+// be empty or no block is had.
+template <typename C, typename Allocate, typename Write>
+C *filled_block(std::uint64_t total, Allocate &allocate, Write write) {
     if (total == 0 || total > longest_text<C>)
         return nullptr;
     C *block = allocate(static_cast<std::size_t>(total));
     if (!block)
         return nullptr;
-    C *out = block;
-    walk(text, match, [&](std::basic_string_view<C> literal, std::size_t token, std::size_t) {
-        for (C c : literal)
-            *out++ = c;
-        if (token != no_token)
-            out = values[token].write(out);
-    });
-    *out = C(0);
+    *write(block) = C(0);
     return block;
 }
 
-// Whether the value of the token at `at` may take part in a token of a later
-// pass (see the top of this file).
+// What one walk finds in a template before any value is known: the length
+// of its literal text, the occurrences of each token, and the name tokens
+// that somewhere follow a token character, where the name could join it.
+template <typename C> struct TemplateScan {
+    struct Found {
+        std::size_t at;
+        std::size_t token;
+    };
+    std::uint64_t literal = 0;
+    std::array<std::size_t, date_tokens.size()> count{};
+    std::uint32_t after_token_char = 0; // a bit for each token
+    // The first tokens found, as many as most templates hold, kept so that
+    // writing need not match them again; tokens past these are matched
+    // again.
+    std::array<Found, 8> found{};
+    std::size_t found_count = 0;
+};
+
+template <typename C> constexpr TemplateScan<C> scan_template(std::basic_string_view<C> text) {
+    TemplateScan<C> scan;
+    walk(
+        text, [&](std::size_t at) { return token_at(text, at); },
+        [&](std::basic_string_view<C> literal, std::size_t token, std::size_t at) {
+            scan.literal += literal.size();
+            if (token == no_token)
+                return;
+            ++scan.count[token];
+            if (is_name(date_tokens[token].value) && at > 0 && is_token_char(text[at - 1]))
+                scan.after_token_char |= 1u << token;
+            if (scan.found_count < scan.found.size())
+                scan.found[scan.found_count++] = {at, token};
+        });
+    return scan;
+}
+
+// Whether the value of a token may take part in a token of a later pass
+// (see the top of this file).
 template <typename C>
-constexpr bool may_join(std::basic_string_view<C> text, std::size_t at, std::size_t token, const TokenText<C> &value) {
+constexpr bool may_join(const TemplateScan<C> &scan, std::size_t token, const TokenText<C> &value) {
     if (!is_name(date_tokens[token].value))
         return false;
     if (value.name.find(C('^')) != std::basic_string_view<C>::npos)
         return true;
-    return at > 0 && is_token_char(text[at - 1]) && (value.size() == 0 || is_token_char(value.first()));
+    return (scan.after_token_char >> token & 1u) != 0 && (value.size() == 0 || is_token_char(value.first()));
 }
 
-// The passes one by one, each into a block of its own.
-template <typename C, typename Allocate, typename Release>
-C *expand_by_passes(std::basic_string_view<C> text, const TemplateValues<C> &values, Allocate &allocate,
+// Whether a scanned template prints a name.
+template <typename C> constexpr bool prints_names(const TemplateScan<C> &scan) {
+    for (std::size_t token = 0; token < date_tokens.size(); ++token)
+        if (scan.count[token] != 0 && is_name(date_tokens[token].value))
+            return true;
+    return false;
+}
+
+// The length of a scanned template with the values of its tokens.
+template <typename C, typename Values>
+constexpr std::uint64_t expanded_length(const TemplateScan<C> &scan, const Values &values) {
+    std::uint64_t total = scan.literal;
+    for (std::size_t token = 0; token < date_tokens.size(); ++token)
+        if (scan.count[token] != 0)
+            total += std::uint64_t{scan.count[token]} * values(token).size();
+    return total;
+}
+
+// A scanned template written to out with the values of its tokens, without
+// a terminator; returns the end. This is what the passes give as long as no
+// value joins a token (may_join), which a template without names never has:
+// numbers never join. The tokens that the scan kept are not matched again.
+template <typename C, typename Values>
+constexpr C *write_expanded(std::basic_string_view<C> text, const TemplateScan<C> &scan, const Values &values, C *out) {
+    std::size_t done = 0;
+    for (std::size_t k = 0; k < scan.found_count; ++k) {
+        const auto [at, token] = scan.found[k];
+        for (std::size_t i = done; i < at; ++i)
+            *out++ = text[i];
+        out = values(token).write(out);
+        done = at + date_tokens[token].text.size();
+    }
+    const std::basic_string_view<C> rest(text.data() + done, text.size() - done);
+    return write_replaced(
+        rest, [&](std::size_t at) { return token_at(rest, at); }, values, out);
+}
+
+// A number in exactly `width` characters, padded on the left with `pad`, for
+// a number below 10^width: a loop of constant length, which the compiler
+// lays out digit by digit.
+template <std::size_t width, typename C> constexpr C *write_field(std::uint32_t number, C pad, C *out) {
+    for (std::size_t i = width; i-- > 0; number /= 10)
+        out[i] = i + 1 < width && number == 0 ? pad : static_cast<C>(C('0') + number % 10);
+    return out + width;
+}
+
+constexpr std::uint32_t power_of_ten(std::size_t exponent) {
+    return exponent == 0 ? 1 : 10 * power_of_ten(exponent - 1);
+}
+
+// A narrow template known at compile time (Template::text) that prints no
+// names, such as a log stamp, written for a date with neither matching nor
+// loops over its text: the compiler lays out its literal pieces and its
+// fields. A field wider than its token (a year past 9999) is written as the
+// passes write it. Returns the end; no terminator.
+template <typename Template> constexpr char *write_fixed(const Date &date, char *out) {
+    constexpr std::string_view text = Template::text;
+    constexpr TemplateScan<char> scan = scan_template(text);
+    static_assert(!prints_names(scan), "names take the passes' rules");
+    static_assert(std::accumulate(scan.count.begin(), scan.count.end(), std::size_t{0}) == scan.found_count,
+                  "the scan keeps every token");
+    const auto piece = [&]<std::size_t k>(std::integral_constant<std::size_t, k>) {
+        constexpr std::size_t begin =
+            k == 0 ? 0 : scan.found[k - 1].at + date_tokens[scan.found[k - 1].token].text.size();
+        constexpr std::size_t end = k == scan.found_count ? text.size() : scan.found[k].at;
+        for (std::size_t i = begin; i < end; ++i)
+            *out++ = text[i];
+        if constexpr (k < scan.found_count) {
+            constexpr DateToken token = date_tokens[scan.found[k].token];
+            const std::uint32_t number = number_of(token.value, date);
+            if (number < power_of_ten(token.width))
+                out = write_field<token.width>(number, token.pad, out);
+            else
+                out = token_text(token, date, CalendarNames<char>{}).write(out);
+        }
+    };
+    [&]<std::size_t... k>(std::index_sequence<k...>) { (piece(std::integral_constant<std::size_t, k>{}), ...); }
+    (std::make_index_sequence<scan.found_count + 1>());
+    return out;
+}
+
+// The names of one expansion. read(series, name) sets the name of a series
+// and returns true, or returns false when it cannot be had; each series is
+// read once, when it is first needed.
+template <typename C, typename Read> struct NamesOnDemand {
+    Read &read;
+    CalendarNames<C> names{};
+    std::uint32_t held = 0; // a bit for each series read
+
+    bool need(TokenValue series) {
+        const std::uint32_t bit = 1u << static_cast<std::uint32_t>(series);
+        if ((held & bit) == 0) {
+            if (!read(series, name_of(names, series)))
+                return false;
+            held |= bit;
+        }
+        return true;
+    }
+};
+
+// The passes one by one, each into a block of its own. A pass that finds a
+// name token reads its series first.
+template <typename C, typename Names, typename Allocate, typename Release>
+C *expand_by_passes(std::basic_string_view<C> text, const Date &date, Names &names, Allocate &allocate,
                     Release &release) {
     C *work = nullptr;
     std::size_t length = text.size();
+    const auto values = date_values<C>(date, names.names);
     for (std::size_t token = 0; token < date_tokens.size(); ++token) {
         const std::basic_string_view<C> current = work ? std::basic_string_view<C>(work, length) : text;
         auto this_token = [&](std::size_t at) {
@@ -290,8 +468,15 @@ C *expand_by_passes(std::basic_string_view<C> text, const TemplateValues<C> &val
              [&](std::basic_string_view<C>, std::size_t t, std::size_t) { found = found || t != no_token; });
         if (!found)
             continue;
+        const TokenValue value = date_tokens[token].value;
+        if (is_name(value) && !names.need(value)) {
+            if (work)
+                release(work);
+            return nullptr;
+        }
         const std::uint64_t total = replaced_length(current, this_token, values);
-        C *next = write_replaced(current, this_token, values, allocate, total);
+        C *next =
+            filled_block<C>(total, allocate, [&](C *out) { return write_replaced(current, this_token, values, out); });
         length = static_cast<std::size_t>(total);
         const bool released = !work || release(work);
         if (!next || !released) {
@@ -304,42 +489,99 @@ C *expand_by_passes(std::basic_string_view<C> text, const TemplateValues<C> &val
     return work;
 }
 
+// Most templates print no names and are short: one walk expands them into
+// a buffer of the caller's, to be copied into their block. Returns the
+// length, or not_expanded when a name token turns up (names take the rules
+// below) or the text does not fit.
+inline constexpr std::size_t not_expanded = std::numeric_limits<std::size_t>::max();
+
+template <typename C>
+constexpr std::size_t expand_numbers(std::basic_string_view<C> text, const Date &date, C *buffer,
+                                     std::size_t capacity) {
+    if (text.size() > capacity)
+        return not_expanded;
+    const CalendarNames<C> no_names{};
+    std::size_t length = 0;
+    walk(
+        text, [&](std::size_t at) { return token_at(text, at); },
+        [&](std::basic_string_view<C> literal, std::size_t token, std::size_t) {
+            if (length == not_expanded)
+                return;
+            if (token != no_token && is_name(date_tokens[token].value)) {
+                length = not_expanded;
+                return;
+            }
+            const TokenText<C> value =
+                token == no_token ? TokenText<C>{} : token_text(date_tokens[token], date, no_names);
+            if (literal.size() + value.size() > capacity - length) {
+                length = not_expanded;
+                return;
+            }
+            for (const C c : literal)
+                buffer[length++] = c;
+            length = static_cast<std::size_t>(value.write(buffer + length) - buffer);
+        });
+    return length;
+}
+
+// The name tokens by their series, in the lookup's order.
+inline constexpr auto name_tokens = [] {
+    std::array<std::size_t, 5> order{};
+    std::size_t n = 0;
+    for (std::size_t series = 0; series < name_series_count; ++series)
+        for (std::size_t token = 0; token < date_tokens.size(); ++token)
+            if (static_cast<std::size_t>(date_tokens[token].value) == series)
+                order[n++] = token;
+    return order;
+}();
+
 // The template expanded into a new block from allocate(n) (room for n
-// characters and a terminator, or null), or null on failure: an allocation
-// or a release (release(block), false when refused) that fails, or an empty
-// result. Blocks of passes that are not returned are released.
+// characters and a terminator, or null), or null on failure: a name that
+// read(series, name) cannot give, an allocation or a release (release(block),
+// false when refused) that fails, or an empty result. Blocks of passes that
+// are not returned are released.
+//
+// The series are read in the lookup's order and each is checked for joins
+// before the next is read: a name that joins sends the template to the
+// passes, which read the later series only if they print them. (Only the
+// abbreviated weekday can lose every occurrence to a longer token, and only
+// through a month name, whose series comes first.)
+template <typename C, typename Read, typename Allocate, typename Release>
+C *expand_date_template(std::basic_string_view<C> text, const Date &date, Read read, Allocate allocate,
+                        Release release) {
+    C numbers[256];
+    const std::size_t length = expand_numbers(text, date, numbers, std::size(numbers));
+    if (length != not_expanded)
+        return filled_block<C>(length, allocate, [&](C *out) {
+            for (std::size_t i = 0; i < length; ++i)
+                *out++ = numbers[i];
+            return out;
+        });
+    NamesOnDemand<C, Read> names{read};
+    const TemplateScan<C> scan = scan_template(text);
+    const auto values = date_values<C>(date, names.names);
+    for (const std::size_t token : name_tokens) {
+        const TokenValue value = date_tokens[token].value;
+        if (scan.count[token] == 0)
+            continue;
+        if (!names.need(value))
+            return nullptr;
+        if (may_join(scan, token, values(token)))
+            return expand_by_passes(text, date, names, allocate, release);
+    }
+    return filled_block<C>(expanded_length(scan, values), allocate,
+                           [&](C *out) { return write_expanded(text, scan, values, out); });
+}
+
+// The same with all four names at hand.
 template <typename C, typename Allocate, typename Release>
 C *expand_date_template(std::basic_string_view<C> text, const Date &date, const CalendarNames<C> &names,
                         Allocate allocate, Release release) {
-    const TemplateValues<C> values = template_values(date, names);
-    auto longest_token = [&](std::size_t at) { return token_at(text, at); };
-    // The tokens that measuring finds are kept for the writing, so that it
-    // need not match them again; tokens past these are matched again.
-    struct Found {
-        std::size_t at;
-        std::size_t token;
+    auto given = [&](TokenValue series, std::basic_string_view<C> &name) {
+        name = name_of(names, series);
+        return true;
     };
-    std::array<Found, 32> found;
-    std::size_t found_count = 0;
-    bool joins = false;
-    std::uint64_t total = 0;
-    walk(text, longest_token, [&](std::basic_string_view<C> literal, std::size_t token, std::size_t at) {
-        total += literal.size();
-        if (token == no_token)
-            return;
-        total += values[token].size();
-        joins = joins || may_join(text, at, token, values[token]);
-        if (found_count < found.size())
-            found[found_count++] = {at, token};
-    });
-    if (joins)
-        return expand_by_passes(text, values, allocate, release);
-    auto found_token = [&, next = std::size_t{0}](std::size_t at) mutable {
-        if (next < found_count)
-            return found[next].at == at ? found[next++].token : no_token;
-        return token_at(text, at);
-    };
-    return write_replaced(text, found_token, values, allocate, total);
+    return expand_date_template(text, date, given, allocate, release);
 }
 
 } // namespace bw

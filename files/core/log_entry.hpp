@@ -1,12 +1,15 @@
 // Building one log entry: the timestamp prefix, the message's lines with
 // every continuation line indented under the first, and the line ends.
-// The caller owns the block; the builder asks it to double the block at
-// most once, so that the one enlargement and its failure stay with the
-// caller.
+// One walk over the message gives the pieces of the entry in order, so that
+// the entry can be measured before a block of exactly its size is
+// allocated, and written into it by the same walk.
 #pragma once
+
+#include "datetime/core/date_template.hpp"
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string_view>
 
 namespace bw::log {
@@ -14,8 +17,7 @@ namespace bw::log {
 // The stamp is "2008/05/30 09:07:05 " (20 characters) or, in UTC,
 // "2008/05/30 09:07:05 UTC " (24); continuation lines start under the
 // message's first character. A message that opens with a line feed gets
-// its "\r\n" ahead of the stamp. The templates are literals, so data() is
-// terminated.
+// its "\r\n" ahead of the stamp.
 constexpr std::string_view prefix_template(bool utc, bool leading) {
     constexpr std::string_view templates[2][2] = {
         {"^YYYY/^MM/^DD ^hh:^mm:^ss ", "\r\n^YYYY/^MM/^DD ^hh:^mm:^ss "},
@@ -24,119 +26,118 @@ constexpr std::string_view prefix_template(bool utc, bool leading) {
     return templates[utc][leading];
 }
 
+// The stamps as templates known at compile time.
+template <bool utc, bool leading> struct Stamp {
+    static constexpr std::string_view text = prefix_template(utc, leading);
+};
+
+// The prefix for a date, written to out; returns the end. The stamps print
+// no names, so they need neither the locale nor a block, and are laid out
+// by the compiler.
+constexpr char *write_stamp(bool utc, bool leading, const Date &date, char *out) {
+    if (utc)
+        return leading ? write_fixed<Stamp<true, true>>(date, out) : write_fixed<Stamp<true, false>>(date, out);
+    return leading ? write_fixed<Stamp<false, true>>(date, out) : write_fixed<Stamp<false, false>>(date, out);
+}
+
 constexpr std::string_view line_separator(bool utc) {
-    return utc ? "\r\n                        " : "\r\n                    ";
+    constexpr std::string_view separators[2] = {"\r\n                    ", "\r\n                        "};
+    return separators[utc];
 }
 
 constexpr std::string_view blank_separator(bool utc) {
-    return utc ? "\r\n\r\n                        " : "\r\n\r\n                    ";
+    constexpr std::string_view separators[2] = {"\r\n\r\n                    ", "\r\n\r\n                        "};
+    return separators[utc];
 }
 
-constexpr std::size_t count_line_feeds(std::string_view message) {
-    std::size_t k = 0;
-    for (const char c : message)
-        k += c == '\n';
-    return k;
+// The first line feed in message[from, end), or end. Four bytes at a time
+// while four remain: a word holds a line feed when one of its bytes, XORed
+// with a line feed, is zero.
+inline std::size_t find_line_feed(std::string_view message, std::size_t from, std::size_t end) {
+    constexpr std::uint32_t ones = 0x01010101, highs = 0x80808080, feeds = 0x0A0A0A0A;
+    for (; end - from >= 4; from += 4) {
+        std::uint32_t word;
+        std::memcpy(&word, message.data() + from, sizeof word);
+        const std::uint32_t bytes = word ^ feeds;
+        if (((bytes - ones) & ~bytes & highs) != 0)
+            break;
+    }
+    while (from < end && message[from] != '\n')
+        ++from;
+    return from;
 }
 
-// L + P + 1 + k(C - 1): at most one byte short of the longest entry a
-// message can give, so one doubling always suffices. Computed wide, as a
-// message of many line feeds overflows 32 bits.
-constexpr std::uint64_t entry_capacity(std::string_view message, std::size_t prefix_length, bool utc) {
-    return std::uint64_t{message.size()} + prefix_length + 1 +
-           std::uint64_t{count_line_feeds(message)} * (line_separator(utc).size() - 1);
+// Copies a piece of an entry to out; returns the end. Pieces are short: a
+// word at a time, inline, costs less than a call of the runtime's copy.
+inline char *copy_piece(std::string_view piece, char *out) {
+    std::size_t i = 0;
+    for (std::uint32_t word; piece.size() - i >= sizeof word; i += sizeof word) {
+        std::memcpy(&word, piece.data() + i, sizeof word);
+        std::memcpy(out + i, &word, sizeof word);
+    }
+    for (; i < piece.size(); ++i)
+        out[i] = piece[i];
+    return out + piece.size();
 }
 
-// The block being filled: `capacity` bytes at `bytes`, `length` of them
-// holding the entry so far.
-struct EntryBuffer {
-    char *bytes;
-    std::size_t capacity;
-    std::size_t length;
-};
-
-namespace detail {
-
-inline void append(EntryBuffer &entry, std::string_view part) {
-    for (const char c : part)
-        entry.bytes[entry.length++] = c;
-}
-
-// Makes room for `needed` more bytes. `enlarge(bytes, capacity)` returns
-// the block grown to that capacity with its contents kept, or null, and
-// then the old block is still the caller's.
-template <typename Enlarge> bool make_room(EntryBuffer &entry, std::size_t needed, Enlarge &enlarge) {
-    if (entry.length + needed < entry.capacity)
-        return true;
-    char *grown = enlarge(entry.bytes, entry.capacity * 2);
-    if (!grown)
-        return false;
-    entry.bytes = grown;
-    entry.capacity *= 2;
-    return true;
-}
-
-} // namespace detail
-
-// Fills `entry` (empty, with the capacity of entry_capacity) with the entry
-// for a non-empty message and an expanded prefix (empty when there is no
-// stamp). False when the enlargement failed; entry.bytes is then the block
-// to release.
-template <typename Enlarge>
-bool build_entry(EntryBuffer &entry, std::string_view message, std::string_view prefix, bool utc, Enlarge enlarge) {
-    const std::string_view separator = line_separator(utc);
-    const std::string_view blank = blank_separator(utc);
+// Calls put(piece) for each piece of the entry after its prefix, in order,
+// for a message that is not empty; returns the message's line feeds.
+//
+// The line feed that opens a message is the "\r\n" ahead of the stamp, and
+// a final line feed adds a line end of its own. A carriage return that
+// opens a line other than the last is dropped. The separator after a line
+// is held back until the next line shows whether a run of empty lines puts
+// one blank-line separator in its place; before any line, the blank line
+// follows the prefix, so a message opening with two line feeds keeps its
+// stamp.
+template <typename Put> std::uint64_t put_lines(std::string_view message, bool utc, Put put) {
     const bool leading = message.front() == '\n';
     const bool trailing = message.back() == '\n';
-    const std::size_t k = count_line_feeds(message);
-
-    detail::append(entry, prefix);
-    std::size_t search = 0;
-    std::size_t line_start = 0;
-    // Where the last line separator went. Before any, a blank line goes
-    // straight after the prefix, so a message opening with two line feeds
-    // keeps its stamp.
-    std::size_t separator_at = entry.length;
-    const std::size_t walked = trailing ? k - 1 : k;
-    for (std::size_t i = 0; i < walked; ++i) {
-        const std::size_t feed = message.find('\n', search);
-        std::string_view line = message.substr(search, feed - search);
-        search = feed + 1;
-        if (leading && i == 0) {
-            // The "\r\n" that heads the prefix stands for this line feed.
-            line_start = search;
+    // The last line ends here; a message that is one line feed has it as
+    // its final one, not as its opening one.
+    const std::size_t end = message.size() - trailing;
+    std::size_t start = leading && end > 0 ? 1 : 0;
+    std::uint64_t feeds = start + trailing;
+    std::string_view held;
+    for (std::size_t feed = find_line_feed(message, start, end); feed < end;
+         feed = find_line_feed(message, start, end)) {
+        std::string_view line(message.data() + start, feed - start);
+        start = feed + 1;
+        ++feeds;
+        if (line.empty()) {
+            held = blank_separator(utc);
             continue;
         }
-        if (line.empty()) {
-            // A run of empty lines makes one blank line: the blank
-            // separator replaces the line separator before it.
-            if (!detail::make_room(entry, 2, enlarge))
-                return false;
-            entry.length = separator_at;
-            detail::append(entry, blank);
-        } else {
-            if (!detail::make_room(entry, separator.size() + line.size(), enlarge))
-                return false;
-            if (line.front() == '\r')
-                line.remove_prefix(1);
-            detail::append(entry, line);
-            separator_at = entry.length;
-            detail::append(entry, separator);
-        }
-        line_start = search;
+        if (line.front() == '\r')
+            line.remove_prefix(1);
+        put(held);
+        put(line);
+        held = line_separator(utc);
     }
-
-    const std::string_view last = message.substr(line_start, message.size() - line_start - trailing);
-    if (!last.empty()) {
-        if (!detail::make_room(entry, last.size() + 2, enlarge))
-            return false;
-        detail::append(entry, last);
-        detail::append(entry, "\r\n");
+    put(held);
+    if (start < end) {
+        put(std::string_view(message.data() + start, end - start));
+        put("\r\n");
     }
-    // The final line feed's share of the capacity always holds this.
     if (trailing)
-        detail::append(entry, "\r\n");
-    return true;
+        put("\r\n");
+    return feeds;
+}
+
+// Writes the entry after its prefix to out, which has room for it; returns
+// the end.
+inline char *write_lines(std::string_view message, bool utc, char *out) {
+    put_lines(message, utc, [&](std::string_view piece) { out = copy_piece(piece, out); });
+    return out;
+}
+
+// L + P + 1 + k(C - 1) for a message of L bytes holding k line feeds: at
+// most one byte short of the longest entry that such a message can give,
+// wherever its empty lines fall. Computed wide, as a message of many line
+// feeds overflows 32 bits.
+constexpr std::uint64_t entry_bound(std::uint64_t message_length, std::uint64_t line_feeds, std::size_t prefix_length,
+                                    bool utc) {
+    return message_length + prefix_length + 1 + line_feeds * (line_separator(utc).size() - 1);
 }
 
 } // namespace bw::log

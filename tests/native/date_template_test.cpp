@@ -180,6 +180,41 @@ TEST(DateTemplate, AnEmptyResultIsAFailure) {
     EXPECT_EQ(expand("^MMMM^MMM^DD", month_13, no_month), "   45");
 }
 
+// Which series are read: those that the passes print, each once, also
+// when an inserted name forms the token and when a month name turns an
+// abbreviated weekday token into a full one.
+TEST(DateTemplate, NamesAreReadOnlyWhenPrinted) {
+    const struct {
+        std::string_view text;
+        Names names;
+        std::string_view expected;
+        std::string_view series_read; // a for the abbreviated month, m month, w, W the weekday's
+    } cases[] = {
+        {"^YYYY/^MM/^DD ^hh:^mm:^ss ", english_may, "2008/05/30 14:07:09 ", ""},
+        {"^WWWW, ^D ^MMMM ^YYYY", english_may, "Friday, 30 May 2008", "mW"},
+        {"^MMM ^WW ^WWW ^MMM", english_may, "May Fri Fri May", "aw"},
+        {"<^MMMM>", {"May", "^WW!", "Fri", "Friday"}, "<Fri!>", "mw"},
+        {"^WWW^MMMM", {"May", "Wonder", "Wed", "Wednesday"}, "Wednesdayonder", "mW"},
+    };
+    for (const auto &c : cases) {
+        const WideNames<char> wide(c.names);
+        const bw::CalendarNames<char> names = wide.view();
+        std::string read;
+        auto reader = [&](bw::TokenValue series, std::string_view &name) {
+            read += "amwW"[static_cast<int>(series)];
+            name = bw::name_of(names, series);
+            return true;
+        };
+        Blocks blocks;
+        char *result =
+            bw::expand_date_template<char>(c.text, may_30, reader, blocks.allocator<char>(), blocks.releaser<char>());
+        ASSERT_NE(result, nullptr) << c.text;
+        EXPECT_EQ(std::string_view(result), c.expected) << c.text;
+        EXPECT_EQ(read, c.series_read) << c.text;
+        blocks.release_all();
+    }
+}
+
 TEST(NameIndices, MonthAndMondayFirstWeekdayWithTheirCodes) {
     const struct {
         std::uint16_t month, weekday;

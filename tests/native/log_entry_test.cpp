@@ -1,11 +1,14 @@
-// The log entry builder on its own: entries byte for byte, the capacity and
-// its one doubling, and a property sweep over random messages. Blocks are
-// exact-size allocations, so a write past the capacity trips ASan.
+// The log entry builder on its own: entries byte for byte, their exact
+// length and the bound on it, and a property sweep over random messages.
+// Blocks are exact-size allocations, so a write past the measured length
+// trips ASan.
 #include "files/core/log_entry.hpp"
 #include "tests/cases/log_entries.hpp"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <random>
@@ -13,8 +16,6 @@
 #include <vector>
 
 namespace {
-
-using bw::log::EntryBuffer;
 
 constexpr std::string_view local_stamp = "2008/05/30 09:07:05 ";
 constexpr std::string_view utc_stamp = "2008/05/30 09:07:05 UTC ";
@@ -24,39 +25,28 @@ std::string prefix_for(std::string_view message, bool utc) {
 }
 
 struct Built {
-    bool ok;
     std::string entry;
-    std::size_t first_capacity;
-    std::size_t capacity;
-    int doublings;
+    std::uint64_t line_feeds;
 };
 
-// Builds like the writer does, in an exact-size block; `fail_enlarge`
-// refuses the doubling.
-Built build(std::string_view message, std::string_view prefix, bool utc, bool fail_enlarge = false) {
-    const auto first = static_cast<std::size_t>(bw::log::entry_capacity(message, prefix.size(), utc));
-    auto block = std::make_unique<char[]>(first);
-    EntryBuffer entry{block.get(), first, 0};
-    int doublings = 0;
-    const bool ok = bw::log::build_entry(entry, message, prefix, utc, [&](char *bytes, std::size_t capacity) {
-        ++doublings;
-        if (fail_enlarge)
-            return static_cast<char *>(nullptr);
-        EXPECT_EQ(bytes, block.get());
-        auto grown = std::make_unique<char[]>(capacity);
-        std::memcpy(grown.get(), bytes, entry.capacity);
-        block = std::move(grown);
-        return block.get();
-    });
-    EXPECT_EQ(entry.bytes, block.get()) << "the block to release is the current one";
-    return {ok, std::string(entry.bytes, entry.length), first, entry.capacity, doublings};
+// Builds like the writer does: measured, then written after the prefix
+// into a block of exactly the measured size.
+Built build(std::string_view message, std::string_view prefix, bool utc) {
+    std::uint64_t measured = 0;
+    const std::uint64_t line_feeds =
+        bw::log::put_lines(message, utc, [&](std::string_view piece) { measured += piece.size(); });
+    const auto length = static_cast<std::size_t>(prefix.size() + measured);
+    auto block = std::make_unique<char[]>(length);
+    std::memcpy(block.get(), prefix.data(), prefix.size());
+    EXPECT_EQ(bw::log::write_lines(message, utc, block.get() + prefix.size()), block.get() + length)
+        << "the walk writes what it measured";
+    return {std::string(block.get(), length), line_feeds};
 }
 
 TEST(LogEntry, EntriesByteForByte) {
     for (const bool utc : {false, true})
         for (const test::LogEntry &c : test::log_entries) {
             const Built built = build(c.message, prefix_for(c.message, utc), utc);
-            EXPECT_TRUE(built.ok);
             EXPECT_EQ(built.entry, test::expand_entry(c.pattern, utc ? utc_stamp : local_stamp, utc))
                 << testing::PrintToString(c.message) << " utc " << utc;
         }
@@ -76,37 +66,57 @@ TEST(LogEntry, WithoutAStampTheLinesStillFollow) {
     } cases[] = {{"abc", "abc\r\n"}, {"a\nb", "a|b\r\n"}, {"\n\nx", "~x\r\n"}, {"\n", "\r\n"}};
     for (const Case &c : cases) {
         const Built built = build(c.message, "", false);
-        EXPECT_TRUE(built.ok);
         EXPECT_EQ(built.entry, test::expand_entry(c.pattern, "", false)) << testing::PrintToString(c.message);
     }
 }
 
-TEST(LogEntry, CapacityAndTheOneDoubling) {
+// The stamps, laid out at compile time, are their templates as the date
+// core expands them, also where a field is wider than its token.
+TEST(LogEntry, StampsAreTheirTemplatesExpanded) {
+    const bw::Date dates[] = {
+        {2008, 5, 5, 30, 9, 7, 5, 0},
+        {800, 12, 0, 1, 23, 59, 59, 0},
+        {0, 1, 1, 1, 0, 0, 0, 0},
+        {65535, 65535, 6, 65535, 65535, 65535, 65535, 0},
+    };
+    for (const bw::Date &date : dates)
+        for (const bool utc : {false, true})
+            for (const bool leading : {false, true}) {
+                char stamp[64];
+                const std::string written(stamp, bw::log::write_stamp(utc, leading, date, stamp));
+                char *expanded = bw::expand_date_template<char>(
+                    bw::log::prefix_template(utc, leading), date, bw::CalendarNames<char>{},
+                    [](std::size_t n) { return static_cast<char *>(std::malloc(n + 1)); },
+                    [](char *block) {
+                        std::free(block);
+                        return true;
+                    });
+                ASSERT_NE(expanded, nullptr);
+                EXPECT_EQ(written, expanded) << date.year << ' ' << utc << ' ' << leading;
+                std::free(expanded);
+            }
+}
+
+// The bound that refuses a message too large for any block is at most one
+// byte short of the entry.
+TEST(LogEntry, ExactLengthAndTheBound) {
     struct Case {
         std::string_view message;
         bool utc;
-        std::size_t capacity;
+        std::uint64_t bound;
         std::size_t length;
-        int doublings;
     } cases[] = {
-        {"abc", false, 24, 25, 1},    {"abc", true, 28, 29, 1},      {"a\n\nb", false, 67, 48, 0},
-        {"a\n\nb", true, 79, 56, 0},  {"\n\nabc", false, 70, 51, 0}, {"\n\n\n", false, 89, 48, 0},
-        {"ab\ncd", false, 47, 48, 1}, {"a\nb\nc", false, 68, 69, 1}, {"\n", false, 45, 24, 0},
+        {"abc", false, 24, 25},    {"abc", true, 28, 29},      {"a\n\nb", false, 67, 48},
+        {"a\n\nb", true, 79, 56},  {"\n\nabc", false, 70, 51}, {"\n\n\n", false, 89, 48},
+        {"ab\ncd", false, 47, 48}, {"a\nb\nc", false, 68, 69}, {"\n", false, 45, 24},
     };
     for (const Case &c : cases) {
-        const Built built = build(c.message, prefix_for(c.message, c.utc), c.utc);
-        EXPECT_EQ(built.first_capacity, c.capacity) << testing::PrintToString(c.message);
+        const std::string prefix = prefix_for(c.message, c.utc);
+        const Built built = build(c.message, prefix, c.utc);
+        EXPECT_EQ(bw::log::entry_bound(c.message.size(), built.line_feeds, prefix.size(), c.utc), c.bound)
+            << testing::PrintToString(c.message);
         EXPECT_EQ(built.entry.size(), c.length) << testing::PrintToString(c.message);
-        EXPECT_EQ(built.doublings, c.doublings) << testing::PrintToString(c.message);
-        EXPECT_EQ(built.capacity, c.capacity << c.doublings) << testing::PrintToString(c.message);
     }
-}
-
-TEST(LogEntry, RefusedDoublingStopsTheBuild) {
-    const Built built = build("abc", local_stamp, false, true);
-    EXPECT_FALSE(built.ok);
-    EXPECT_EQ(built.doublings, 1);
-    EXPECT_EQ(built.capacity, 24u);
 }
 
 // Lines of the message as the entry must show them: the leading and the
@@ -143,8 +153,8 @@ TEST(LogEntry, RandomMessagesKeepEveryLineInOrderUnderTheFirst) {
         const std::string prefix = prefix_for(message, utc);
         const Built built = build(message, prefix, utc);
         SCOPED_TRACE(testing::PrintToString(message));
-        ASSERT_TRUE(built.ok);
-        ASSERT_LE(built.doublings, 1);
+        ASSERT_EQ(built.line_feeds, static_cast<std::uint64_t>(std::count(message.begin(), message.end(), '\n')));
+        ASSERT_LE(built.entry.size(), bw::log::entry_bound(message.size(), built.line_feeds, prefix.size(), utc) + 1);
 
         std::string_view rest = built.entry;
         ASSERT_EQ(rest.substr(0, prefix.size()), prefix);

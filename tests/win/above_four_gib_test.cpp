@@ -1,8 +1,8 @@
-// The 64-bit DLL with its results above 4 GiB. Under Wine the process heap
-// lies below 4 GiB, so a pointer or a size cut to 32 bits would pass every
-// other test: here the free address space below 4 GiB is reserved first, so
-// that every block of a megabyte or more, the inputs' and the results', lands
-// above it.
+// The 64-bit DLL beyond 32 bits. Under Wine the process heap lies below
+// 4 GiB, so a pointer or a size cut to 32 bits would pass every other test:
+// here the free address space below 4 GiB is reserved first, so that every
+// block of a megabyte or more, the inputs' and the results', lands above
+// it. And a log entry longer than 4 GiB, which one WriteFile cannot count.
 #include "dll.hpp"
 #include "temp_folder.hpp"
 
@@ -103,6 +103,65 @@ TEST_F(AboveFourGiB, TheLogWriterWritesAMegabyteEntryWhole) {
     EXPECT_EQ(entry.substr(19, 5), " UTC ");
     EXPECT_TRUE(entry.compare(24, megabyte, message, 0, megabyte) == 0);
     EXPECT_EQ(entry.substr(24 + megabyte), separator + "last\r\n");
+}
+
+// A text of `length` letters and its terminator that costs the memory of
+// one 16 MiB section: the section, filled with letters, is mapped again
+// and again over one stretch of address space, and a page of its own ends
+// the text.
+class RepeatedText {
+public:
+    explicit RepeatedText(std::uint64_t length) {
+        section = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, piece, nullptr);
+        if (char *fill = static_cast<char *>(MapViewOfFile(section, FILE_MAP_WRITE, 0, 0, piece))) {
+            std::fill_n(fill, piece, 'a');
+            UnmapViewOfFile(fill);
+        }
+        const auto pieces = static_cast<std::size_t>(length / piece), rest = static_cast<std::size_t>(length % piece);
+        start = static_cast<char *>(VirtualAlloc(nullptr, pieces * piece + rest + 1, MEM_RESERVE, PAGE_NOACCESS));
+        VirtualFree(start, 0, MEM_RELEASE);
+        for (std::size_t i = 0; i < pieces; ++i)
+            views.push_back(MapViewOfFileEx(section, FILE_MAP_READ, 0, 0, piece, start + i * piece));
+        end = static_cast<char *>(
+            VirtualAlloc(start + pieces * piece, rest + 1, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
+        if (end)
+            std::fill_n(end, rest, 'a');
+        whole = end && std::count(views.begin(), views.end(), nullptr) == 0;
+    }
+    ~RepeatedText() {
+        for (void *view : views)
+            UnmapViewOfFile(view);
+        VirtualFree(end, 0, MEM_RELEASE);
+        CloseHandle(section);
+    }
+    RepeatedText(const RepeatedText &) = delete;
+    RepeatedText &operator=(const RepeatedText &) = delete;
+
+    const char *text() const { return start; }
+    bool whole = false;
+
+private:
+    static constexpr std::size_t piece = 16u << 20;
+    HANDLE section = nullptr;
+    char *start = nullptr;
+    char *end = nullptr;
+    std::vector<void *> views;
+};
+
+class OverFourGiB : public test::TempFolder {};
+
+// One WriteFile counts its bytes in a DWORD: an entry longer than that fails
+// with ERROR_ARITHMETIC_OVERFLOW before anything is written.
+TEST_F(OverFourGiB, ALogEntryThatOneWriteCannotCountIsRefusedAndNothingWritten) {
+    const RepeatedText message(four_gib + 100);
+    ASSERT_TRUE(message.whole) << "could not map a text of 4 GiB";
+    HANDLE file = CreateFileA(path("huge.log").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    SetLastError(0);
+    EXPECT_EQ(test::exports().log(message.text(), file, 0), ERROR_ARITHMETIC_OVERFLOW);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ARITHMETIC_OVERFLOW));
+    CloseHandle(file);
+    EXPECT_EQ(read("huge.log"), "");
 }
 
 } // namespace

@@ -4,9 +4,11 @@
 #include "measure.hpp"
 
 #include "Brindlewick.h"
+#ifndef _WIN64
 #include "BrindlewickExtender.h"
-#include "module/clock.hpp"
+#endif
 #include "files/core/log_entry.hpp"
+#include "module/clock.hpp"
 #include "peers.hpp"
 #include "tools/dll.hpp"
 
@@ -23,7 +25,6 @@ constexpr const char *one_line = "Nightly backup of the customer database finish
 constexpr const char *ymdhms = "2008:05:30:14:07:09";
 constexpr const char *ymdhms_expanded = "2008/05/30 14:07:09 ";
 constexpr const char *long_date_template = "^WWWW, ^D ^MMMM ^YYYY";
-constexpr int32_t format_now_id = 21;
 
 volatile char sink; // keeps the timed calls from being optimised away
 
@@ -34,7 +35,9 @@ struct Exports {
     decltype(&FormatLongIntR8J) format_long_int = nullptr;
     decltype(&PathStringFixupAR8J) path_fixup = nullptr;
     decltype(&QuoteStringAR8J) quote = nullptr;
+#ifndef _WIN64
     WilExtender2Proc extender2 = nullptr;
+#endif
 };
 
 void problem(Results &results, std::string text) {
@@ -103,7 +106,9 @@ Exports find_exports(HMODULE module, Results &results) {
     e.format_long_int = find_export<decltype(e.format_long_int)>(module, "FormatLongIntR8J", results);
     e.path_fixup = find_export<decltype(e.path_fixup)>(module, "PathStringFixupAR8J", results);
     e.quote = find_export<decltype(e.quote)>(module, "QuoteStringAR8J", results);
+#ifndef _WIN64
     e.extender2 = find_export<WilExtender2Proc>(module, "_WILExtender2@40", results);
+#endif
     return e;
 }
 
@@ -354,6 +359,9 @@ void format_long_int_row(const Exports &dll, Results &results) {
         {"`FormatLongIntR8J`", "`sprintf` + `GetNumberFormatA` with a NULL `NUMBERFMT`", t, Goal::time_at_most, 1.5});
 }
 
+#ifndef _WIN64
+constexpr int32_t format_now_id = 21;
+
 // The host's side of a script call: the callback sees the delivered text
 // while it is valid, as a script host copies it.
 struct Delivered {
@@ -399,6 +407,7 @@ void script_row(const Exports &dll, Results &results) {
     results.comparisons.push_back(
         {"`FormatNowR8J` through `WILExtender2`", "`FormatNowAR8J` called directly", t, Goal::time_at_most, 1.1});
 }
+#endif
 
 // `pattern` repeated to exactly n characters.
 std::string repeated(std::string_view pattern, std::size_t n) {
@@ -533,6 +542,7 @@ ModuleFigures module_figures(HMODULE module) {
 
 Results measure(HMODULE module) {
     Results results;
+    results.build = sizeof(void *) == 8 ? "64-bit" : "32-bit";
     results.module = module_figures(module);
     const Exports dll = find_exports(module, results);
     format_now_row(dll, results);
@@ -540,7 +550,10 @@ Results measure(HMODULE module) {
     log_rows(dll, results);
     log_steps(dll, results);
     format_long_int_row(dll, results);
+#ifndef _WIN64
+    // The 64-bit DLL has no script host.
     script_row(dll, results);
+#endif
     template_growth(dll, results);
     log_growth(dll, results);
     path_growth(dll, results);

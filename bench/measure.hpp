@@ -62,6 +62,7 @@ struct ModuleFigures {
 };
 
 struct Results {
+    std::string build; // "32-bit" or "64-bit", the DLL's and the benchmark's
     ModuleFigures module;
     std::vector<Comparison> comparisons;
     std::vector<Step> log_steps;

@@ -3,8 +3,10 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <vector>
 
 namespace bench {
 namespace {
@@ -24,33 +26,87 @@ bool superlinear(const GrowthPoint &smaller, const GrowthPoint &larger) {
     return larger.seconds / smaller.seconds > step * std::sqrt(step);
 }
 
+// The names of the rows of every run, in the order they first appear.
+template <typename Row, typename Key>
+std::vector<std::string> names(const std::vector<Results> &builds, const std::vector<Row> Results::*rows, Key key) {
+    std::vector<std::string> out;
+    for (const Results &r : builds)
+        for (const Row &row : r.*rows)
+            if (std::find(out.begin(), out.end(), key(row)) == out.end())
+                out.push_back(key(row));
+    return out;
+}
+
+// The rows of every run side by side: each row followed by the rows of the
+// same name in the other builds.
+template <typename Row, typename Key>
+std::vector<std::pair<const Results *, const Row *>> beside(const std::vector<Results> &builds,
+                                                            const std::vector<Row> Results::*rows, Key key) {
+    std::vector<std::pair<const Results *, const Row *>> out;
+    for (const std::string &name : names(builds, rows, key))
+        for (const Results &r : builds)
+            for (const Row &row : r.*rows)
+                if (key(row) == name)
+                    out.emplace_back(&r, &row);
+    return out;
+}
+
 // Each row's time over the peer's WriteFile, and what that adds to the row
-// before it: the cost of the step.
-std::string steps_table(const Results &results) {
-    std::string out =
-        "| Work per entry | us per entry | `WriteFile` alone, us | Over `WriteFile`, us | This step, us | "
-        "Entries per second, relative to `WriteFile` |\n|---|--:|--:|--:|--:|--:|\n";
-    double before = 0;
-    for (const Step &s : results.log_steps) {
-        const double over = s.seconds.service - s.seconds.peer;
-        out += "| " + s.work + " | " + format("%.3f", s.seconds.service * 1e6) + " | " +
-               format("%.3f", s.seconds.peer * 1e6) + " | " + format("%.3f", over * 1e6) + " | " +
-               (&s == &results.log_steps.front() ? std::string("") : format("%.3f", (over - before) * 1e6)) + " | " +
-               format("%.2f", s.seconds.peer / s.seconds.service) + " |\n";
-        before = over;
+// before it in the same run: the cost of the step.
+std::string steps_table(const std::vector<Results> &builds) {
+    std::string out = "| Work per entry | DLL | us per entry | `WriteFile` alone, us | Over `WriteFile`, us | "
+                      "This step, us | Entries per second, relative to `WriteFile` |\n|---|---|--:|--:|--:|--:|--:|\n";
+    const auto over = [](const Step &s) { return s.seconds.service - s.seconds.peer; };
+    for (const auto &[run, s] : beside(builds, &Results::log_steps, [](const Step &step) { return step.work; })) {
+        const bool first = s == &run->log_steps.front();
+        out += "| " + s->work + " | " + run->build + " | " + format("%.3f", s->seconds.service * 1e6) + " | " +
+               format("%.3f", s->seconds.peer * 1e6) + " | " + format("%.3f", over(*s) * 1e6) + " | " +
+               (first ? std::string("") : format("%.3f", (over(*s) - over(*(s - 1))) * 1e6)) + " | " +
+               format("%.2f", s->seconds.peer / s->seconds.service) + " |\n";
     }
     return out;
 }
 
-std::string tables(const Results &results) {
+// One table per series, the points of every run side by side by size.
+std::string growth_tables(const std::vector<Results> &builds) {
+    std::string out;
+    const auto work = [](const Growth &g) { return g.work; };
+    for (const std::string &name : names(builds, &Results::growth, work)) {
+        std::string table;
+        std::size_t most = 0;
+        for (const Results &build : builds)
+            for (const Growth &g : build.growth)
+                if (g.work == name) {
+                    most = std::max(most, g.points.size());
+                    table = "\n" + g.work + "\n\n| Size | DLL | us per call | ns per " + g.unit +
+                            " | |\n|--:|---|--:|--:|---|\n";
+                }
+        for (std::size_t i = 0; i < most; ++i)
+            for (const Results &build : builds)
+                for (const Growth &g : build.growth)
+                    if (g.work == name && i < g.points.size()) {
+                        const GrowthPoint &p = g.points[i];
+                        const bool faster = i > 0 && superlinear(g.points[i - 1], p);
+                        table += "| " + std::to_string(p.size) + " | " + build.build + " | " +
+                                 format("%.3f", p.seconds * 1e6) + " | " +
+                                 format("%.3f", p.seconds / static_cast<double>(p.size) * 1e9) + " | " +
+                                 (faster ? "**SUPERLINEAR**" : "linear") + " |\n";
+                    }
+        out += table;
+    }
+    return out;
+}
+
+std::string tables(const std::vector<Results> &builds) {
     std::string out = "## Services and their peers\n\n"
-                      "| Service | Peer in the same run | Service, us per call | Peer, us per call | Ratio | Target "
-                      "| |\n|---|---|--:|--:|--:|---|---|\n";
-    for (const Comparison &c : results.comparisons) {
-        out += "| " + c.service + " | " + c.peer + " | " + format("%.3f", c.seconds.service * 1e6) + " | " +
-               format("%.3f", c.seconds.peer * 1e6) + " | " + format("%.2f", c.ratio()) + " | " +
-               (c.goal == Goal::time_at_most ? "time at most " : "entries per second at least ") +
-               format("%.1f", c.limit) + " | " + (c.met() ? "met" : "**MISSED**") + " |\n";
+                      "| Service | DLL | Peer in the same run | Service, us per call | Peer, us per call | Ratio | "
+                      "Target | |\n|---|---|---|--:|--:|--:|---|---|\n";
+    for (const auto &[run, c] : beside(builds, &Results::comparisons, [](const Comparison &c) { return c.service; })) {
+        out += "| " + c->service + " | " + run->build + " | " + c->peer + " | " +
+               format("%.3f", c->seconds.service * 1e6) + " | " + format("%.3f", c->seconds.peer * 1e6) + " | " +
+               format("%.2f", c->ratio()) + " | " +
+               (c->goal == Goal::time_at_most ? "time at most " : "entries per second at least ") +
+               format("%.1f", c->limit) + " | " + (c->met() ? "met" : "**MISSED**") + " |\n";
     }
     out += "\nRatio: the service's time per call over its peer's; for the log rows the service's entries per second "
            "over its peer's. The log template is \"^YYYY/^MM/^DD ^hh:^mm:^ss \"; FormatLongInt formats " +
@@ -65,22 +121,12 @@ std::string tables(const Results &results) {
            "checks of its arguments and the message's length. A step is the difference of two medians, and on a "
            "shared machine a write alone scatters by up to a tenth of a microsecond (the first row shows how "
            "much in this run): read the steps as rough costs, the last row against the floor as the total.\n\n" +
-           steps_table(results) +
+           steps_table(builds) +
            "\n## Growth with the size of the work\n\n"
            "A time per call that grows faster than the size to the power 1.5 between two sizes is flagged "
            "SUPERLINEAR. The time per unit first falls as the fixed cost of a call fades, and rises a little where "
            "the work leaves the caches or a block is large enough to take fresh pages.\n";
-    for (const Growth &g : results.growth) {
-        out += "\n" + g.work + "\n\n| Size | us per call | ns per " + g.unit + " | |\n|--:|--:|--:|---|\n";
-        for (std::size_t i = 0; i < g.points.size(); ++i) {
-            const GrowthPoint &p = g.points[i];
-            const bool faster = i > 0 && superlinear(g.points[i - 1], p);
-            out += "| " + std::to_string(p.size) + " | " + format("%.3f", p.seconds * 1e6) + " | " +
-                   format("%.3f", p.seconds / static_cast<double>(p.size) * 1e9) + " | " +
-                   (faster ? "**SUPERLINEAR**" : "linear") + " |\n";
-        }
-    }
-    return out;
+    return out + growth_tables(builds);
 }
 
 bool superlinear_anywhere(const Results &results) {
@@ -91,15 +137,21 @@ bool superlinear_anywhere(const Results &results) {
     return false;
 }
 
-std::string module_line(const ModuleFigures &m) {
-    std::size_t functions = 0;
-    std::string from;
-    for (const auto &[dll, count] : m.imports) {
-        functions += count;
-        from += (from.empty() ? "" : ", ") + dll + " " + std::to_string(count);
+std::string module_lines(const std::vector<Results> &builds) {
+    std::string out;
+    for (const Results &build : builds) {
+        const ModuleFigures &m = build.module;
+        std::size_t functions = 0;
+        std::string from;
+        for (const auto &[dll, count] : m.imports) {
+            functions += count;
+            from += (from.empty() ? "" : ", ") + dll + " " + std::to_string(count);
+        }
+        out += "\n- Module, " + build.build + ": `Brindlewick.dll`, " + std::to_string(m.bytes) + " bytes; imports " +
+               std::to_string(functions) + " functions (" + from + "); " + std::to_string(m.tls_callbacks) +
+               " TLS callbacks";
     }
-    return "`Brindlewick.dll`, " + std::to_string(m.bytes) + " bytes; imports " + std::to_string(functions) +
-           " functions (" + from + "); " + std::to_string(m.tls_callbacks) + " TLS callbacks";
+    return out;
 }
 
 std::string wine_version() {
@@ -127,34 +179,36 @@ std::string today() {
 
 } // namespace
 
-std::string document(const Results &results, const std::string &machine, const std::string &verdict) {
+std::string document(const std::vector<Results> &builds, const std::string &machine, const std::string &verdict) {
     return "# Performance\n\n"
            "Brindlewick's services timed against what a native programmer would call instead, in the same process "
-           "under Wine, and the growth of their cost with the size of the work. This file is written by the "
+           "under Wine, and the growth of their cost with the size of the work: the 64-bit DLL's rows beside the "
+           "32-bit DLL's, each measured by a benchmark of its own architecture. This file is written by the "
            "benchmark; to measure again, from the repository root:\n\n"
            "    make bench\n\n"
-           "It builds the DLL and `bwbench.exe` and runs the benchmark under Wine in the build's prefix with "
-           "`LC_ALL=en_US.UTF-8 TZ=America/New_York`, prints these tables and rewrites this file.\n\n"
+           "It builds both DLLs and their `bwbench.exe` and runs the benchmarks under Wine in the build's prefix "
+           "with `LC_ALL=en_US.UTF-8 TZ=America/New_York`, prints these tables and rewrites this file.\n\n"
            "- Machine: " +
-           machine + "\n- Module: " + module_line(results.module) + "\n- Wine: " + wine_version() +
-           "\n- User locale: " + user_locale() + "\n- Run on: " + today() + "\n- Method: every time is the median of " +
-           std::to_string(runs) + " runs of N calls, N chosen so that one run lasts about " +
-           format("%.0f", run_seconds * 1000) +
+           machine + module_lines(builds) + "\n- Wine: " + wine_version() + "\n- User locale: " + user_locale() +
+           "\n- Run on: " + today() + "\n- Method: every time is the median of " + std::to_string(runs) +
+           " runs of N calls, N chosen so that one run lasts about " + format("%.0f", run_seconds * 1000) +
            " ms, timed with `QueryPerformanceCounter`. A service and its peer run in alternation. Text results are "
            "released with `HeapFree` inside the timed loop, as their callers must; the peers write into buffers "
            "on the stack. Before the timing each peer's text is checked against its service's.\n\n" +
-           tables(results) + "\n" + verdict + "\n";
+           tables(builds) + "\n" + verdict + "\n";
 }
 
-std::string verdict(const Results &results) {
+std::string verdict(const std::vector<Results> &builds) {
     std::string missed;
-    for (const Comparison &c : results.comparisons)
-        if (!c.met())
-            missed += "- Target missed: " + c.service + " against " + c.peer + ".\n";
-    if (superlinear_anywhere(results))
-        missed += "- A cost grows faster than the size of the work.\n";
-    for (const std::string &p : results.problems)
-        missed += "- " + p + "\n";
+    for (const Results &build : builds) {
+        for (const Comparison &c : build.comparisons)
+            if (!c.met())
+                missed += "- " + build.build + ": target missed: " + c.service + " against " + c.peer + ".\n";
+        if (superlinear_anywhere(build))
+            missed += "- " + build.build + ": a cost grows faster than the size of the work.\n";
+        for (const std::string &p : build.problems)
+            missed += "- " + build.build + ": " + p + "\n";
+    }
     return missed.empty() ? "Every target is met, every peer gives its service's text and every cost grows "
                             "linearly.\n"
                           : "**Not every target is met:**\n\n" + missed;

@@ -124,15 +124,14 @@ function(brindlewick_program target)
     add_dependencies(${target} Brindlewick)
 endfunction()
 
-# The runner is a script host, and the benchmark times the script path as
-# well: both are built for the 32-bit DLL.
+# The runner is a script host, for the 32-bit DLL.
 if(architecture STREQUAL win32)
     brindlewick_program(bwcall ${PROJECT_SOURCE_DIR}/tools/bwcall.cpp ${PROJECT_SOURCE_DIR}/tools/calls.cpp)
-
-    # The benchmark of the services against their peers; `make bench` runs it.
-    brindlewick_program(bwbench ${PROJECT_SOURCE_DIR}/bench/main.cpp ${PROJECT_SOURCE_DIR}/bench/measure.cpp
-        ${PROJECT_SOURCE_DIR}/bench/report.cpp)
 endif()
+
+# The benchmark of the services against their peers; `make bench` runs it.
+brindlewick_program(bwbench ${PROJECT_SOURCE_DIR}/bench/main.cpp ${PROJECT_SOURCE_DIR}/bench/measure.cpp
+    ${PROJECT_SOURCE_DIR}/bench/report.cpp ${PROJECT_SOURCE_DIR}/bench/results_file.cpp)
 
 include(cmake/Kit.cmake)
 add_subdirectory(tests/win)

@@ -1,5 +1,5 @@
 // Decimal numbers in text, as both cores read and write them: the one
-// reader of the C runtime's base-10 strtol, and the one digit writer.
+// reader of the C runtime's base-10 strtol, and the digit writers.
 #pragma once
 
 #include <cstddef>
@@ -37,21 +37,34 @@ template <typename C> constexpr ParsedLong parse_long(std::basic_string_view<C> 
     return {static_cast<std::int32_t>(negative ? -magnitude : magnitude), i};
 }
 
-// Most digits an unsigned 32-bit value has.
-inline constexpr std::size_t max_digits = 10;
-
-// The decimal digits of value, most significant first, without padding;
-// returns how many were written.
-template <typename C> constexpr std::size_t write_digits(std::uint32_t value, C *out) {
-    C reversed[max_digits] = {};
-    std::size_t count = 0;
-    do {
-        reversed[count++] = static_cast<C>(C('0') + value % 10);
-        value /= 10;
-    } while (value != 0);
-    for (std::size_t i = 0; i < count; ++i)
-        out[i] = reversed[count - 1 - i];
+// The number of decimal digits of value, 1 to 10.
+constexpr std::size_t digit_count(std::uint32_t value) {
+    std::size_t count = 1;
+    for (std::uint32_t bound = 10; count < 10 && value >= bound; bound *= 10)
+        ++count;
     return count;
+}
+
+// The last `count` decimal digits of value, most significant first, to
+// out; returns the end. With count from digit_count, the whole number.
+template <typename C> constexpr C *write_digits(std::uint32_t value, std::size_t count, C *out) {
+    C *const end = out + count;
+    for (C *digit = end; digit != out; value /= 10)
+        *--digit = static_cast<C>(C('0') + value % 10);
+    return end;
+}
+
+constexpr std::uint32_t power_of_ten(std::size_t exponent) {
+    return exponent == 0 ? 1 : 10 * power_of_ten(exponent - 1);
+}
+
+// A number below 10^width in exactly `width` characters, padded on the left
+// with `pad`: a loop of constant length, which the compiler lays out digit
+// by digit.
+template <std::size_t width, typename C> constexpr C *write_field(std::uint32_t number, C pad, C *out) {
+    for (std::size_t i = width; i-- > 0; number /= 10)
+        out[i] = i + 1 < width && number == 0 ? pad : static_cast<C>(C('0') + number % 10);
+    return out + width;
 }
 
 } // namespace bw

@@ -22,6 +22,7 @@
 #pragma once
 
 #include "BrindlewickCodes.h"
+#include "core/decimal.hpp"
 #include "datetime/core/ymdhms.hpp"
 
 #include <array>
@@ -123,11 +124,6 @@ inline constexpr std::array<DateToken, 13> date_tokens{{
 
 inline constexpr std::size_t no_token = date_tokens.size();
 
-// The number of decimal digits of a field of the date record.
-constexpr std::size_t decimal_digits(std::uint16_t value) {
-    return value < 10 ? 1 : value < 100 ? 2 : value < 1000 ? 3 : value < 10000 ? 4 : 5;
-}
-
 // The value of one token as it is inserted: padding, then a name or the
 // digits of a number.
 template <typename C> struct TokenText {
@@ -145,11 +141,7 @@ template <typename C> struct TokenText {
             *out++ = pad;
         for (C c : name)
             *out++ = c;
-        C *const end = out + digit_count;
-        std::uint32_t rest = number;
-        for (C *digit = end; digit != out; rest /= 10)
-            *--digit = static_cast<C>(C('0') + rest % 10);
-        return end;
+        return write_digits(number, digit_count, out);
     }
 };
 
@@ -179,7 +171,7 @@ constexpr TokenText<C> token_text(const DateToken &token, const Date &date, cons
     } else {
         const std::uint16_t number = number_of(token.value, date);
         text.number = number;
-        text.digit_count = decimal_digits(number);
+        text.digit_count = digit_count(number);
         text.pad = static_cast<C>(token.pad);
     }
     const std::size_t length = text.name.size() + text.digit_count;
@@ -385,19 +377,6 @@ constexpr C *write_expanded(std::basic_string_view<C> text, const TemplateScan<C
     const std::basic_string_view<C> rest(text.data() + done, text.size() - done);
     return write_replaced(
         rest, [&](std::size_t at) { return token_at(rest, at); }, values, out);
-}
-
-// A number in exactly `width` characters, padded on the left with `pad`, for
-// a number below 10^width: a loop of constant length, which the compiler
-// lays out digit by digit.
-template <std::size_t width, typename C> constexpr C *write_field(std::uint32_t number, C pad, C *out) {
-    for (std::size_t i = width; i-- > 0; number /= 10)
-        out[i] = i + 1 < width && number == 0 ? pad : static_cast<C>(C('0') + number % 10);
-    return out + width;
-}
-
-constexpr std::uint32_t power_of_ten(std::size_t exponent) {
-    return exponent == 0 ? 1 : 10 * power_of_ten(exponent - 1);
 }
 
 // A narrow template known at compile time (Template::text) that prints no

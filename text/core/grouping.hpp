@@ -47,7 +47,7 @@ template <typename C> constexpr std::size_t decimal_text(std::int32_t value, C (
         text[length++] = C('-');
     const std::uint32_t magnitude =
         value < 0 ? 0u - static_cast<std::uint32_t>(value) : static_cast<std::uint32_t>(value);
-    length += write_digits(magnitude, text + length);
+    length = static_cast<std::size_t>(write_digits(magnitude, digit_count(magnitude), text + length) - text);
     text[length] = C('\0');
     return length;
 }

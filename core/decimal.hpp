@@ -1,5 +1,5 @@
-// Decimal numbers in text, as both cores read and write them: the one
-// reader of the C runtime's base-10 strtol, and the digit writers.
+// Decimal numbers in text, as every core reads and writes them: the one
+// reader of the C runtime's base-10 strtol, and the one digit writer.
 #pragma once
 
 #include <cstddef>
@@ -54,17 +54,30 @@ template <typename C> constexpr C *write_digits(std::uint32_t value, std::size_t
     return end;
 }
 
-constexpr std::uint32_t power_of_ten(std::size_t exponent) {
-    return exponent == 0 ? 1 : 10 * power_of_ten(exponent - 1);
+// value padded on the left with `pad` to at least `width` characters, to
+// out; never cut. Returns the end.
+template <typename C> constexpr C *write_padded(std::uint32_t value, std::size_t width, C pad, C *out) {
+    const std::size_t digits = digit_count(value);
+    for (std::size_t i = digits; i < width; ++i)
+        *out++ = pad;
+    return write_digits(value, digits, out);
 }
 
-// A number below 10^width in exactly `width` characters, padded on the left
-// with `pad`: a loop of constant length, which the compiler lays out digit
-// by digit.
-template <std::size_t width, typename C> constexpr C *write_field(std::uint32_t number, C pad, C *out) {
-    for (std::size_t i = width; i-- > 0; number /= 10)
-        out[i] = i + 1 < width && number == 0 ? pad : static_cast<C>(C('0') + number % 10);
-    return out + width;
+// Room for the decimal text of any 32-bit value, "-2147483648" at the
+// longest, and its terminator.
+inline constexpr std::size_t decimal_text_size = 12;
+
+// The value in decimal digits, a minus sign before a negative one, as "%d"
+// prints it, and a terminator; returns the length.
+template <typename C> constexpr std::size_t decimal_text(std::int32_t value, C (&text)[decimal_text_size]) {
+    std::size_t length = 0;
+    if (value < 0)
+        text[length++] = C('-');
+    const std::uint32_t magnitude =
+        value < 0 ? 0u - static_cast<std::uint32_t>(value) : static_cast<std::uint32_t>(value);
+    length = static_cast<std::size_t>(write_digits(magnitude, digit_count(magnitude), text + length) - text);
+    text[length] = C('\0');
+    return length;
 }
 
 } // namespace bw

@@ -1,8 +1,9 @@
 // FormatNow and FormatYmdHms: a date template expanded with the month and
 // weekday names of the user's locale.
 #include "Brindlewick.h"
-#include "module/clock.hpp"
 #include "datetime/core/date_template.hpp"
+#include "datetime/core/ymdhms.hpp"
+#include "module/clock.hpp"
 #include "module/module.hpp"
 #include "module/narrow.hpp"
 
@@ -53,7 +54,7 @@ template <typename C> C *format_date_template(const bw::Date &date, const C *tex
         return bw::shared_empty<C>();
     }
     C names[name_series.size()][name_capacity];
-    auto read = [&](bw::TokenValue value, std::basic_string_view<C> &name) {
+    auto read = [&](bw::NameSeries value, std::basic_string_view<C> &name) {
         const auto k = static_cast<std::size_t>(value);
         const NameSeries &series = name_series[k];
         if (!calendar_info(series.first + (series.month ? index.month : index.weekday), names[k]))
@@ -62,7 +63,7 @@ template <typename C> C *format_date_template(const bw::Date &date, const C *tex
         return true;
     };
     C *result = bw::expand_date_template<C>(
-        {text, length}, date, read, [](std::size_t n) { return static_cast<C *>(bw::heap_alloc((n + 1) * sizeof(C))); },
+        {text, length}, date, read, [](std::size_t n) { return bw::new_block<C>(n + 1); },
         [](C *used) { return bw::heap_free(used); });
     return result ? result : bw::shared_empty<C>();
 }

@@ -133,7 +133,7 @@ template <typename C> void expand(std::uint8_t flags, fuzz::Bytes in) {
 
     const int unreadable = flags & fail_name ? flags >> series_shift & series_mask : -1;
     std::array<unsigned, 4> reads{};
-    auto read = [&](bw::TokenValue value, std::basic_string_view<C> &name) {
+    auto read = [&](bw::NameSeries value, std::basic_string_view<C> &name) {
         const auto series = static_cast<int>(value);
         ++reads[series];
         name = names[series];

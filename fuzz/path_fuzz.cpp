@@ -23,10 +23,10 @@ template <typename C> bool fix_up(const C *path, int mode, Text<C> &result) {
     const bw::Fixup plan = bw::plan_fixup(path, mode);
     if (plan.error)
         return false;
-    const auto out = fuzz::zeroed_block<C>(plan.block);
+    const auto out = fuzz::zeroed_block<C>(plan.block_size);
     bw::write_fixup(path, plan, out.get());
-    fuzz::require(out[plan.block - 1] == C(0), "the zero fill terminates the fix-up");
-    const Text<C> whole(out.get(), plan.block - 1);
+    fuzz::require(out[plan.block_size - 1] == C(0), "the zero fill terminates the fix-up");
+    const Text<C> whole(out.get(), plan.block_size - 1);
     result.assign(out.get());
     fuzz::require(whole.find_first_not_of(C(0), result.size()) == Text<C>::npos,
                   "nothing but the zero fill after the fixed-up text");
@@ -52,7 +52,7 @@ template <typename C> void check_fixup(const Text<C> &path, const C *path_arg, i
     if (mode == bw::remove_backslash && ends_in_backslash)
         expected.pop_back();
     fuzz::require(result == expected, "one backslash added in mode 1, one removed in mode 2, else a copy");
-    fuzz::require(plan.block == expected.size() + 1 + (mode == bw::remove_backslash && ends_in_backslash),
+    fuzz::require(plan.block_size == expected.size() + 1 + (mode == bw::remove_backslash && ends_in_backslash),
                   "a block one longer than the result, or than the path when one is removed");
 }
 

@@ -44,12 +44,12 @@ template <typename C> void quote(fuzz::Bytes in, std::uint8_t flags) {
     const bool spaced = text.find(C(' ')) != std::basic_string<C>::npos;
     const bool wrap = !quoted && (mode == bw::quote_always || (mode == bw::quote_if_spaced && spaced));
     fuzz::require((plan.how == bw::Quoting::wrap) == wrap, "wraps iff unquoted and mode 2, or mode 1 with a space");
-    fuzz::require(plan.block == n + (wrap ? 3 : 1), "block of n + 3 when wrapped, else n + 1");
+    fuzz::require(plan.block_size == n + (wrap ? 3 : 1), "block of n + 3 when wrapped, else n + 1");
 
-    const auto out = fuzz::zeroed_block<C>(plan.block);
+    const auto out = fuzz::zeroed_block<C>(plan.block_size);
     bw::write_quoted<C>(text, plan, out.get());
-    fuzz::require(out[plan.block - 1] == C(0), "the zero fill terminates the result");
-    const std::basic_string<C> result(out.get(), plan.block - 1);
+    fuzz::require(out[plan.block_size - 1] == C(0), "the zero fill terminates the result");
+    const std::basic_string<C> result(out.get(), plan.block_size - 1);
     const std::basic_string<C> expected = wrap ? q + text + q : text;
     fuzz::require(result == expected, "the text itself, with a quote character at each end when wrapped");
 }

@@ -38,15 +38,6 @@
 extern "C" {
 #endif
 
-/* Field numbers of the extractors. */
-#define BW_FIELD_YEAR 1
-#define BW_FIELD_MONTH 2
-#define BW_FIELD_DAY 3
-#define BW_FIELD_HOUR 4
-#define BW_FIELD_MINUTE 5
-#define BW_FIELD_SECOND 6
-#define BW_FIELD_WEEKDAY 7
-
 /* Date templates: ^YYYY year (at least 4 wide), ^MM month (2 digits),
  * ^MMMM / ^MMM full / abbreviated month name (the latter at least 3 wide),
  * ^DD / ^D day (2 digits / unpadded), ^hh / ^h hour, ^mm minute, ^ss second,

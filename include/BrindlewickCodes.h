@@ -1,6 +1,7 @@
 /*
- * The error codes of Brindlewick.dll, for every caller and for the module's
- * own code. Free of windows.h, so that the portable cores share them.
+ * The error codes and field numbers of Brindlewick.dll, for every caller and
+ * for the module's own code. Free of windows.h, so that the portable cores
+ * share them.
  *
  * A failing service sets one of these as the thread's last error; its low
  * bits are the number of its message in the module's message table.
@@ -26,6 +27,15 @@
 #define BW_E_QUOTE_TEXT_EMPTY 0x20000012L /* QuoteString: text empty */
 #define BW_E_QUOTE_MODE 0x20000013L       /* QuoteString: mode not 1, 2 or 3 */
 #define BW_E_QUOTE_REFUSED 0x20000014L    /* QuoteString: quote character right after the first one */
+
+/* Field numbers of the extractors. */
+#define BW_FIELD_YEAR 1
+#define BW_FIELD_MONTH 2
+#define BW_FIELD_DAY 3
+#define BW_FIELD_HOUR 4
+#define BW_FIELD_MINUTE 5
+#define BW_FIELD_SECOND 6
+#define BW_FIELD_WEEKDAY 7
 
 /* Results of LogMsgAltAR8J besides 0 (success) and the system's codes. */
 #define BW_LOG_OK 0

@@ -1,7 +1,7 @@
 // The platform's date record and clock in the core's terms.
 #pragma once
 
-#include "datetime/core/ymdhms.hpp"
+#include "core/date.hpp"
 
 #include <windows.h>
 

@@ -11,9 +11,6 @@ HANDLE heap;
 
 namespace bw {
 
-HINSTANCE module_instance() { return instance; }
-HANDLE module_heap() { return heap; }
-
 void *heap_alloc(std::size_t bytes) {
     if (heap_fault_now())
         return nullptr;

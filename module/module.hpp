@@ -11,14 +11,15 @@
 
 namespace bw {
 
-HINSTANCE module_instance();
-HANDLE module_heap();
-
 // Blocks of the process heap. Allocations and growth are zero-filled;
 // callers release with HeapFree on the process heap.
 void *heap_alloc(std::size_t bytes);
 void *heap_realloc(void *block, std::size_t bytes);
 bool heap_free(void *block);
+
+// A zero-filled block of n characters, the one way a text result is
+// allocated, or null.
+template <typename C> C *new_block(std::size_t n) { return static_cast<C *>(heap_alloc(n * sizeof(C))); }
 
 template <typename C> std::size_t text_length(const C *text) {
     std::size_t n = 0;
@@ -26,16 +27,6 @@ template <typename C> std::size_t text_length(const C *text) {
         while (text[n])
             ++n;
     return n;
-}
-
-// A new heap block holding the characters of [text, text + n) and a
-// terminator, with room for `extra` more characters, or null.
-template <typename C> C *heap_text(const C *text, std::size_t n, std::size_t extra = 0) {
-    auto *block = static_cast<C *>(heap_alloc((n + extra + 1) * sizeof(C)));
-    if (block)
-        for (std::size_t i = 0; i < n; ++i)
-            block[i] = text[i];
-    return block;
 }
 
 // The one empty text of each width that failing text functions return. It

@@ -3,6 +3,7 @@
 #include "Brindlewick.h"
 #include "text/results.hpp"
 
+#include <algorithm>
 #include <string_view>
 
 namespace {
@@ -11,7 +12,7 @@ template <typename C> C *fixup(const C *path, int mode) {
     const bw::Fixup plan = bw::plan_fixup(path, mode);
     if (plan.error)
         return bw::fail_with<C>(plan.error);
-    C *block = bw::new_block<C>(plan.block);
+    C *block = bw::new_block<C>(plan.block_size);
     if (!block)
         return bw::fail_with<C>(BW_E_NO_MEMORY);
     bw::write_fixup(path, plan, block);
@@ -75,8 +76,11 @@ template <typename C> C *qualify(const C *file_name, const C *directory) {
         return bw::fail_with<C>(plan.error);
     const std::basic_string_view<C> name(file_name);
     if (plan.source == bw::DirectorySource::none) {
-        C *copy = bw::heap_text(file_name, name.size());
-        return copy ? copy : bw::fail_with<C>(BW_E_NO_MEMORY);
+        C *copy = bw::new_block<C>(name.size() + 1);
+        if (!copy)
+            return bw::fail_with<C>(BW_E_NO_MEMORY);
+        std::copy(name.begin(), name.end(), copy);
+        return copy;
     }
     const DirectoryPart<C> part =
         plan.source == bw::DirectorySource::given ? given_directory(directory) : current_directory<C>();

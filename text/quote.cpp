@@ -9,7 +9,7 @@ template <typename C> C *quote_string(const C *text, int mode, const C *quote_te
     const bw::QuotePlan<C> plan = bw::plan_quote(text, mode, quote_text);
     if (plan.error)
         return bw::fail_with<C>(plan.error);
-    C *block = bw::new_block<C>(plan.block);
+    C *block = bw::new_block<C>(plan.block_size);
     if (!block)
         return bw::fail_with<C>(BW_E_NO_MEMORY);
     bw::write_quoted<C>(text, plan, block);

@@ -7,9 +7,6 @@
 
 namespace bw {
 
-// A zero-filled block of n characters of the process heap, or null.
-template <typename C> C *new_block(std::size_t n) { return static_cast<C *>(heap_alloc(n * sizeof(C))); }
-
 // A failure detected here: the code becomes the thread's last error.
 template <typename C> C *fail_with(DWORD code) {
     SetLastError(code);

@@ -22,18 +22,15 @@
 #pragma once
 
 #include "BrindlewickCodes.h"
+#include "core/date.hpp"
 #include "core/decimal.hpp"
-#include "datetime/core/ymdhms.hpp"
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <iterator>
 #include <limits>
-#include <numeric>
 #include <string_view>
 #include <type_traits>
-#include <utility>
 
 namespace bw {
 
@@ -62,64 +59,55 @@ template <typename C> struct CalendarNames {
     std::basic_string_view<C> weekday;
 };
 
-// The four name series come first, in the order the platform's lookup
-// reads them.
-enum class TokenValue : std::uint8_t {
-    month_abbr,
-    month_name,
-    weekday_abbr,
-    weekday_name,
-    month,
-    day,
-    year,
-    hour,
-    minute,
-    second
-};
+// The locale's name series, in the order the platform's lookup reads them;
+// a token that prints a number has none.
+enum class NameSeries : std::uint8_t { month_abbr, month_name, weekday_abbr, weekday_name, none };
 
 inline constexpr std::size_t name_series_count = 4;
 
-// Names are the values that can carry letters and carets, or nothing.
-constexpr bool is_name(TokenValue value) { return static_cast<std::size_t>(value) < name_series_count; }
-
 // The name of one series in a record, const or not.
-template <typename Names> constexpr auto &name_of(Names &names, TokenValue series) {
+template <typename Names> constexpr auto &name_of(Names &names, NameSeries series) {
     switch (series) {
-    case TokenValue::month_abbr:
+    case NameSeries::month_abbr:
         return names.month_abbr;
-    case TokenValue::month_name:
+    case NameSeries::month_name:
         return names.month;
-    case TokenValue::weekday_abbr:
+    case NameSeries::weekday_abbr:
         return names.weekday_abbr;
     default:
         return names.weekday;
     }
 }
 
-// Widths are minimum widths: names are never cut; numbers are padded with
-// `pad`, names with blanks, on the left.
+// A token prints its field as a number, or as the field's name in one
+// series. Widths are minimum widths: names are never cut; numbers are
+// padded with `pad`, names with blanks, on the left.
 struct DateToken {
     std::string_view text;
-    TokenValue value;
+    Field field;
+    NameSeries series;
     std::uint8_t width;
     char pad;
 };
 
+// Names are the values that can carry letters and carets, or nothing.
+constexpr bool is_name(const DateToken &token) { return token.series != NameSeries::none; }
+
 // Pass order: each longer token before the shorter ones it contains.
 inline constexpr std::array<DateToken, 13> date_tokens{{
-    {"^MMMM", TokenValue::month_name, 0, ' '},
-    {"^MMM", TokenValue::month_abbr, 3, ' '},
-    {"^MM", TokenValue::month, 2, '0'},
-    {"^DD", TokenValue::day, 2, '0'},
-    {"^D", TokenValue::day, 1, '0'},
-    {"^YYYY", TokenValue::year, 4, ' '},
-    {"^hh", TokenValue::hour, 2, '0'},
-    {"^h", TokenValue::hour, 1, '0'},
-    {"^mm", TokenValue::minute, 2, '0'},
-    {"^ss", TokenValue::second, 2, '0'},
-    {"^WWWW", TokenValue::weekday_name, 0, ' '},
-    {"^WWW", TokenValue::weekday_abbr, 3, ' '},
-    {"^WW", TokenValue::weekday_abbr, 2, ' '},
+    {"^MMMM", Field::month, NameSeries::month_name, 0, ' '},
+    {"^MMM", Field::month, NameSeries::month_abbr, 3, ' '},
+    {"^MM", Field::month, NameSeries::none, 2, '0'},
+    {"^DD", Field::day, NameSeries::none, 2, '0'},
+    {"^D", Field::day, NameSeries::none, 1, '0'},
+    {"^YYYY", Field::year, NameSeries::none, 4, ' '},
+    {"^hh", Field::hour, NameSeries::none, 2, '0'},
+    {"^h", Field::hour, NameSeries::none, 1, '0'},
+    {"^mm", Field::minute, NameSeries::none, 2, '0'},
+    {"^ss", Field::second, NameSeries::none, 2, '0'},
+    {"^WWWW", Field::weekday, NameSeries::weekday_name, 0, ' '},
+    {"^WWW", Field::weekday, NameSeries::weekday_abbr, 3, ' '},
+    {"^WW", Field::weekday, NameSeries::weekday_abbr, 2, ' '},
 }};
 
 inline constexpr std::size_t no_token = date_tokens.size();
@@ -145,31 +133,13 @@ template <typename C> struct TokenText {
     }
 };
 
-// The field of the date record that a number token prints.
-constexpr std::uint16_t number_of(TokenValue value, const Date &date) {
-    switch (value) {
-    case TokenValue::month:
-        return date.month;
-    case TokenValue::day:
-        return date.day;
-    case TokenValue::year:
-        return date.year;
-    case TokenValue::hour:
-        return date.hour;
-    case TokenValue::minute:
-        return date.minute;
-    default:
-        return date.second;
-    }
-}
-
 template <typename C>
 constexpr TokenText<C> token_text(const DateToken &token, const Date &date, const CalendarNames<C> &names) {
     TokenText<C> text;
-    if (is_name(token.value)) {
-        text.name = name_of(names, token.value);
+    if (is_name(token)) {
+        text.name = name_of(names, token.series);
     } else {
-        const std::uint16_t number = number_of(token.value, date);
+        const std::uint16_t number = field_of(date, token.field);
         text.number = number;
         text.digit_count = digit_count(number);
         text.pad = static_cast<C>(token.pad);
@@ -323,7 +293,7 @@ template <typename C> constexpr TemplateScan<C> scan_template(std::basic_string_
             if (token == no_token)
                 return;
             ++scan.count[token];
-            if (is_name(date_tokens[token].value) && at > 0 && is_token_char(text[at - 1]))
+            if (is_name(date_tokens[token]) && at > 0 && is_token_char(text[at - 1]))
                 scan.after_token_char |= 1u << token;
             if (scan.found_count < scan.found.size())
                 scan.found[scan.found_count++] = {at, token};
@@ -335,7 +305,7 @@ template <typename C> constexpr TemplateScan<C> scan_template(std::basic_string_
 // (see the top of this file).
 template <typename C>
 constexpr bool may_join(const TemplateScan<C> &scan, std::size_t token, const TokenText<C> &value) {
-    if (!is_name(date_tokens[token].value))
+    if (!is_name(date_tokens[token]))
         return false;
     if (value.name.find(C('^')) != std::basic_string_view<C>::npos)
         return true;
@@ -345,7 +315,7 @@ constexpr bool may_join(const TemplateScan<C> &scan, std::size_t token, const To
 // Whether a scanned template prints a name.
 template <typename C> constexpr bool prints_names(const TemplateScan<C> &scan) {
     for (std::size_t token = 0; token < date_tokens.size(); ++token)
-        if (scan.count[token] != 0 && is_name(date_tokens[token].value))
+        if (scan.count[token] != 0 && is_name(date_tokens[token]))
             return true;
     return false;
 }
@@ -379,37 +349,6 @@ constexpr C *write_expanded(std::basic_string_view<C> text, const TemplateScan<C
         rest, [&](std::size_t at) { return token_at(rest, at); }, values, out);
 }
 
-// A narrow template known at compile time (Template::text) that prints no
-// names, such as a log stamp, written for a date with neither matching nor
-// loops over its text: the compiler lays out its literal pieces and its
-// fields. A field wider than its token (a year past 9999) is written as the
-// passes write it. Returns the end; no terminator.
-template <typename Template> constexpr char *write_fixed(const Date &date, char *out) {
-    constexpr std::string_view text = Template::text;
-    constexpr TemplateScan<char> scan = scan_template(text);
-    static_assert(!prints_names(scan), "names take the passes' rules");
-    static_assert(std::accumulate(scan.count.begin(), scan.count.end(), std::size_t{0}) == scan.found_count,
-                  "the scan keeps every token");
-    const auto piece = [&]<std::size_t k>(std::integral_constant<std::size_t, k>) {
-        constexpr std::size_t begin =
-            k == 0 ? 0 : scan.found[k - 1].at + date_tokens[scan.found[k - 1].token].text.size();
-        constexpr std::size_t end = k == scan.found_count ? text.size() : scan.found[k].at;
-        for (std::size_t i = begin; i < end; ++i)
-            *out++ = text[i];
-        if constexpr (k < scan.found_count) {
-            constexpr DateToken token = date_tokens[scan.found[k].token];
-            const std::uint32_t number = number_of(token.value, date);
-            if (number < power_of_ten(token.width))
-                out = write_field<token.width>(number, token.pad, out);
-            else
-                out = token_text(token, date, CalendarNames<char>{}).write(out);
-        }
-    };
-    [&]<std::size_t... k>(std::index_sequence<k...>) { (piece(std::integral_constant<std::size_t, k>{}), ...); }
-    (std::make_index_sequence<scan.found_count + 1>());
-    return out;
-}
-
 // The names of one expansion. read(series, name) sets the name of a series
 // and returns true, or returns false when it cannot be had; each series is
 // read once, when it is first needed.
@@ -418,7 +357,7 @@ template <typename C, typename Read> struct NamesOnDemand {
     CalendarNames<C> names{};
     std::uint32_t held = 0; // a bit for each series read
 
-    bool need(TokenValue series) {
+    bool need(NameSeries series) {
         const std::uint32_t bit = 1u << static_cast<std::uint32_t>(series);
         if ((held & bit) == 0) {
             if (!read(series, name_of(names, series)))
@@ -447,8 +386,8 @@ C *expand_by_passes(std::basic_string_view<C> text, const Date &date, Names &nam
              [&](std::basic_string_view<C>, std::size_t t, std::size_t) { found = found || t != no_token; });
         if (!found)
             continue;
-        const TokenValue value = date_tokens[token].value;
-        if (is_name(value) && !names.need(value)) {
+        const NameSeries series = date_tokens[token].series;
+        if (is_name(date_tokens[token]) && !names.need(series)) {
             if (work)
                 release(work);
             return nullptr;
@@ -468,48 +407,13 @@ C *expand_by_passes(std::basic_string_view<C> text, const Date &date, Names &nam
     return work;
 }
 
-// Most templates print no names and are short: one walk expands them into
-// a buffer of the caller's, to be copied into their block. Returns the
-// length, or not_expanded when a name token turns up (names take the rules
-// below) or the text does not fit.
-inline constexpr std::size_t not_expanded = std::numeric_limits<std::size_t>::max();
-
-template <typename C>
-constexpr std::size_t expand_numbers(std::basic_string_view<C> text, const Date &date, C *buffer,
-                                     std::size_t capacity) {
-    if (text.size() > capacity)
-        return not_expanded;
-    const CalendarNames<C> no_names{};
-    std::size_t length = 0;
-    walk(
-        text, [&](std::size_t at) { return token_at(text, at); },
-        [&](std::basic_string_view<C> literal, std::size_t token, std::size_t) {
-            if (length == not_expanded)
-                return;
-            if (token != no_token && is_name(date_tokens[token].value)) {
-                length = not_expanded;
-                return;
-            }
-            const TokenText<C> value =
-                token == no_token ? TokenText<C>{} : token_text(date_tokens[token], date, no_names);
-            if (literal.size() + value.size() > capacity - length) {
-                length = not_expanded;
-                return;
-            }
-            for (const C c : literal)
-                buffer[length++] = c;
-            length = static_cast<std::size_t>(value.write(buffer + length) - buffer);
-        });
-    return length;
-}
-
 // The name tokens by their series, in the lookup's order.
 inline constexpr auto name_tokens = [] {
     std::array<std::size_t, 5> order{};
     std::size_t n = 0;
     for (std::size_t series = 0; series < name_series_count; ++series)
         for (std::size_t token = 0; token < date_tokens.size(); ++token)
-            if (static_cast<std::size_t>(date_tokens[token].value) == series)
+            if (static_cast<std::size_t>(date_tokens[token].series) == series)
                 order[n++] = token;
     return order;
 }();
@@ -528,22 +432,13 @@ inline constexpr auto name_tokens = [] {
 template <typename C, typename Read, typename Allocate, typename Release>
 C *expand_date_template(std::basic_string_view<C> text, const Date &date, Read read, Allocate allocate,
                         Release release) {
-    C numbers[256];
-    const std::size_t length = expand_numbers(text, date, numbers, std::size(numbers));
-    if (length != not_expanded)
-        return filled_block<C>(length, allocate, [&](C *out) {
-            for (std::size_t i = 0; i < length; ++i)
-                *out++ = numbers[i];
-            return out;
-        });
     NamesOnDemand<C, Read> names{read};
     const TemplateScan<C> scan = scan_template(text);
     const auto values = date_values<C>(date, names.names);
     for (const std::size_t token : name_tokens) {
-        const TokenValue value = date_tokens[token].value;
         if (scan.count[token] == 0)
             continue;
-        if (!names.need(value))
+        if (!names.need(date_tokens[token].series))
             return nullptr;
         if (may_join(scan, token, values(token)))
             return expand_by_passes(text, date, names, allocate, release);
@@ -556,7 +451,7 @@ C *expand_date_template(std::basic_string_view<C> text, const Date &date, Read r
 template <typename C, typename Allocate, typename Release>
 C *expand_date_template(std::basic_string_view<C> text, const Date &date, const CalendarNames<C> &names,
                         Allocate allocate, Release release) {
-    auto given = [&](TokenValue series, std::basic_string_view<C> &name) {
+    auto given = [&](NameSeries series, std::basic_string_view<C> &name) {
         name = name_of(names, series);
         return true;
     };

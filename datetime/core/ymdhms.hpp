@@ -3,6 +3,7 @@
 #pragma once
 
 #include "BrindlewickCodes.h"
+#include "core/date.hpp"
 #include "core/decimal.hpp"
 
 #include <array>
@@ -12,19 +13,6 @@
 #include <string_view>
 
 namespace bw {
-
-// The platform's date record, field for field and in its order; the
-// weekday counts from 0 = Sunday.
-struct Date {
-    std::uint16_t year;
-    std::uint16_t month;
-    std::uint16_t weekday;
-    std::uint16_t day;
-    std::uint16_t hour;
-    std::uint16_t minute;
-    std::uint16_t second;
-    std::uint16_t milliseconds;
-};
 
 inline constexpr std::size_t ymdhms_max_length = 19;
 inline constexpr std::array<std::size_t, 5> ymdhms_colons{4, 7, 10, 13, 16};
@@ -94,29 +82,6 @@ template <typename C> constexpr Parsed parse_ymdhms(const C *text) {
     Date date{values[0], values[1], 0, values[2], values[3], values[4], values[5], 0};
     date.weekday = static_cast<std::uint16_t>(weekday_from_date(date.year, date.month, date.day));
     return {date, 0};
-}
-
-// Field numbers 1 to 7: year, month, day, hour, minute, second, weekday;
-// any other number gives 0.
-constexpr std::uint32_t date_field(const Date &date, std::uint32_t number) {
-    switch (number) {
-    case 1:
-        return date.year;
-    case 2:
-        return date.month;
-    case 3:
-        return date.day;
-    case 4:
-        return date.hour;
-    case 5:
-        return date.minute;
-    case 6:
-        return date.second;
-    case 7:
-        return date.weekday;
-    default:
-        return 0;
-    }
 }
 
 } // namespace bw

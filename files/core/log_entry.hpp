@@ -5,8 +5,10 @@
 // allocated, and written into it by the same walk.
 #pragma once
 
-#include "datetime/core/date_template.hpp"
+#include "core/date.hpp"
+#include "core/decimal.hpp"
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -15,29 +17,42 @@
 namespace bw::log {
 
 // The stamp is "2008/05/30 09:07:05 " (20 characters) or, in UTC,
-// "2008/05/30 09:07:05 UTC " (24); continuation lines start under the
-// message's first character. A message that opens with a line feed gets
-// its "\r\n" ahead of the stamp.
-constexpr std::string_view prefix_template(bool utc, bool leading) {
-    constexpr std::string_view templates[2][2] = {
-        {"^YYYY/^MM/^DD ^hh:^mm:^ss ", "\r\n^YYYY/^MM/^DD ^hh:^mm:^ss "},
-        {"^YYYY/^MM/^DD ^hh:^mm:^ss UTC ", "\r\n^YYYY/^MM/^DD ^hh:^mm:^ss UTC "},
-    };
-    return templates[utc][leading];
-}
-
-// The stamps as templates known at compile time.
-template <bool utc, bool leading> struct Stamp {
-    static constexpr std::string_view text = prefix_template(utc, leading);
+// "2008/05/30 09:07:05 UTC " (24): the date template "^YYYY/^MM/^DD
+// ^hh:^mm:^ss " and its UTC mark. Continuation lines start under the
+// message's first character. A message that opens with a line feed gets its
+// "\r\n" ahead of the stamp.
+struct StampField {
+    Field field;
+    std::uint8_t width;
+    char pad;
+    char after;
 };
+inline constexpr std::array<StampField, 6> stamp_fields{{
+    {Field::year, 4, ' ', '/'},
+    {Field::month, 2, '0', '/'},
+    {Field::day, 2, '0', ' '},
+    {Field::hour, 2, '0', ':'},
+    {Field::minute, 2, '0', ':'},
+    {Field::second, 2, '0', ' '},
+}};
+inline constexpr std::string_view utc_mark = "UTC ";
 
-// The prefix for a date, written to out; returns the end. The stamps print
-// no names, so they need neither the locale nor a block, and are laid out
-// by the compiler.
+// The prefix for a date, written to out; returns the end. A field wider
+// than its width (a year past 9999) is written whole, as the template
+// writes it.
 constexpr char *write_stamp(bool utc, bool leading, const Date &date, char *out) {
+    if (leading) {
+        *out++ = '\r';
+        *out++ = '\n';
+    }
+    for (const StampField &f : stamp_fields) {
+        out = write_padded(field_of(date, f.field), f.width, f.pad, out);
+        *out++ = f.after;
+    }
     if (utc)
-        return leading ? write_fixed<Stamp<true, true>>(date, out) : write_fixed<Stamp<true, false>>(date, out);
-    return leading ? write_fixed<Stamp<false, true>>(date, out) : write_fixed<Stamp<false, false>>(date, out);
+        for (const char c : utc_mark)
+            *out++ = c;
+    return out;
 }
 
 constexpr std::string_view line_separator(bool utc) {

@@ -2,6 +2,7 @@
 // across inserted values, failures and blocks, and a randomized comparison
 // with a plain pass-by-pass expansion.
 #include "datetime/core/date_template.hpp"
+#include "datetime/core/ymdhms.hpp"
 #include "tests/ascii_text.hpp"
 #include "tests/cases/date_template.hpp"
 
@@ -200,7 +201,7 @@ TEST(DateTemplate, NamesAreReadOnlyWhenPrinted) {
         const WideNames<char> wide(c.names);
         const bw::CalendarNames<char> names = wide.view();
         std::string read;
-        auto reader = [&](bw::TokenValue series, std::string_view &name) {
+        auto reader = [&](bw::NameSeries series, std::string_view &name) {
             read += "amwW"[static_cast<int>(series)];
             name = bw::name_of(names, series);
             return true;

@@ -16,9 +16,9 @@ TYPED_TEST_SUITE(PathCore, Widths);
 
 // The fixed-up text in a block of exactly the planned size.
 template <typename C> std::basic_string<C> fixed_up(const C *path, const bw::Fixup &plan) {
-    auto block = test::block_of<C>(plan.block);
+    auto block = test::block_of<C>(plan.block_size);
     bw::write_fixup(path, plan, block.get());
-    EXPECT_EQ(block[plan.block - 1], C()) << "unterminated";
+    EXPECT_EQ(block[plan.block_size - 1], C()) << "unterminated";
     return block.get();
 }
 
@@ -28,7 +28,7 @@ TYPED_TEST(PathCore, FixupAddsOrRemovesOneBackslashInABlockOfTheDocumentedSize) 
         const auto path = as<C>(c.path);
         const bw::Fixup plan = bw::plan_fixup(path.c_str(), c.mode);
         EXPECT_EQ(plan.error, 0u) << c.path << " mode " << c.mode;
-        EXPECT_EQ(plan.block, c.block) << c.path << " mode " << c.mode;
+        EXPECT_EQ(plan.block_size, c.block) << c.path << " mode " << c.mode;
         EXPECT_EQ(fixed_up(path.c_str(), plan), as<C>(c.result)) << c.path << " mode " << c.mode;
     }
 }
@@ -49,14 +49,14 @@ TEST(PathCoreNarrow, FixupTestsSingleBytesSoASecondByte0x5CIsABackslash) {
     EXPECT_EQ(fixed_up(path, removed), "\x95");
     const bw::Fixup ensured = bw::plan_fixup(path, 1);
     EXPECT_EQ(fixed_up(path, ensured), path);
-    EXPECT_EQ(ensured.block, 3u);
+    EXPECT_EQ(ensured.block_size, 3u);
 }
 
 TEST(PathCoreWide, FixupKeepsNonLatinLettersWhole) {
     const wchar_t *path = L"D:\\\u0414\u0430\u043d\u043d\u044b\u0435\\\u65e5\u672c";
     const bw::Fixup plan = bw::plan_fixup(path, 1);
     EXPECT_EQ(fixed_up(path, plan), std::wstring(path) + L"\\");
-    EXPECT_EQ(plan.block, 14u);
+    EXPECT_EQ(plan.block_size, 14u);
 }
 
 TYPED_TEST(PathCore, QualifyChecksTheNameFirstAndTheDirectoryOnlyForAPlainName) {

@@ -17,9 +17,9 @@ TYPED_TEST_SUITE(QuoteCore, Widths);
 
 // The quoted text in a block of exactly the planned size.
 template <typename C> std::basic_string<C> quoted(std::basic_string_view<C> text, const bw::QuotePlan<C> &plan) {
-    auto block = test::block_of<C>(plan.block);
+    auto block = test::block_of<C>(plan.block_size);
     bw::write_quoted(text, plan, block.get());
-    EXPECT_EQ(block[plan.block - 1], C()) << "unterminated";
+    EXPECT_EQ(block[plan.block_size - 1], C()) << "unterminated";
     return block.get();
 }
 
@@ -30,7 +30,7 @@ TYPED_TEST(QuoteCore, WrapsByModeUnlessTheTextBeginsOrEndsWithTheQuote) {
         const bw::QuotePlan<C> plan = bw::plan_quote(text.c_str(), c.mode, or_null(quote));
         const auto expected = as<C>(c.result);
         EXPECT_EQ(plan.error, 0u) << c.text;
-        EXPECT_EQ(plan.block, expected.size() + 1) << c.text;
+        EXPECT_EQ(plan.block_size, expected.size() + 1) << c.text;
         EXPECT_EQ(quoted<C>(text, plan), expected) << c.text << " mode " << c.mode;
     }
 }
@@ -62,7 +62,7 @@ TEST(QuoteCoreWide, WrapsNonLatinTextsWhole) {
     const std::wstring quote = L"\u00ab\u00bb";
     const bw::QuotePlan<wchar_t> plan = bw::plan_quote(text.c_str(), 1, quote.c_str());
     EXPECT_EQ(quoted<wchar_t>(text, plan), L"\u00ab" + text + L"\u00ab");
-    EXPECT_EQ(plan.block, text.size() + 3);
+    EXPECT_EQ(plan.block_size, text.size() + 3);
 }
 
 } // namespace

@@ -1,6 +1,5 @@
 // The grouping text of the locale turned into the Grouping number of a
-// number format, and the decimal text of a value, the input of number
-// formatting.
+// number format.
 #pragma once
 
 #include "core/decimal.hpp"
@@ -33,23 +32,6 @@ template <typename C> constexpr std::uint32_t grouping_from_text(const C *text) 
             return grouping * 10;
         p = rest.data() + 1;
     }
-}
-
-// Room for the decimal text of any 32-bit value, "-2147483648" at the
-// longest, and its terminator.
-inline constexpr std::size_t decimal_text_size = 12;
-
-// The value in decimal digits, a minus sign before a negative one, as "%d"
-// prints it; returns the length.
-template <typename C> constexpr std::size_t decimal_text(std::int32_t value, C (&text)[decimal_text_size]) {
-    std::size_t length = 0;
-    if (value < 0)
-        text[length++] = C('-');
-    const std::uint32_t magnitude =
-        value < 0 ? 0u - static_cast<std::uint32_t>(value) : static_cast<std::uint32_t>(value);
-    length = static_cast<std::size_t>(write_digits(magnitude, digit_count(magnitude), text + length) - text);
-    text[length] = C('\0');
-    return length;
 }
 
 } // namespace bw

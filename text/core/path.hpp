@@ -18,14 +18,14 @@ inline constexpr int ensure_backslash = 1;
 inline constexpr int remove_backslash = 2;
 
 // The layout of a fix-up result: the first `kept` characters of the path,
-// then one backslash when `add_backslash`, in a zero-filled block of `block`
+// then one backslash when `add_backslash`, in a zero-filled block of `block_size`
 // characters (the zero fill terminates it). `error` is 0 or the code of a
 // refused path.
 struct Fixup {
     std::uint32_t error;
     std::size_t kept;
     bool add_backslash;
-    std::size_t block;
+    std::size_t block_size;
 };
 
 // Mode 1 ensures one trailing backslash, mode 2 removes one, any other mode
@@ -45,7 +45,7 @@ template <typename C> constexpr Fixup plan_fixup(const C *path, int mode) {
     return {0, n, false, n + 1};
 }
 
-// Writes the result into a block of at least plan.block characters.
+// Writes the result into a block of at least plan.block_size characters.
 template <typename C> constexpr void write_fixup(const C *path, const Fixup &plan, C *out) {
     std::copy_n(path, plan.kept, out);
     if (plan.add_backslash)

@@ -17,13 +17,13 @@ inline constexpr int quote_never = 3;
 enum class Quoting { copy, wrap };
 
 // The layout of a quoting result: the text, wrapped in `quote` when `how`
-// says so, in a zero-filled block of `block` characters (the zero fill
+// says so, in a zero-filled block of `block_size` characters (the zero fill
 // terminates it). `error` is 0 or the code of a refused call.
 template <typename C> struct QuotePlan {
     std::uint32_t error;
     Quoting how;
     C quote;
-    std::size_t block;
+    std::size_t block_size;
 };
 
 // Only the first character of the quote text counts; a null or empty quote
@@ -72,7 +72,7 @@ template <typename C> constexpr QuotePlan<C> plan_quote(const C *text, int mode,
     return wrap ? QuotePlan<C>{0, Quoting::wrap, quote, n + 3} : QuotePlan<C>{0, Quoting::copy, quote, n + 1};
 }
 
-// Writes the result into a block of at least plan.block characters.
+// Writes the result into a block of at least plan.block_size characters.
 template <typename C> constexpr void write_quoted(std::basic_string_view<C> text, const QuotePlan<C> &plan, C *out) {
     if (plan.how == Quoting::copy) {
         std::copy(text.begin(), text.end(), out);

@@ -90,7 +90,7 @@ std::string describe(Entry &entry) {
         return {};
     entry.name = about->name;
     const auto named = static_cast<unsigned>(std::ranges::count_if(about->args, [](auto a) { return !a.empty(); }));
-    if (entry.constant || named != entry.required + entry.optional)
+    if (named != entry.required + entry.optional)
         return entry.name + " takes " + takes(entry) + " in the module's table, and the runner names " +
                std::to_string(named);
     entry.about = &*about;

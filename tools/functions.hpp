@@ -35,6 +35,7 @@ inline constexpr Function functions[] = {
     {"KeltLastErrorStrR8J", {}, "the message of the recorded last error", "nothing", Success::always},
     {"KeltExtenderInfoR8J", {"unused"}, "41009 (the argument is declared, never read)", "nothing", Success::always},
     {"KeltExtenderVersionR8J", {}, "41009", "nothing", Success::always},
+    {"CUSTOMER_FLAG", {}, "0x20000000, the bit that marks the module's error codes", "nothing", Success::always},
     {"FormatNowR8J",
      {"template", "utc"},
      "the template expanded for now, local or (utc 1) UTC; \"\" on a failure",

@@ -10,7 +10,7 @@ WIN      := $(BUILD)/win32
 WIN64    := $(BUILD)/win64
 NATIVE   := $(BUILD)/native
 JOBS     ?= $(shell nproc)
-ARGS     ?= --utf8 --demo
+ARGS     ?= --demo
 FUZZ_SECONDS ?= 180
 
 export WINEPREFIX := $(abspath $(BUILD)/wineprefix)
@@ -44,20 +44,24 @@ native: $(NATIVE)/CMakeCache.txt
 # DLLs' programs; a prefix made before wine64 was installed runs 32-bit
 # programs only and is made again.
 prefix: | setup
-	@if [ -f $(WINEPREFIX)/system.reg ] && ! grep -qx '#arch=win64' $(WINEPREFIX)/system.reg; then \
+	@if [ -f "$(WINEPREFIX)/system.reg" ] && ! grep -qx '#arch=win64' "$(WINEPREFIX)/system.reg"; then \
 		echo "$(WINEPREFIX) runs 32-bit programs only: making it again"; \
-		wineserver -k 2>/dev/null; wineserver -w; rm -rf $(WINEPREFIX); fi
-	@if [ ! -f $(WINEPREFIX)/system.reg ]; then WINEARCH=win64 wineboot --init >/dev/null 2>&1; wineserver -w; fi
-	@grep -qx '#arch=win64' $(WINEPREFIX)/system.reg 2>/dev/null || \
+		wineserver -k 2>/dev/null; wineserver -w; rm -rf "$(WINEPREFIX)"; fi
+	@if [ ! -f "$(WINEPREFIX)/system.reg" ]; then WINEARCH=win64 wineboot --init >/dev/null 2>&1; wineserver -w; fi
+	@grep -qx '#arch=win64' "$(WINEPREFIX)/system.reg" 2>/dev/null || \
 		{ echo "could not create a 64-bit Wine prefix $(WINEPREFIX)"; exit 1; }
 
 package: dll
 	cd $(WIN) && cpack -G ZIP
 	cd $(WIN64) && cpack -G ZIP
 
-# The DLL and the runner alone; the build's output shows only when it fails.
-runner: $(WIN)/CMakeCache.txt
-	@cmake --build $(WIN) -j $(JOBS) --target Brindlewick bwcall >$(WIN)/runner-build.log 2>&1 || \
+# The DLL and the runner alone, configured when needed; the output of the
+# configuration and the build shows only when they fail.
+runner: | setup
+	@mkdir -p $(WIN) && { [ -f $(WIN)/CMakeCache.txt ] || \
+		cmake -S . -B $(WIN) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release; } \
+		>$(WIN)/runner-build.log 2>&1 && \
+		cmake --build $(WIN) -j $(JOBS) --target Brindlewick bwcall >>$(WIN)/runner-build.log 2>&1 || \
 		{ cat $(WIN)/runner-build.log; exit 1; }
 
 run: runner prefix

@@ -126,7 +126,16 @@ endfunction()
 
 # The runner is a script host, for the 32-bit DLL.
 if(architecture STREQUAL win32)
-    brindlewick_program(bwcall ${PROJECT_SOURCE_DIR}/tools/bwcall.cpp ${PROJECT_SOURCE_DIR}/tools/calls.cpp)
+    set(runner_sources ${PROJECT_SOURCE_DIR}/tools/bwcall.cpp ${PROJECT_SOURCE_DIR}/tools/calls.cpp)
+    brindlewick_program(bwcall ${runner_sources})
+    # The same runner, whose manifest makes UTF-8 its ANSI code page.
+    brindlewick_program(bwcall-utf8 ${runner_sources} ${PROJECT_SOURCE_DIR}/tools/bwcall-utf8.rc)
+    set_property(SOURCE ${PROJECT_SOURCE_DIR}/tools/bwcall-utf8.rc APPEND PROPERTY OBJECT_DEPENDS
+        ${PROJECT_SOURCE_DIR}/tools/bwcall-utf8.manifest)
+    # Arguments arrive as Unicode, through wmain.
+    target_link_options(bwcall PRIVATE -municode)
+    target_link_options(bwcall-utf8 PRIVATE -municode)
+    add_dependencies(bwcall bwcall-utf8)
 endif()
 
 # The benchmark of the services against their peers; `make bench` runs it.

@@ -97,27 +97,26 @@ constexpr ScriptFunction constant(int32_t id, uint32_t value, std::string_view n
     return {id, WIL_KIND_CONSTANT, 0, value, name, nullptr};
 }
 
-// Argument types: 4 bits per argument, 1 = text. Count word: required
-// arguments in bits 0-7, optional ones in bits 8-15. The names are the
-// host's own spelling (ExtractrFromSystemDateR8J, ExtractFromYmdHms without
+// The argument words are spelt with BrindlewickExtender.h's macros. The
+// names are the host's own spelling (ExtractrFromSystemDateR8J, ExtractFromYmdHms without
 // its suffix, FormatYmdHMSR8J): scripts call them so, do not "correct" them.
 constexpr std::array table{
-    function(0, 0x0, 0x0, "KeltLastErrorR8J", kelt_last_error),
-    function(1, 0x0, 0x0, "KeltLastErrorStrR8J", kelt_last_error_text),
-    function(2, 0x0, 0x1, "KeltExtenderInfoR8J", kelt_version),
-    function(3, 0x0, 0x0, "KeltExtenderVersionR8J", kelt_version),
+    function(0, 0, WIL_ARGS(0, 0), "KeltLastErrorR8J", kelt_last_error),
+    function(1, 0, WIL_ARGS(0, 0), "KeltLastErrorStrR8J", kelt_last_error_text),
+    function(2, 0, WIL_ARGS(1, 0), "KeltExtenderInfoR8J", kelt_version),
+    function(3, 0, WIL_ARGS(0, 0), "KeltExtenderVersionR8J", kelt_version),
     constant(11, BW_CUSTOMER_FLAG, "CUSTOMER_FLAG"),
-    function(21, 0x1, 0x101, "FormatNowR8J", format_now),
-    function(22, 0x11, 0x2, "FormatYmdHMSR8J", format_ymdhms),
-    function(23, 0x1, 0x102, "LogMsgAltR8J", log_msg_alt),
-    function(24, 0x0, 0x1, "FormatLongIntR8J", format_long_int),
-    function(25, 0x1, 0x2, "ExtractFromYmdHms", extract_from_ymdhms),
-    function(26, 0x0, 0x2, "ExtractrFromSystemDateR8J", extract_from_system_date),
-    function(27, 0x1, 0x2, "PathStringFixupR8J", path_string_fixup),
-    function(28, 0x11, 0x2, "MakeFQFNR8J", make_fqfn),
-    function(29, 0x0, 0x0, "GetTimeZoneNameR8J", time_zone_name),
-    function(30, 0x101, 0x102, "QuoteStringR8J", quote_string),
-    function(31, 0x11, 0x3, "MessageBoxR8J", message_box),
+    function(21, WIL_ARG_TEXT(1), WIL_ARGS(1, 1), "FormatNowR8J", format_now),
+    function(22, WIL_ARG_TEXT(1) | WIL_ARG_TEXT(2), WIL_ARGS(2, 0), "FormatYmdHMSR8J", format_ymdhms),
+    function(23, WIL_ARG_TEXT(1), WIL_ARGS(2, 1), "LogMsgAltR8J", log_msg_alt),
+    function(24, 0, WIL_ARGS(1, 0), "FormatLongIntR8J", format_long_int),
+    function(25, WIL_ARG_TEXT(1), WIL_ARGS(2, 0), "ExtractFromYmdHms", extract_from_ymdhms),
+    function(26, 0, WIL_ARGS(2, 0), "ExtractrFromSystemDateR8J", extract_from_system_date),
+    function(27, WIL_ARG_TEXT(1), WIL_ARGS(2, 0), "PathStringFixupR8J", path_string_fixup),
+    function(28, WIL_ARG_TEXT(1) | WIL_ARG_TEXT(2), WIL_ARGS(2, 0), "MakeFQFNR8J", make_fqfn),
+    function(29, 0, WIL_ARGS(0, 0), "GetTimeZoneNameR8J", time_zone_name),
+    function(30, WIL_ARG_TEXT(1) | WIL_ARG_TEXT(3), WIL_ARGS(2, 1), "QuoteStringR8J", quote_string),
+    function(31, WIL_ARG_TEXT(1) | WIL_ARG_TEXT(2), WIL_ARGS(3, 0), "MessageBoxR8J", message_box),
 };
 
 // A name and its terminator fit the host's info record.

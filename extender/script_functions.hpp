@@ -12,8 +12,8 @@ namespace bw {
 struct ScriptFunction {
     int32_t id;
     uint32_t kind;      // WIL_KIND_FUNCTION or WIL_KIND_CONSTANT
-    uint32_t arg_types; // 4 bits per argument, argument 1 lowest: 1 = text
-    uint32_t arg_count; // required in bits 0-7, optional in 8-15; a constant's value
+    uint32_t arg_types; // WIL_ARG_TEXT of each text argument
+    uint32_t arg_count; // WIL_ARGS(required, optional), or a constant's value
     std::string_view name;
     int32_t (*run)(const ScriptCall &call); // null for a constant
 };

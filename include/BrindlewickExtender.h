@@ -52,6 +52,17 @@ typedef struct WilValue {
     uint8_t host_tail[4];
 } WilValue;
 
+/* The two words of a function's table entry that describe its arguments.
+ * Argument types: 4 bits per argument, argument 1 lowest, 1 for a text and
+ * 0 for an integer. Argument count: the required arguments in bits 0-7, the
+ * optional ones (which follow them) in bits 8-15. A constant's count word
+ * holds its value instead. Arguments are numbered from 1. */
+#define WIL_ARG_TEXT(k) (1UL << (4 * ((k) - 1)))
+#define WIL_ARG_IS_TEXT(types, k) ((((types) >> (4 * ((k) - 1))) & 0xFUL) != 0)
+#define WIL_ARGS(required, optional) ((unsigned long)(required) | ((unsigned long)(optional) << 8))
+#define WIL_ARGS_REQUIRED(count) ((count) & 0xFFUL)
+#define WIL_ARGS_OPTIONAL(count) (((count) >> 8) & 0xFFUL)
+
 /* A function table entry and the function info record that WILExtender2
  * fills for id -2 share this layout, 56 bytes. In the table the name length
  * is 0; in the info record it holds the name's length and the name arrives
@@ -60,9 +71,9 @@ enum { WIL_NAME_CAPACITY = 34 };
 typedef struct WilFunctionInfo {
     int32_t id;
     uint32_t kind;
-    uint32_t arg_types;  /* 4 bits per argument, argument 1 lowest: 0 integer, 1 text */
+    uint32_t arg_types;  /* WIL_ARG_TEXT(k) for each text argument k */
     uint32_t reserved;
-    uint32_t arg_count;  /* function: bits 0-7 required, 8-15 optional; constant: its value */
+    uint32_t arg_count;  /* function: WIL_ARGS(required, optional); constant: its value */
     uint16_t name_length;
     char name[WIL_NAME_CAPACITY];
 } WilFunctionInfo;

@@ -1,15 +1,15 @@
 // bwcall: stands in for the script host. Loads Brindlewick.dll, enumerates
 // its function table and calls script functions by name through
 // WILExtender2, several in one process, so that each call finds the
-// module's state as the calls before it left it.
+// module's state as the calls before it left it. The same program built with
+// a UTF-8 code page manifest is bwcall-utf8.exe.
 #include "Brindlewick.h"
 #include "BrindlewickExtender.h"
 #include "tools/calls.hpp"
+#include "tools/codes.hpp"
 #include "tools/dll.hpp"
 
-#include <fcntl.h>
-#include <io.h>
-
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <optional>
@@ -21,31 +21,34 @@ namespace {
 
 constexpr const char *usage = R"(usage: bwcall [OPTION...] FUNCTION [ARGUMENT...] [-- FUNCTION [ARGUMENT...]]...
        bwcall [OPTION...] --file FILE
-       bwcall [OPTION...] --list | --demo | --help
+       bwcall --list | --demo | --help [FUNCTION]
 
 Loads Brindlewick.dll as a script host does and calls script functions of
 its table by name, in order and in one process, so that each call finds the
 module's state as the calls before it left it (KeltLastErrorR8J reports the
-call before it). Names match without regard to case; a constant prints its
-value.
+call before it). Names match without regard to case. A constant prints its
+value, as a host puts it in place of the name; id:N calls function id N
+through the module, an id that is no function too (which records 901).
 
 Arguments are converted by the types the table declares. A text is taken as
-it stands. An integer is decimal or 0x hexadecimal with an optional sign,
-from -2147483648 to 4294967295 (010 is ten). @append:PATH in place of an
-integer opens PATH for appending with OpenOutputFileHandleA_R8J and passes
-its handle; the same file named again in the run gets the same handle, and
-every such file is closed at the end. All calls are checked against the
-table before the first one runs.
+it stands and goes to the module in the ANSI code page; a character that
+code page cannot hold stops the run (--utf8-acp takes any text). An integer
+is decimal from -2147483648 to 2147483647, or 0x hexadecimal up to
+0xFFFFFFFF taken as the 32 bits (0xFFFFFFFF is -1), with an optional sign.
+@append:PATH in place of a file handle opens PATH for appending and passes
+its handle; the same file named again gets the same handle, and every such
+file is closed at the end. All calls are checked before the first one runs.
+Options may stand anywhere; a text that reads as one goes in a call file.
 
-A result is printed as the host receives it: an integer, or the text in the
-ANSI code page. An error delivery prints its status, the recorded code
-(KeltLastErrorR8J right after the call) with its name from Brindlewick.h,
-and the delivered message, which is empty for the codes from 0x2000000B.
+Output is UTF-8 with a line feed after each result; the bytes inside a
+result are those the module delivered, line ends included. An error
+delivery prints its status, the recorded code (KeltLastErrorR8J right after
+the call) with its name, and the delivered message.
 
-A call file holds one call per line, its words apart by blanks. A word in
-double quotes may hold blanks and line breaks (each becomes a line feed);
-"" in it stands for one quote, and backslashes are plain characters. Blank
-lines and lines that begin with # are skipped:
+A call file holds one call per line, in UTF-8, its words apart by blanks. A
+word in double quotes may hold blanks and line breaks (each becomes a line
+feed); "" in it stands for one quote, and backslashes are plain characters.
+Blank lines and lines that begin with # are skipped:
 
   # two log entries, and the result the second one recorded
   LogMsgAltR8J "copied 2 files:
@@ -54,18 +57,22 @@ lines and lines that begin with # are skipped:
   LogMsgAltR8J done @append:copy.log 1
   KeltLastErrorR8J
 
-  --dll PATH   load PATH (by default the Brindlewick.dll beside bwcall.exe)
-  --file FILE  make the calls of FILE; - reads them from standard input
-  --echo       print each call, written as in a call file, before its result
-  --utf8       write UTF-8 with line feeds instead of ANSI text with CR LF,
-               and read a call file as UTF-8
-  --list       print the function table
-  --demo       print the table, make a few calls, write a log, read it back
-  --help       this text
+  --dll PATH    load PATH (by default the Brindlewick.dll beside bwcall.exe)
+  --file FILE   make the calls of FILE; - reads them from standard input
+  --echo        print each call, written as in a call file, before its result
+  --ansi        print exactly the bytes the host receives: the ANSI code
+                page, CR LF after each result
+  --utf8-acp    run the calls in bwcall-utf8.exe, whose ANSI code page is
+                UTF-8 (Windows 10 1903 and later), so that any text passes
+  --list        print the function table
+  --demo        print the table, make a few calls, write a log, read it back
+  -h, --help    this text; --help FUNCTION tells of one function
 
-Exit status: 0 when every call delivered its result, 1 when one delivered an
-error or a file could not be opened or closed, 2 when the command line or a
-call is wrong (nothing runs then) or the DLL cannot be loaded.
+Exit status: 0 when every call succeeded as the reference defines success
+for its function; 1 when one failed (a line on standard error names the
+call and the reason) or a file could not be opened or closed; 2 when the
+command line or a call is wrong (nothing runs then) or the DLL cannot be
+loaded.
 
 The reference of every function is docs/REFERENCE.md.
 )";
@@ -92,26 +99,9 @@ PathStringFixupR8J "" 1
 KeltLastErrorR8J
 )";
 
-// The codes of the public header by name. Each row is written with the
-// macro alone, so that a name cannot be paired with another value.
-struct CodeName {
-    DWORD code;
-    const char *name;
-};
-#define BW_CODE_NAME(code) CodeName(code, #code)
-constexpr CodeName code_names[] = {
-    BW_CODE_NAME(BW_E_TEMPLATE_NULL),   BW_CODE_NAME(BW_E_TEMPLATE_EMPTY),   BW_CODE_NAME(BW_E_YMDHMS_NULL),
-    BW_CODE_NAME(BW_E_YMDHMS_EMPTY),    BW_CODE_NAME(BW_E_YMDHMS_TOO_LONG),  BW_CODE_NAME(BW_E_YMDHMS_LAYOUT),
-    BW_CODE_NAME(BW_E_PATH_NULL),       BW_CODE_NAME(BW_E_PATH_EMPTY),       BW_CODE_NAME(BW_E_NO_MEMORY),
-    BW_CODE_NAME(BW_E_FILE_NAME_NULL),  BW_CODE_NAME(BW_E_FILE_NAME_EMPTY),  BW_CODE_NAME(BW_E_DIRECTORY_NULL),
-    BW_CODE_NAME(BW_E_QUOTE_TEXT_NULL), BW_CODE_NAME(BW_E_QUOTE_TEXT_EMPTY), BW_CODE_NAME(BW_E_QUOTE_MODE),
-    BW_CODE_NAME(BW_E_QUOTE_REFUSED),
-};
-#undef BW_CODE_NAME
-
-// Output is the host's: ANSI text, the runner's own lines ending in CR LF.
-// With --utf8 everything goes out as UTF-8 with plain line feeds.
-bool utf8 = false;
+// How results go out: UTF-8 with a line feed after each (for a shell), or
+// the host's own bytes, ANSI with CR LF.
+bool ansi = false;
 
 std::wstring widened(std::string_view text, UINT code_page) {
     const int size = static_cast<int>(text.size());
@@ -121,51 +111,96 @@ std::wstring widened(std::string_view text, UINT code_page) {
     return wide;
 }
 
-std::string converted(std::string_view text, UINT from, UINT to) {
-    const std::wstring wide = widened(text, from);
+std::string narrowed(std::wstring_view wide, UINT code_page) {
     const int size = static_cast<int>(wide.size());
     std::string out(
-        static_cast<std::size_t>(WideCharToMultiByte(to, 0, wide.data(), size, nullptr, 0, nullptr, nullptr)), '\0');
-    WideCharToMultiByte(to, 0, wide.data(), size, out.data(), static_cast<int>(out.size()), nullptr, nullptr);
+        static_cast<std::size_t>(WideCharToMultiByte(code_page, 0, wide.data(), size, nullptr, 0, nullptr, nullptr)),
+        '\0');
+    WideCharToMultiByte(code_page, 0, wide.data(), size, out.data(), static_cast<int>(out.size()), nullptr, nullptr);
     return out;
 }
 
-void write(std::FILE *stream, std::string_view text, bool own) {
-    std::string bytes;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (utf8 && text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
-            continue; // the line feed alone ends the line
-        if (!utf8 && own && text[i] == '\n')
-            bytes += '\r';
-        bytes += text[i];
+// One character in the ANSI code page, never a best-fit stand-in.
+bool encode_ansi(char32_t c, std::string &out) {
+    wchar_t units[2];
+    int count = 1;
+    if (c >= 0x10000) {
+        units[0] = static_cast<wchar_t>(0xD800 + ((c - 0x10000) >> 10));
+        units[1] = static_cast<wchar_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+        count = 2;
+    } else {
+        units[0] = static_cast<wchar_t>(c);
     }
-    // A console shows wide text right whatever its code page.
-    HANDLE console = GetStdHandle(stream == stderr ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE);
-    DWORD mode = 0;
-    if (GetConsoleMode(console, &mode)) {
-        std::fflush(stream);
-        const std::wstring wide = widened(bytes, CP_ACP);
-        DWORD written = 0;
-        WriteConsoleW(console, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
-        return;
-    }
-    if (utf8)
-        bytes = converted(bytes, CP_ACP, CP_UTF8);
-    std::fwrite(bytes.data(), 1, bytes.size(), stream);
+    char bytes[8];
+    BOOL defaulted = FALSE;
+    const bool utf8 = GetACP() == CP_UTF8; // takes neither the flag nor the check
+    const int n = WideCharToMultiByte(CP_ACP, utf8 ? 0 : WC_NO_BEST_FIT_CHARS, units, count, bytes, sizeof bytes,
+                                      nullptr, utf8 ? nullptr : &defaulted);
+    if (n <= 0 || defaulted)
+        return false;
+    out.append(bytes, static_cast<std::size_t>(n));
+    return true;
 }
 
-// The runner's own text, its lines ending in "\n".
-void say(std::FILE *stream, std::string_view text) { write(stream, text, true); }
+// Text straight to a standard handle, so that standard output and standard
+// error keep their order in one pipe. A console gets wide text.
+void put(DWORD which, std::string_view text, UINT code_page) {
+    HANDLE handle = GetStdHandle(which);
+    DWORD mode = 0, written = 0;
+    if (GetConsoleMode(handle, &mode)) {
+        const std::wstring wide = widened(text, code_page);
+        WriteConsoleW(handle, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
+        return;
+    }
+    const std::string bytes =
+        ansi || code_page == CP_UTF8 ? std::string(text) : narrowed(widened(text, code_page), CP_UTF8);
+    WriteFile(handle, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+}
 
-// A text as the module delivered it.
-void show(std::string_view text) { write(stdout, text, false); }
+// The runner's own text, in UTF-8, its lines ending in "\n".
+void say(DWORD which, std::string_view text) {
+    if (!ansi)
+        return put(which, text, CP_UTF8);
+    std::string lines;
+    for (const char c : text)
+        lines += c == '\n' ? "\r\n" : std::string(1, c);
+    put(which, narrowed(widened(lines, CP_UTF8), CP_ACP), CP_ACP);
+}
+
+void say(std::string_view text) { say(STD_OUTPUT_HANDLE, text); }
+void complain(std::string_view text) { say(STD_ERROR_HANDLE, "bwcall: " + std::string(text) + "\n"); }
+
+// A text as the module delivered it, byte for byte in the ANSI code page.
+void show(std::string_view text) { put(STD_OUTPUT_HANDLE, text, CP_ACP); }
+
+// "0x2000000C BW_E_PATH_EMPTY", "901, an unknown function", "The system
+// cannot find the path specified. (3)".
+std::string described_code(uint32_t code) {
+    char text[32];
+    std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(code));
+    if (!tools::code_name(code).empty())
+        return text + std::string(" ") + std::string(tools::code_name(code));
+    if (code == tools::unknown_function_code)
+        return "901, an unknown function";
+    if ((code & BW_CUSTOMER_FLAG) != 0)
+        return text;
+    wchar_t *message = nullptr;
+    const DWORD n =
+        FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                       nullptr, code, 0, reinterpret_cast<wchar_t *>(&message), 0, nullptr);
+    std::string said = n ? narrowed(std::wstring_view(message, n), CP_UTF8) : "error";
+    LocalFree(message);
+    while (!said.empty() && (said.back() == '\n' || said.back() == '\r' || said.back() == ' '))
+        said.pop_back();
+    return said + " (" + std::to_string(code) + ")";
+}
 
 struct Host {
     WilExtender2Proc extender = nullptr;
-    decltype(&OpenOutputFileHandleA_R8J) open_output = nullptr;
+    decltype(&OpenOutputFileHandleW_R8J) open_output = nullptr;
     decltype(&CloseFileHandle_R8J) close = nullptr;
     std::vector<tools::Entry> table;
-    std::vector<std::pair<std::string, HANDLE>> files; // opened by @append:, by full path
+    std::vector<std::pair<std::wstring, HANDLE>> files; // opened by @append:, by full path
 };
 
 bool load(const std::string &path, Host &host) {
@@ -173,44 +208,80 @@ bool load(const std::string &path, Host &host) {
     if (!module)
         return false;
     host.extender = tools::find_export<WilExtender2Proc>(module, "_WILExtender2@40");
-    host.open_output = tools::find_export<decltype(host.open_output)>(module, "OpenOutputFileHandleA_R8J");
+    host.open_output = tools::find_export<decltype(host.open_output)>(module, "OpenOutputFileHandleW_R8J");
     host.close = tools::find_export<decltype(host.close)>(module, "CloseFileHandle_R8J");
     if (!host.extender || !host.open_output || !host.close) {
-        say(stderr, "bwcall: " + path + " lacks _WILExtender2@40 or its file handle exports\n");
+        complain(path + " lacks _WILExtender2@40 or its file handle exports");
         return false;
     }
     for (int32_t index = 0;; ++index) {
         WilFunctionInfo info{};
         if (!host.extender(nullptr, 0, 0, WIL_ID_ENUMERATE, nullptr, 0, 0, &info, index, nullptr))
             break;
-        host.table.push_back({std::string(info.name, strnlen(info.name, WIL_NAME_CAPACITY)), info.id,
-                              info.kind == WIL_KIND_CONSTANT, info.arg_types, info.arg_count});
+        tools::Entry entry{std::string(info.name, strnlen(info.name, WIL_NAME_CAPACITY)),
+                           info.id,
+                           info.kind == WIL_KIND_CONSTANT,
+                           info.arg_count,
+                           0,
+                           0,
+                           0,
+                           nullptr};
+        if (!entry.constant) {
+            entry.required = WIL_ARGS_REQUIRED(info.arg_count);
+            entry.optional = WIL_ARGS_OPTIONAL(info.arg_count);
+            for (unsigned k = 1; k <= 8; ++k)
+                entry.texts |= WIL_ARG_IS_TEXT(info.arg_types, k) ? 1u << (k - 1) : 0u;
+        }
+        if (const std::string fault = tools::describe(entry); !fault.empty()) {
+            complain(fault);
+            return false;
+        }
+        host.table.push_back(std::move(entry));
     }
     return true;
 }
 
 void list(const Host &host) {
-    say(stdout, "id   function\n");
+    say("id   function\n");
     for (const tools::Entry &entry : host.table) {
         char id[8];
         std::snprintf(id, sizeof id, "%-4d ", static_cast<int>(entry.id));
-        say(stdout, id + tools::signature(entry) + "\n");
+        say(id + tools::signature(entry) + "\n");
     }
 }
 
-// A delivered text is copied during the callback: the module releases a
-// heap text as soon as the callback returns.
+// --help NAME: the function's row and what the runner knows of it.
+int help(const Host &host, const std::string &name) {
+    const tools::Checked found = tools::check(host.table, {"--help", {name}}, encode_ansi);
+    const tools::Entry &entry = found.entry;
+    if (entry.name.empty()) {
+        complain(found.error);
+        return 2;
+    }
+    say(tools::signature(entry) + ", id " + std::to_string(entry.id) + "\n");
+    if (entry.constant)
+        say("  a constant: a host puts its value in place of the name; id:" + std::to_string(entry.id) +
+            " calls the id, which is no function\n");
+    if (entry.about)
+        say("  result:  " + std::string(entry.about->result) + "\n  records: " + std::string(entry.about->records) +
+            "\n");
+    return 0;
+}
+
+// What a call delivered, the text copied during the callback: the module
+// releases a heap text as soon as the callback returns.
 struct Delivery {
-    int32_t status = 0;
     int calls = 0;
-    WilValue value{};
+    tools::Outcome outcome;
     std::string text;
 };
 
 int32_t WINAPI record(int32_t status, intptr_t host_a, intptr_t, WilValue *result) {
     auto *delivery = reinterpret_cast<Delivery *>(host_a);
-    delivery->status = status;
-    delivery->value = *result;
+    delivery->outcome.thread_error = GetLastError(); // before anything here can change it
+    delivery->outcome.status = status;
+    delivery->outcome.text = result->type == WIL_TYPE_TEXT;
+    delivery->outcome.integer = result->integer;
     delivery->text = result->type == WIL_TYPE_TEXT && result->text ? result->text : "";
     ++delivery->calls;
     return 0;
@@ -222,47 +293,43 @@ Delivery call(const Host &host, int32_t id, std::vector<WilValue> args) {
     Delivery delivery;
     WilValue result{};
     host.extender(nullptr, 0, reinterpret_cast<intptr_t>(&delivery), id, record, 0, 0, args.data(), count, &result);
+    delivery.outcome.delivered = delivery.text;
     return delivery;
 }
 
-// "0x2000000C BW_E_PATH_EMPTY", the code the module recorded for the call
-// before; the runner reads it the way a script does.
+// The code the module recorded for the call before, read as a script does.
 std::string recorded_code(const Host &host) {
-    const tools::Checked kelt = tools::check(host.table, {{}, {"KeltLastErrorR8J"}});
+    const tools::Checked kelt = tools::check(host.table, {{}, {"KeltLastErrorR8J"}}, encode_ansi);
     if (!kelt.error.empty())
         return "not known";
-    const auto code = static_cast<DWORD>(call(host, kelt.entry->id, {}).value.integer);
-    char text[16];
-    std::snprintf(text, sizeof text, "0x%08lX", code);
-    for (const CodeName &known : code_names)
-        if (known.code == code)
-            return text + std::string(" ") + known.name;
-    return text;
+    return described_code(static_cast<uint32_t>(call(host, kelt.entry.id, {}).outcome.integer));
 }
 
 // The handle of a file named by @append:, opened at its first mention.
-HANDLE append_handle(Host &host, const std::string &path) {
-    char full[MAX_PATH];
-    const DWORD n = GetFullPathNameA(path.c_str(), MAX_PATH, full, nullptr);
-    const std::string key = n > 0 && n < MAX_PATH ? std::string(full, n) : path;
+HANDLE append_handle(Host &host, const std::string &where, const std::string &path) {
+    const std::wstring wide = widened(path, CP_UTF8);
+    wchar_t full[MAX_PATH];
+    const DWORD n = GetFullPathNameW(wide.c_str(), MAX_PATH, full, nullptr);
+    const std::wstring key = n > 0 && n < MAX_PATH ? std::wstring(full, n) : wide;
     for (const auto &[name, handle] : host.files)
-        if (_stricmp(name.c_str(), key.c_str()) == 0)
+        if (_wcsicmp(name.c_str(), key.c_str()) == 0)
             return handle;
-    HANDLE handle = host.open_output(path.c_str(), 1);
+    HANDLE handle = host.open_output(wide.c_str(), 1);
     if (!handle) {
-        say(stderr, "bwcall: cannot open " + path + " for appending (error " + std::to_string(GetLastError()) + ")\n");
+        complain(where + ": cannot open " + path + " for appending: " + described_code(GetLastError()));
         return nullptr;
     }
     host.files.emplace_back(key, handle);
     return handle;
 }
 
-// Makes one checked call and prints what it delivered: true for a result,
-// false for an error.
-bool run(Host &host, const tools::Checked &checked) {
-    const tools::Entry &entry = *checked.entry;
+// Makes one checked call and prints what the host received; false when the
+// call failed, after a line on standard error that names it and the reason.
+bool run(Host &host, const std::string &where, const tools::Checked &checked) {
+    const tools::Entry &entry = checked.entry;
+    const std::string named = where + ", " + entry.name;
     if (entry.constant) {
-        say(stdout, std::to_string(static_cast<int32_t>(entry.arg_count)) + "\n");
+        say(std::to_string(static_cast<int32_t>(entry.value)) + "\n");
         return true;
     }
     std::vector<WilValue> args(checked.args.size());
@@ -274,7 +341,7 @@ bool run(Host &host, const tools::Checked &checked) {
         } else if (arg.kind == tools::ArgKind::integer) {
             args[k].integer = arg.integer;
         } else {
-            HANDLE handle = append_handle(host, arg.text);
+            HANDLE handle = append_handle(host, named, arg.text);
             if (!handle)
                 return false;
             args[k].integer = static_cast<int32_t>(reinterpret_cast<intptr_t>(handle));
@@ -282,21 +349,24 @@ bool run(Host &host, const tools::Checked &checked) {
     }
     const Delivery delivery = call(host, entry.id, std::move(args));
     if (delivery.calls == 0) {
-        say(stderr, "bwcall: " + entry.name + " delivered nothing\n");
+        complain(named + ": delivered nothing");
         return false;
     }
-    if (delivery.status != WIL_STATUS_OK) {
-        say(stdout, "status " + std::to_string(delivery.status) + ", code " + recorded_code(host) + ", message \"");
+    const tools::Outcome &outcome = delivery.outcome;
+    if (outcome.status != WIL_STATUS_OK) {
+        say("status " + std::to_string(outcome.status) + ", code " + recorded_code(host) + ", message \"");
         show(delivery.text);
-        say(stdout, "\"\n");
-        return false;
+        say("\"\n");
+    } else if (outcome.text) {
+        show(delivery.text);
+        say("\n");
+    } else {
+        say(std::to_string(outcome.integer) + "\n");
     }
-    if (delivery.value.type == WIL_TYPE_TEXT)
-        show(delivery.text);
-    else
-        say(stdout, std::to_string(delivery.value.integer));
-    say(stdout, "\n");
-    return true;
+    const std::optional<tools::Failure> failed = tools::failure(checked, outcome);
+    if (failed)
+        complain(named + " failed: " + failed->reason + (failed->code ? ", " + described_code(failed->code) : ""));
+    return !failed;
 }
 
 // Checks every call, then makes them in order and closes the files they
@@ -305,9 +375,9 @@ int run_all(Host &host, const std::vector<tools::Call> &calls, bool echo) {
     std::vector<tools::Checked> checked;
     bool wrong = false;
     for (const tools::Call &c : calls) {
-        checked.push_back(tools::check(host.table, c));
+        checked.push_back(tools::check(host.table, c, encode_ansi));
         if (!checked.back().error.empty()) {
-            say(stderr, "bwcall: " + checked.back().error + "\n");
+            complain(checked.back().error);
             wrong = true;
         }
     }
@@ -319,15 +389,13 @@ int run_all(Host &host, const std::vector<tools::Call> &calls, bool echo) {
             std::string line = ">";
             for (const std::string &word : calls[i].words)
                 line += " " + tools::quoted(word);
-            say(stdout, line + "\n");
+            say(line + "\n");
         }
-        std::fflush(stdout);
-        failed |= !run(host, checked[i]);
-        std::fflush(stdout);
+        failed |= !run(host, calls[i].where, checked[i]);
     }
     for (const auto &[path, handle] : host.files) {
         if (!host.close(handle)) {
-            say(stderr, "bwcall: cannot close " + path + " (error " + std::to_string(GetLastError()) + ")\n");
+            complain("cannot close " + narrowed(path, CP_UTF8) + ": " + described_code(GetLastError()));
             failed = true;
         }
     }
@@ -335,120 +403,175 @@ int run_all(Host &host, const std::vector<tools::Call> &calls, bool echo) {
     return failed ? 1 : 0;
 }
 
-std::optional<std::string> read_file(const std::string &path) {
-    std::FILE *file = path == "-" ? stdin : std::fopen(path.c_str(), "rb");
-    if (!file)
+// A file's bytes, or standard input's for "-". A device name is refused
+// before it is opened: reading CON or AUX waits for input that never comes.
+std::optional<std::string> read_file(const std::string &path, std::string &error) {
+    if (path != "-" && tools::device_name(path)) {
+        error = path + " names a Windows device, not a file";
         return std::nullopt;
+    }
+    HANDLE file = path == "-" ? GetStdHandle(STD_INPUT_HANDLE)
+                              : CreateFileW(widened(path, CP_UTF8).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        error = "cannot read " + path + ": " + described_code(GetLastError());
+        return std::nullopt;
+    }
     std::string text;
     char buffer[4096];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;)
+    DWORD n = 0;
+    while (ReadFile(file, buffer, sizeof buffer, &n, nullptr) && n > 0)
         text.append(buffer, n);
-    const bool read = !std::ferror(file);
-    if (file != stdin)
-        std::fclose(file);
-    return read ? std::optional(text) : std::nullopt;
+    if (path != "-")
+        CloseHandle(file);
+    return text;
 }
 
 // The table, a few calls, and a log written with multi-line entries by
 // several calls through one handle, then read back.
 int demo(Host &host) {
     list(host);
-    char folder[MAX_PATH];
-    const std::string path = std::string(folder, GetTempPathA(MAX_PATH, folder)) + "bwcall-demo.log";
-    DeleteFileA(path.c_str());
+    wchar_t folder[MAX_PATH];
+    const std::string path =
+        narrowed(std::wstring_view(folder, GetTempPathW(MAX_PATH, folder)), CP_UTF8) + "bwcall-demo.log";
+    DeleteFileW(widened(path, CP_UTF8).c_str());
     std::string script(demo_calls);
     const std::string log = tools::quoted(std::string(tools::append_prefix) + path);
     for (std::size_t at; (at = script.find("{log}")) != std::string::npos;)
         script.replace(at, 5, log);
-    say(stdout, "\n");
+    say("\n");
     if (run_all(host, tools::read_lines(script, "demo").calls, true) == 2)
         return 2;
-    const std::optional<std::string> written = read_file(path);
-    DeleteFileA(path.c_str());
+    std::string error;
+    const std::optional<std::string> written = read_file(path, error);
+    DeleteFileW(widened(path, CP_UTF8).c_str());
     if (!written || written->empty()) {
-        say(stderr, "bwcall: the demo's log " + path + " is missing\n");
+        complain("the demo's log " + path + " is missing");
         return 1;
     }
-    say(stdout, "\nThe log, read back from " + path + ":\n");
+    say("\nThe log, read back from " + path + ":\n");
     show(*written);
     return 0;
 }
 
 struct Options {
-    std::string dll = tools::dll_beside_program();
-    std::string file; // --file
-    bool echo = false, list = false, demo = false, help = false;
+    std::string dll;
+    std::string file;  // --file
+    std::string about; // --help FUNCTION
+    bool echo = false, list = false, demo = false, help = false, utf8_acp = false;
     std::vector<std::string> words; // the calls of the command line
 };
 
-// Options come first; the first word that is not one begins the calls.
-std::string parse(int argc, char **argv, Options &options) {
-    int i = 1;
-    for (; i < argc && std::string_view(argv[i]).starts_with("--") && std::string_view(argv[i]) != "--"; ++i) {
-        const std::string_view option = argv[i];
-        if ((option == "--dll" || option == "--file") && i + 1 == argc)
-            return std::string(option) + " needs a value";
-        if (option == "--dll")
-            options.dll = argv[++i];
-        else if (option == "--file")
-            options.file = argv[++i];
-        else if (option == "--utf8")
-            utf8 = true;
-        else if (option == "--echo")
-            options.echo = true;
-        else if (option == "--list")
-            options.list = true;
-        else if (option == "--demo")
-            options.demo = true;
-        else if (option == "--help")
+// Options stand anywhere; every other word belongs to the calls.
+std::string parse(const std::vector<std::string> &argv, Options &options) {
+    for (std::size_t i = 1; i < argv.size(); ++i) {
+        const std::string_view word = argv[i];
+        if (word == "-h" || word == "--help") {
             options.help = true;
+            if (i + 1 < argv.size() && !argv[i + 1].starts_with("-"))
+                options.about = argv[++i];
+            continue;
+        }
+        if (!word.starts_with("--") || word == "--") {
+            options.words.push_back(argv[i]);
+            continue;
+        }
+        if ((word == "--dll" || word == "--file") && i + 1 == argv.size())
+            return std::string(word) + " needs a value";
+        if (word == "--dll")
+            options.dll = argv[++i];
+        else if (word == "--file")
+            options.file = argv[++i];
+        else if (word == "--ansi")
+            ansi = true;
+        else if (word == "--utf8-acp")
+            options.utf8_acp = true;
+        else if (word == "--echo")
+            options.echo = true;
+        else if (word == "--list")
+            options.list = true;
+        else if (word == "--demo")
+            options.demo = true;
         else
-            return "unknown option " + std::string(option);
+            return "unknown option " + std::string(word);
     }
-    options.words.assign(argv + i, argv + argc);
-    const int modes = options.list + options.demo + !options.file.empty() + !options.words.empty();
+    const bool calls = std::ranges::any_of(options.words, [](const std::string &w) { return w != "--"; });
+    const int modes = options.list + options.demo + !options.file.empty() + calls;
     if (!options.help && modes != 1)
         return modes == 0 ? "nothing to call" : "choose one of calls, --file, --list and --demo";
     return {};
 }
 
+// --utf8-acp: the same command line run by bwcall-utf8.exe beside this
+// program, whose manifest makes UTF-8 its ANSI code page. Its exit status.
+int run_in_utf8_process() {
+    wchar_t self[MAX_PATH];
+    std::wstring program(self, GetModuleFileNameW(nullptr, self, MAX_PATH));
+    program = program.substr(0, program.find_last_of(L"\\/") + 1) + L"bwcall-utf8.exe";
+    if (_wcsicmp(program.c_str(), self) == 0) {
+        complain("this Windows keeps the ANSI code page " + std::to_string(GetACP()) +
+                 " despite bwcall-utf8.exe's manifest (UTF-8 needs Windows 10 1903 or later)");
+        return 2;
+    }
+    STARTUPINFOW start{};
+    start.cb = sizeof start;
+    PROCESS_INFORMATION process{};
+    std::wstring command_line = GetCommandLineW();
+    if (!CreateProcessW(program.c_str(), command_line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &start,
+                        &process)) {
+        complain("cannot start " + narrowed(program, CP_UTF8) + ": " + described_code(GetLastError()));
+        return 2;
+    }
+    WaitForSingleObject(process.hProcess, INFINITE);
+    DWORD status = 2;
+    GetExitCodeProcess(process.hProcess, &status);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return static_cast<int>(status);
+}
+
 } // namespace
 
-int main(int argc, char **argv) {
-    _setmode(_fileno(stdin), _O_BINARY);
-    _setmode(_fileno(stdout), _O_BINARY);
-    _setmode(_fileno(stderr), _O_BINARY);
+int wmain(int argc, wchar_t **wide_argv) {
+    std::vector<std::string> argv;
+    for (int i = 0; i < argc; ++i)
+        argv.push_back(narrowed(wide_argv[i], CP_UTF8));
     if (argc == 1) {
-        say(stderr, usage);
+        say(STD_ERROR_HANDLE, usage);
         return 2;
     }
     Options options;
-    if (const std::string error = parse(argc, argv, options); !error.empty()) {
-        say(stderr, "bwcall: " + error + " (bwcall --help tells more)\n");
+    if (const std::string error = parse(argv, options); !error.empty()) {
+        complain(error + " (bwcall --help tells more)");
         return 2;
     }
-    if (options.help) {
-        say(stdout, usage);
+    if (options.help && options.about.empty()) {
+        say(usage);
         return 0;
     }
+    if (options.utf8_acp && GetACP() != CP_UTF8)
+        return run_in_utf8_process();
     std::vector<tools::Call> calls = tools::split_command_line(options.words);
     if (!options.file.empty()) {
-        const std::optional<std::string> text = read_file(options.file);
+        std::string error;
+        const std::optional<std::string> text = read_file(options.file, error);
         if (!text) {
-            say(stderr, "bwcall: cannot read " + options.file + "\n");
+            complain(error);
             return 2;
         }
-        const std::string source = options.file == "-" ? "standard input" : options.file;
-        tools::Calls read = tools::read_lines(utf8 ? converted(*text, CP_UTF8, CP_ACP) : *text, source);
+        tools::Calls read = tools::read_lines(*text, options.file == "-" ? "standard input" : options.file);
         if (!read.error.empty()) {
-            say(stderr, "bwcall: " + read.error + "\n");
+            complain(read.error);
             return 2;
         }
         calls = std::move(read.calls);
     }
     Host host;
-    if (!load(options.dll, host))
+    if (!load(options.dll.empty() ? tools::dll_beside_program() : narrowed(widened(options.dll, CP_UTF8), CP_ACP),
+              host))
         return 2;
+    if (options.help)
+        return help(host, options.about);
     if (options.list) {
         list(host);
         return 0;

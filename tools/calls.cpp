@@ -15,6 +15,10 @@ bool same_name(std::string_view a, std::string_view b) {
     return std::ranges::equal(a, b, [](char x, char y) { return lower(x) == lower(y); });
 }
 
+bool starts_with_name(std::string_view word, std::string_view prefix) {
+    return same_name(word.substr(0, prefix.size()), prefix);
+}
+
 // Levenshtein distance without regard to case: one edit per character put
 // in, left out or changed.
 std::size_t distance(std::string_view a, std::string_view b) {
@@ -32,13 +36,16 @@ std::size_t distance(std::string_view a, std::string_view b) {
     return row[b.size()];
 }
 
-unsigned required_count(const Entry &entry) { return entry.constant ? 0 : entry.arg_count & 0xFF; }
-unsigned optional_count(const Entry &entry) { return entry.constant ? 0 : (entry.arg_count >> 8) & 0xFF; }
+bool is_text(const Entry &entry, std::size_t k) { return k < 32 && ((entry.texts >> k) & 1) != 0; }
 
-bool is_text(const Entry &entry, std::size_t k) { return k < 8 && ((entry.arg_types >> (4 * k)) & 0xF) != 0; }
+std::string_view argument_name(const Entry &entry, std::size_t k) {
+    if (entry.about && k < entry.about->args.size() && !entry.about->args[k].empty())
+        return entry.about->args[k];
+    return is_text(entry, k) ? "text" : "integer";
+}
 
 std::string takes(const Entry &entry) {
-    const unsigned required = required_count(entry), most = required + optional_count(entry);
+    const unsigned required = entry.required, most = required + entry.optional;
     if (most == 0)
         return "no arguments";
     if (required == most)
@@ -54,21 +61,54 @@ std::string listed(const std::vector<std::string> &names) {
     return text;
 }
 
+// The character that starts text, and its length in bytes; length 0 when
+// the bytes are no UTF-8 (overlong forms and surrogates included).
+std::pair<char32_t, std::size_t> next_character(std::string_view text) {
+    const auto lead = static_cast<unsigned char>(text[0]);
+    const std::size_t length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 0;
+    if (length == 0 || length > text.size() || lead > 0xF4)
+        return {0, 0};
+    char32_t c = length == 1 ? lead : lead & (0x7F >> length);
+    for (std::size_t i = 1; i < length; ++i) {
+        const auto follow = static_cast<unsigned char>(text[i]);
+        if ((follow & 0xC0) != 0x80)
+            return {0, 0};
+        c = (c << 6) | (follow & 0x3F);
+    }
+    constexpr char32_t smallest[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (c < smallest[length] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))
+        return {0, 0};
+    return {c, length};
+}
+
 } // namespace
+
+std::string describe(Entry &entry) {
+    const auto about =
+        std::ranges::find_if(functions, [&](const Function &f) { return same_name(f.name, entry.name); });
+    if (about == std::end(functions))
+        return {};
+    entry.name = about->name;
+    const auto named = static_cast<unsigned>(std::ranges::count_if(about->args, [](auto a) { return !a.empty(); }));
+    if (named != entry.required + entry.optional)
+        return entry.name + " takes " + takes(entry) + " in the module's table, and the runner names " +
+               std::to_string(named);
+    entry.about = &*about;
+    return {};
+}
 
 std::optional<int32_t> parse_integer(std::string_view text) {
     const bool negative = text.starts_with('-');
     if (negative || text.starts_with('+'))
         text.remove_prefix(1);
-    int base = 10;
-    if (text.starts_with("0x") || text.starts_with("0X")) {
-        base = 16;
+    const bool hexadecimal = text.starts_with("0x") || text.starts_with("0X");
+    if (hexadecimal)
         text.remove_prefix(2);
-    }
     std::uint64_t value = 0;
     const char *end = text.data() + text.size();
-    const auto [stop, fault] = std::from_chars(text.data(), end, value, base);
-    if (text.empty() || fault != std::errc() || stop != end || value > (negative ? 0x80000000u : 0xFFFFFFFFu))
+    const auto [stop, fault] = std::from_chars(text.data(), end, value, hexadecimal ? 16 : 10);
+    const std::uint64_t most = negative ? 0x80000000u : hexadecimal ? 0xFFFFFFFFu : 0x7FFFFFFFu;
+    if (text.empty() || fault != std::errc() || stop != end || value > most)
         return std::nullopt;
     const auto bits = static_cast<std::uint32_t>(value);
     return static_cast<int32_t>(negative ? 0u - bits : bits);
@@ -83,13 +123,14 @@ std::vector<Call> split_command_line(const std::vector<std::string> &words) {
             calls.back().words.push_back(word);
     }
     std::erase_if(calls, [](const Call &call) { return call.words.empty(); });
-    if (calls.size() > 1)
-        for (std::size_t i = 0; i < calls.size(); ++i)
-            calls[i].where = "call " + std::to_string(i + 1);
+    for (std::size_t i = 0; i < calls.size(); ++i)
+        calls[i].where = "call " + std::to_string(i + 1);
     return calls;
 }
 
 Calls read_lines(std::string_view text, std::string_view source) {
+    if (text.starts_with("\xEF\xBB\xBF"))
+        text.remove_prefix(3);
     Calls out;
     Call call;
     std::string word;
@@ -156,17 +197,16 @@ std::string quoted(std::string_view word) {
 std::string signature(const Entry &entry) {
     if (entry.constant) {
         char value[16];
-        std::snprintf(value, sizeof value, "0x%08X", static_cast<unsigned>(entry.arg_count));
+        std::snprintf(value, sizeof value, "0x%08X", static_cast<unsigned>(entry.value));
         return entry.name + " = " + value;
     }
-    const unsigned required = required_count(entry), most = required + optional_count(entry);
+    const unsigned required = entry.required, most = required + entry.optional;
     std::string text = entry.name + "(";
     for (unsigned k = 0; k < most; ++k) {
         text += k == 0 ? "" : ", ";
-        text += k == required ? "[" : "";
-        text += is_text(entry, k) ? "text" : "integer";
+        text += k < required ? std::string(argument_name(entry, k)) : "[" + std::string(argument_name(entry, k)) + "]";
     }
-    return text + (most > required ? "])" : ")");
+    return text + ")";
 }
 
 std::vector<std::string> nearest_names(const std::vector<Entry> &table, std::string_view name) {
@@ -183,43 +223,144 @@ std::vector<std::string> nearest_names(const std::vector<Entry> &table, std::str
     return names;
 }
 
-Checked check(const std::vector<Entry> &table, const Call &call) {
+bool device_name(std::string_view path) {
+    std::string_view name = path.substr(path.find_last_of("/\\:") + 1);
+    name = name.substr(0, name.find('.'));
+    while (name.ends_with(' '))
+        name.remove_suffix(1);
+    for (const std::string_view device : {"con", "prn", "aux", "nul"})
+        if (same_name(name, device))
+            return true;
+    return name.size() == 4 && (starts_with_name(name, "com") || starts_with_name(name, "lpt")) && name[3] >= '1' &&
+           name[3] <= '9';
+}
+
+Narrowed narrowed(std::string_view utf8, Encoder encode) {
+    Narrowed out;
+    for (std::size_t i = 0; i < utf8.size();) {
+        const auto [c, length] = next_character(utf8.substr(i));
+        if (length == 0)
+            return {{}, "is not UTF-8 text (byte " + std::to_string(i + 1) + ")"};
+        if (!encode(c, out.bytes)) {
+            char code[16];
+            std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(c));
+            return {{},
+                    "holds " + std::string(utf8.substr(i, length)) + " (" + code +
+                        "), which the ANSI code page cannot hold (--utf8-acp takes any text)"};
+        }
+        i += length;
+    }
+    return out;
+}
+
+Checked check(const std::vector<Entry> &table, const Call &call, Encoder encode) {
     Checked out;
     const auto fail = [&](const std::string &message) {
-        out.error = (call.where.empty() ? "" : call.where + ": ") + message;
+        out.error = call.where + (out.entry.name.empty() ? ": " : ", " + out.entry.name + ": ") + message;
         return out;
     };
     if (call.words.empty())
         return fail("no function named");
     const std::string &name = call.words.front();
-    const auto row = std::ranges::find_if(table, [&](const Entry &entry) { return same_name(entry.name, name); });
-    if (row == table.end()) {
+    const std::size_t given = call.words.size() - 1;
+    const auto by_name = [&](const Entry &entry) { return same_name(entry.name, name); };
+    if (starts_with_name(name, id_prefix)) {
+        const std::optional<int32_t> id = parse_integer(std::string_view(name).substr(id_prefix.size()));
+        if (!id)
+            return fail(name + " names no id (id:N, N a 32-bit integer)");
+        const auto row = std::ranges::find_if(table, [&](const Entry &e) { return e.id == *id && !e.constant; });
+        if (row != table.end()) {
+            out.entry = *row;
+        } else {
+            // No function: the host's table declares no arguments, so each
+            // goes as an integer where it reads as one, else as a text.
+            out.entry = {name, *id, false, 0, 0, static_cast<unsigned>(given), 0, nullptr};
+            for (std::size_t k = 0; k < given && k < 32; ++k)
+                out.entry.texts |= parse_integer(call.words[k + 1]) ? 0u : 1u << k;
+        }
+    } else if (const auto row = std::ranges::find_if(table, by_name); row != table.end()) {
+        out.entry = *row;
+    } else {
         const std::vector<std::string> near = nearest_names(table, name);
         return fail("no function " + name +
                     (near.empty() ? " (bwcall --list shows them all)" : "; did you mean " + listed(near) + "?"));
     }
-    out.entry = &*row;
-    const std::size_t given = call.words.size() - 1;
-    if (given < required_count(*row) || given > required_count(*row) + optional_count(*row))
-        return fail((row->constant ? row->name + " is a constant and" : signature(*row)) + " takes " + takes(*row) +
+    const Entry &row = out.entry;
+    if (given < row.required || given > row.required + row.optional)
+        return fail((row.constant ? row.name + " is a constant and" : signature(row)) + " takes " + takes(row) +
                     ", not " + std::to_string(given));
     for (std::size_t k = 0; k < given; ++k) {
         const std::string &word = call.words[k + 1];
-        const std::string argument = "argument " + std::to_string(k + 1) + " of " + row->name;
-        if (is_text(*row, k)) {
-            out.args.push_back({ArgKind::text, 0, word});
-        } else if (same_name(std::string_view(word).substr(0, append_prefix.size()), append_prefix)) {
-            if (word.size() == append_prefix.size())
+        const std::string argument =
+            "argument " + std::to_string(k + 1) + " (" + std::string(argument_name(row, k)) + ")";
+        const bool takes_handle = row.about && argument_name(row, k) == handle_argument;
+        if (is_text(row, k)) {
+            Narrowed text = narrowed(word, encode);
+            if (!text.error.empty())
+                return fail(argument + " " + text.error);
+            out.args.push_back({ArgKind::text, 0, std::move(text.bytes)});
+        } else if (starts_with_name(word, append_prefix)) {
+            const std::string path = word.substr(append_prefix.size());
+            if (!takes_handle)
+                return fail(argument + " takes no file handle: " + std::string(append_prefix) +
+                            " is for the handle of LogMsgAltR8J");
+            if (path.empty())
                 return fail(argument + ": " + word + " names no file");
-            out.args.push_back({ArgKind::append, 0, word.substr(append_prefix.size())});
+            if (device_name(path))
+                return fail(argument + ": " + path + " names a Windows device, not a file");
+            out.args.push_back({ArgKind::append, 0, path});
         } else if (const std::optional<int32_t> value = parse_integer(word)) {
             out.args.push_back({ArgKind::integer, *value, {}});
         } else {
-            return fail(argument + ", \"" + word + "\", is not a 32-bit integer (decimal or 0x hexadecimal) nor " +
-                        std::string(append_prefix) + "PATH");
+            return fail(argument + ", \"" + word +
+                        "\", is no 32-bit integer: decimal from -2147483648 to 2147483647 or 0x0 to 0xFFFFFFFF" +
+                        (takes_handle ? ", nor " + std::string(append_prefix) + "PATH" : ""));
         }
     }
     return out;
+}
+
+std::optional<Failure> failure(const Checked &call, const Outcome &outcome) {
+    if (outcome.status != 0)
+        return Failure{"the host received status " + std::to_string(outcome.status), 0};
+    const Success success = call.entry.about ? call.entry.about->success : Success::status;
+    const auto field_number = [&]() -> std::optional<Failure> {
+        const int32_t field = call.args.size() > 1 ? call.args[1].integer : 0;
+        if (outcome.integer == 0 && (field < 1 || field > 7))
+            return Failure{"0: field " + std::to_string(field) + " is not 1 to 7", 0};
+        return std::nullopt;
+    };
+    switch (success) {
+    case Success::always:
+    case Success::status:
+        return std::nullopt;
+    case Success::nonempty_text:
+        if (outcome.delivered.empty())
+            return Failure{"an empty text", outcome.thread_error};
+        return std::nullopt;
+    case Success::zero_result:
+        switch (outcome.integer) {
+        case 0:
+            return std::nullopt;
+        case -1:
+            return Failure{"result -1, no handle", 0};
+        case -4:
+            return Failure{"result -4, no message", 0};
+        case -7:
+            return Failure{"result -7, a short write", 0};
+        default:
+            return Failure{"result " + std::to_string(outcome.integer), static_cast<uint32_t>(outcome.integer)};
+        }
+    case Success::field:
+        return field_number();
+    case Success::ymdhms_field:
+        if (std::optional<Failure> wrong = field_number())
+            return wrong;
+        if (outcome.integer == 0 && outcome.thread_error != 0)
+            return Failure{"0", outcome.thread_error};
+        return std::nullopt;
+    }
+    return std::nullopt;
 }
 
 } // namespace tools

@@ -101,7 +101,9 @@ constexpr ScriptFunction constant(int32_t id, uint32_t value, std::string_view n
 // arguments in bits 0-7, optional ones in bits 8-15. The names are the
 // host's own spelling (ExtractrFromSystemDateR8J, ExtractFromYmdHms without
 // its suffix, FormatYmdHMSR8J): scripts call them so, do not "correct" them.
-constexpr std::array table{
+// std::array<ScriptFunction, N> with the element type named: a table of a
+// deduced type lands in writable data, and its rows hold code pointers.
+constexpr auto table = std::to_array<ScriptFunction>({
     function(0, 0x0, 0x0, "KeltLastErrorR8J", kelt_last_error),
     function(1, 0x0, 0x0, "KeltLastErrorStrR8J", kelt_last_error_text),
     function(2, 0x0, 0x1, "KeltExtenderInfoR8J", kelt_version),
@@ -118,7 +120,7 @@ constexpr std::array table{
     function(29, 0x0, 0x0, "GetTimeZoneNameR8J", time_zone_name),
     function(30, 0x101, 0x102, "QuoteStringR8J", quote_string),
     function(31, 0x11, 0x3, "MessageBoxR8J", message_box),
-};
+});
 
 // A name and its terminator fit the host's info record.
 static_assert(std::ranges::all_of(table, [](const ScriptFunction &f) { return f.name.size() < WIL_NAME_CAPACITY; }));

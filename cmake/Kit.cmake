@@ -59,6 +59,7 @@ write_basic_package_version_file(${CMAKE_BINARY_DIR}/kit/BrindlewickConfigVersio
     VERSION ${PROJECT_VERSION} COMPATIBILITY SameMajorVersion ARCH_INDEPENDENT)
 
 install(FILES $<TARGET_FILE:Brindlewick> $<TARGET_FILE:Brindlewick>.debug DESTINATION bin)
+install(FILES $<TARGET_FILE_DIR:Brindlewick>/Brindlewick.pdb DESTINATION bin)
 install(FILES ${kit_headers} DESTINATION include)
 install(FILES ${import_libraries} ${export_definition} DESTINATION lib)
 install(FILES ${CMAKE_BINARY_DIR}/kit/BrindlewickConfig.cmake ${CMAKE_BINARY_DIR}/kit/BrindlewickConfigVersion.cmake

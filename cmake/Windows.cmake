@@ -17,7 +17,7 @@ file(GLOB service_sources CONFIGURE_DEPENDS
 if(architecture STREQUAL win32)
     file(GLOB extender_sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/extender/*.cpp)
 endif()
-set(module_sources ${PROJECT_SOURCE_DIR}/module/module.cpp)
+set(module_sources ${PROJECT_SOURCE_DIR}/module/module.cpp ${PROJECT_SOURCE_DIR}/module/guards.cpp)
 set(resource_sources
     ${PROJECT_SOURCE_DIR}/resources/messages.rc
     ${PROJECT_SOURCE_DIR}/resources/version.rc)
@@ -47,36 +47,38 @@ function(write_definition name text)
     file(COPY_FILE ${CMAKE_BINARY_DIR}/${name}.new ${CMAKE_BINARY_DIR}/${name} ONLY_IF_DIFFERENT)
     file(REMOVE ${CMAKE_BINARY_DIR}/${name}.new)
 endfunction()
-if(architecture STREQUAL win64)
-    write_definition(Brindlewick.def "${exports}")
-    set(export_definition ${CMAKE_BINARY_DIR}/Brindlewick.def)
-else()
-    set(export_definition ${export_list})
-endif()
+# Both links read their definition from the build folder, so that the PDB's
+# record of the link names no source folder.
+write_definition(Brindlewick.def "${exports}")
+set(export_definition ${CMAKE_BINARY_DIR}/Brindlewick.def)
 
 # The test build exports one more function, the allocation-failure switch.
 write_definition(BrindlewickFaults.def "${exports}${faults_export}")
 
 # A build in another folder gives the same bytes: the debug information
 # names the sources relative to the source and build folders (a compiler
-# cache may have made them relative to the build folder already), and
-# neither the link nor objcopy writes a time stamp (objcopy writes the one of
-# SOURCE_DATE_EPOCH). The debug information goes to a file of its own, which
-# the DLL names in its .gnu_debuglink section.
+# cache may have made them relative to the build folder already), the PDB
+# names its sources and objects under one fixed folder, and neither the link
+# nor objcopy writes a time stamp. The DWARF debug information goes to a file
+# of its own, which the DLL names in its .gnu_debuglink section; the PDB,
+# which the DLL's debug directory names by file name only, holds the same
+# from CodeView.
 file(RELATIVE_PATH source_from_build ${CMAKE_BINARY_DIR} ${PROJECT_SOURCE_DIR})
 string(REGEX REPLACE "/$" "" source_from_build "${source_from_build}")
 set(path_maps -ffile-prefix-map=${PROJECT_SOURCE_DIR}=. -ffile-prefix-map=${source_from_build}=.
     -ffile-prefix-map=${CMAKE_BINARY_DIR}=build)
-function(separate_debug_symbols target)
-    set(objcopy ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=0 ${CMAKE_OBJCOPY})
+function(finish_dll target)
+    set(objcopy llvm-objcopy-16)
     add_custom_command(TARGET ${target} POST_BUILD
+        COMMAND ${PROJECT_SOURCE_DIR}/cmake/ordinal-base.sh $<TARGET_FILE:${target}>
         COMMAND ${objcopy} --only-keep-debug $<TARGET_FILE:${target}> $<TARGET_FILE:${target}>.debug
         COMMAND ${objcopy} --strip-all --add-gnu-debuglink=$<TARGET_FILE:${target}>.debug $<TARGET_FILE:${target}>
         VERBATIM)
 endfunction()
 
 # Shipped build: no exceptions, no RTTI, the runtime linked in, so that the
-# DLL imports only KERNEL32, USER32 and msvcrt.
+# DLL imports only KERNEL32, USER32 (the 32-bit one, for the extender's
+# messages) and msvcrt.
 #
 # Its entry point is DllMain itself, without the C runtime's start-up: the
 # DLL has no constructors, exit handlers or thread-local data for it to run
@@ -85,24 +87,36 @@ endfunction()
 # VirtualProtect for run-time relocations, thread-data callbacks and
 # library loading. tests/check-exports.sh holds the imports to it.
 #
+# clang-16 and lld-16 build it (cmake/clang-dll), as GCC and GNU ld make
+# neither Control Flow Guard nor a PDB. Control Flow Guard with the DLL's
+# own load configuration, and a stack guard of its own, both in
+# module/guards.cpp; no SEH handlers on x86, where the 32-bit DLL registers
+# none and keeps no unwind tables that nothing registers; CET shadow stacks
+# and high-entropy addresses on x64; a pinned image base.
+#
 # Loops stay loops: the texts are short, and a call of the runtime's copy
 # costs more than copying inline.
 function(brindlewick_dll target definition)
     add_library(${target} SHARED ${module_sources} ${service_sources} ${extender_sources} ${resource_sources} ${definition} ${ARGN})
-    set_target_properties(${target} PROPERTIES PREFIX "" OUTPUT_NAME Brindlewick)
+    set_target_properties(${target} PROPERTIES PREFIX "" OUTPUT_NAME Brindlewick
+        CXX_COMPILER_LAUNCHER ${PROJECT_SOURCE_DIR}/cmake/clang-dll CXX_LINKER_LAUNCHER ${PROJECT_SOURCE_DIR}/cmake/clang-dll)
     target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR}/include ${PROJECT_SOURCE_DIR})
-    target_compile_options(${target} PRIVATE ${warnings} -O2 -fno-exceptions -fno-rtti -fno-tree-loop-distribute-patterns
-        -g ${path_maps})
+    target_compile_options(${target} PRIVATE ${warnings} -O2 -fno-exceptions -fno-rtti
+        -fno-builtin-memcpy -fno-builtin-memmove -fno-builtin-memset
+        -gdwarf -gcodeview -gno-codeview-command-line ${path_maps} -mguard=cf -fstack-protector-strong)
     if(CMAKE_SIZEOF_VOID_P EQUAL 4)
-        set(entry_point _DllMain@12)
+        target_compile_options(${target} PRIVATE -fno-asynchronous-unwind-tables)
+        set(architecture_link_options -Wl,--entry,_DllMain@12 -Wl,--image-base=0x10000000 -Wl,--no-seh)
+        target_link_libraries(${target} PRIVATE user32)
     else()
-        set(entry_point DllMain)
+        set(architecture_link_options -Wl,--entry,DllMain -Wl,--image-base=0x180000000 -Wl,--high-entropy-va
+            -Wl,--Xlink=-cetcompat)
     endif()
-    target_link_options(${target} PRIVATE -static -static-libgcc -static-libstdc++
-        -nostartfiles -Wl,--entry,${entry_point}
-        -Wl,--enable-stdcall-fixup -Wl,--dynamicbase -Wl,--nxcompat -Wl,--no-insert-timestamp)
-    target_link_libraries(${target} PRIVATE user32)
-    separate_debug_symbols(${target})
+    target_link_options(${target} PRIVATE -static -static-libgcc -static-libstdc++ -nostartfiles
+        ${architecture_link_options} -Wl,--enable-stdcall-fixup -Wl,--dynamicbase -Wl,--nxcompat
+        -Wl,--no-insert-timestamp -Wl,--guard-cf -Wl,--pdb= -Wl,--Xlink=-pdbaltpath:Brindlewick.pdb
+        -Wl,--Xlink=-pdbsourcepath:C:/build -Wl,--Xlink=-merge:.00cfg=.rdata)
+    finish_dll(${target})
 endfunction()
 
 brindlewick_dll(Brindlewick ${export_definition})

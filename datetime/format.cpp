@@ -40,12 +40,19 @@ int calendar_info(CALTYPE type, char *name) {
     return length == 0 ? 0 : bw::narrow_in_ansi(LOCALE_USER_DEFAULT, wide, length, name, name_capacity);
 }
 
+// Templates up to this length are copied onto the stack.
+constexpr std::size_t stack_template = 256;
+
 // The month and weekday indices are checked before the template is
 // searched, so that a date without names fails whatever the template holds.
 // A name is read from the locale only when the template prints it, so the
 // user's locale as it stands now gives it.
-template <typename C> C *format_date_template(const bw::Date &date, const C *text) {
-    const std::size_t length = bw::text_length(text);
+//
+// The expansion reads the template more than once, measuring and then
+// writing, so it reads a copy: a caller that changed its text meanwhile (a
+// race on its side) could otherwise make the write overrun the block.
+template <typename C> C *format_date_template(const bw::Date &date, const C *caller_text) {
+    const std::size_t length = bw::text_length(caller_text);
     if (length == 0)
         return bw::shared_empty<C>();
     const bw::NameIndices index = bw::name_indices(date);
@@ -53,6 +60,12 @@ template <typename C> C *format_date_template(const bw::Date &date, const C *tex
         SetLastError(index.code);
         return bw::shared_empty<C>();
     }
+    C local[stack_template];
+    C *text = length <= stack_template ? local : static_cast<C *>(bw::heap_alloc(length * sizeof(C)));
+    if (!text)
+        return bw::shared_empty<C>();
+    for (std::size_t i = 0; i < length; ++i)
+        text[i] = caller_text[i];
     C names[name_series.size()][name_capacity];
     auto read = [&](bw::NameSeries value, std::basic_string_view<C> &name) {
         const auto k = static_cast<std::size_t>(value);
@@ -65,6 +78,8 @@ template <typename C> C *format_date_template(const bw::Date &date, const C *tex
     C *result = bw::expand_date_template<C>(
         {text, length}, date, read, [](std::size_t n) { return bw::new_block<C>(n + 1); },
         [](C *used) { return bw::heap_free(used); });
+    if (text != local)
+        bw::heap_free(text);
     return result ? result : bw::shared_empty<C>();
 }
 

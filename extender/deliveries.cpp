@@ -64,6 +64,16 @@ std::uint32_t message_for(int32_t error) {
 
 namespace bw {
 
+int load_message(uint32_t number, char *buffer, int capacity) {
+    if (!buffer || capacity <= 0)
+        return 0;
+    buffer[0] = '\0';
+    const int n = LoadStringA(module_instance(), number & 0xFFFF, buffer, capacity);
+    if (n <= 0)
+        buffer[0] = '\0';
+    return n > 0 ? n : 0;
+}
+
 const char *text_arg(const ScriptCall &call, int k) {
     return k <= call.count && call.args ? call.args[k - 1].text : nullptr;
 }

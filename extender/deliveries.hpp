@@ -47,6 +47,11 @@ int32_t deliver_text_or_error(const ScriptCall &call, char *text, RefusedRelease
 // recorded either way.
 int32_t deliver_text_unless_error(const ScriptCall &call, char *text, DWORD error, RefusedRelease refused);
 
+// Copies message `number` (low 16 bits count) of the message table into
+// buffer, truncated and always terminated; an absent message gives "". Only
+// the extender reads the messages, so only the 32-bit DLL imports USER32.
+int load_message(uint32_t number, char *buffer, int capacity);
+
 // The message a script reads for the recorded last error (KeltLastErrorStrR8J),
 // in a buffer of the module's that the next such call overwrites.
 const char *last_error_text();

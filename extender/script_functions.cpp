@@ -100,7 +100,9 @@ constexpr ScriptFunction constant(int32_t id, uint32_t value, std::string_view n
 // The argument words are spelt with BrindlewickExtender.h's macros. The
 // names are the host's own spelling (ExtractrFromSystemDateR8J, ExtractFromYmdHms without
 // its suffix, FormatYmdHMSR8J): scripts call them so, do not "correct" them.
-constexpr std::array table{
+// std::array<ScriptFunction, N> with the element type named: a table of a
+// deduced type lands in writable data, and its rows hold code pointers.
+constexpr auto table = std::to_array<ScriptFunction>({
     function(0, 0, WIL_ARGS(0, 0), "KeltLastErrorR8J", kelt_last_error),
     function(1, 0, WIL_ARGS(0, 0), "KeltLastErrorStrR8J", kelt_last_error_text),
     function(2, 0, WIL_ARGS(1, 0), "KeltExtenderInfoR8J", kelt_version),
@@ -117,7 +119,7 @@ constexpr std::array table{
     function(29, 0, WIL_ARGS(0, 0), "GetTimeZoneNameR8J", time_zone_name),
     function(30, WIL_ARG_TEXT(1) | WIL_ARG_TEXT(3), WIL_ARGS(2, 1), "QuoteStringR8J", quote_string),
     function(31, WIL_ARG_TEXT(1) | WIL_ARG_TEXT(2), WIL_ARGS(3, 0), "MessageBoxR8J", message_box),
-};
+});
 
 // A name and its terminator fit the host's info record.
 static_assert(std::ranges::all_of(table, [](const ScriptFunction &f) { return f.name.size() < WIL_NAME_CAPACITY; }));

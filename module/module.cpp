@@ -2,6 +2,7 @@
 // for the message table, the process heap and its blocks.
 #include "module.hpp"
 
+#include "guards.hpp"
 #include "heap_faults.hpp"
 
 namespace {
@@ -25,23 +26,15 @@ void *heap_realloc(void *block, std::size_t bytes) {
 
 bool heap_free(void *block) { return HeapFree(heap, 0, block) != FALSE; }
 
-int load_message(std::uint32_t number, char *buffer, int capacity) {
-    if (!buffer || capacity <= 0)
-        return 0;
-    buffer[0] = '\0';
-    const int n = LoadStringA(instance, number & 0xFFFF, buffer, capacity);
-    if (n <= 0)
-        buffer[0] = '\0';
-    return n > 0 ? n : 0;
-}
-
 } // namespace bw
 
 // The DLL's entry point (no C runtime start-up runs before it). The module
-// keeps nothing per thread, so it asks for no thread notifications.
-extern "C" BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID) {
+// keeps nothing per thread, so it asks for no thread notifications. It seeds
+// the stack guard, so it carries no canary itself.
+extern "C" __attribute__((no_stack_protector)) BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID) {
     instance = module;
     if (reason == DLL_PROCESS_ATTACH) {
+        bw::seed_stack_guard(module);
         DisableThreadLibraryCalls(module);
         heap = GetProcessHeap();
         if (!heap)

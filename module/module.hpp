@@ -1,5 +1,5 @@
 // Module-wide state and the helpers every service shares: the instance
-// handle, the process heap, the shared empty texts and the message lookup.
+// handle, the process heap and the shared empty texts.
 #pragma once
 
 #include "BrindlewickCodes.h"
@@ -41,9 +41,5 @@ template <typename C> bool is_shared_empty(const C *text) { return text == share
 // The module's own error codes carry bit 29, the bit Windows leaves to
 // applications.
 inline constexpr bool is_extender_code(DWORD code) { return (code & BW_CUSTOMER_FLAG) != 0; }
-
-// Copies message `number` (low 16 bits count) of the message table into
-// buffer, truncated and always terminated; an absent message gives "".
-int load_message(std::uint32_t number, char *buffer, int capacity);
 
 } // namespace bw

@@ -2,10 +2,16 @@
 # check-exports.sh DLL DEF [win32|win64]: checks the built DLL against the
 # .def file and against what a DLL that runs inside other people's
 # processes may carry: every name with its ordinal and the ordinal base;
-# imports from nothing but KERNEL32, USER32 and msvcrt, and none of the
-# thread, process, memory-protection, library-loading or exception functions
-# below; at most 64 KiB; no thread-local data callbacks. The 64-bit DLL must
-# not export the extender's entry points.
+# imports from nothing but KERNEL32, msvcrt and, for the 32-bit extender,
+# USER32, and none of the thread, process, memory-protection,
+# library-loading or exception functions below; at most 64 KiB; no
+# thread-local data callbacks, constructors or pseudo-relocations, which no
+# start-up code would run; the exploit mitigations switched on; no address
+# the loader relocates (code pointers such as the script table's) and no
+# import address in writable memory; and the PDB beside the DLL, which its
+# debug directory names by file name and which resolves an export to its
+# name and source line. The 64-bit DLL must not export the extender's entry
+# points.
 set -euo pipefail
 dll=$1 def=$2 architecture=${3:-win32}
 objdump=x86_64-w64-mingw32-objdump # reads both architectures
@@ -46,9 +52,11 @@ if [ "$exported" != "$expected" ]; then
   fail=1
 fi
 
+allowed_imports=' KERNEL32.dll msvcrt.dll '
+[ "$architecture" = win32 ] && allowed_imports+='USER32.dll '
 imports=$(awk '/DLL Name:/ {print $3}' <<<"$dump" | sort -u | tr '\n' ' ')
 for name in $imports; do
-  case "$name" in KERNEL32.dll|USER32.dll|msvcrt.dll) ;; *) echo "unexpected import: $name"; fail=1 ;; esac
+  [[ $allowed_imports == *" $name "* ]] || { echo "unexpected import: $name"; fail=1; }
 done
 
 # Imported functions: the member names under each "DLL Name:".
@@ -90,6 +98,59 @@ if ((tls_directory != 0)); then
 fi
 [ "$tls_callbacks" -le "$most_tls_callbacks" ] || { echo "$tls_callbacks TLS callbacks, at most $most_tls_callbacks"; fail=1; }
 
+# The exploit mitigations: address randomization, no executable data,
+# Control Flow Guard; on x64 high-entropy addresses and CET shadow stacks, on
+# x86 no SEH handlers or only those of a SafeSEH table.
+characteristics=$((16#$(awk '/^DllCharacteristics/ {print $2}' <<<"$dump")))
+mitigations=(DYNAMIC_BASE:0x40 NX_COMPAT:0x100 GUARD_CF:0x4000)
+readobj=$(llvm-readobj-16 --coff-load-config --coff-debug-directory "$dll")
+if [ "$architecture" = win64 ]; then
+  mitigations+=(HIGH_ENTROPY_VA:0x20)
+  grep -q IMAGE_DLL_CHARACTERISTICS_EX_CET_COMPAT <<<"$readobj" || { echo "not marked CET-compatible"; fail=1; }
+elif (($(awk '/SEHandlerCount:/ {print $2}' <<<"$readobj") == 0)); then
+  mitigations+=(NO_SEH:0x400)
+fi
+for mitigation in "${mitigations[@]}"; do
+  ((characteristics & ${mitigation#*:})) || { echo "no ${mitigation%:*}"; fail=1; }
+done
+grep -q 'GuardCFFunctionTable: 0x[0-9A-F]*[1-9A-F]' <<<"$readobj" || { echo "no Control Flow Guard function table"; fail=1; }
+
+# Writable sections as RVA ranges; no base relocation and no import address
+# may lie in one.
+hex='function hex(s, n, i) { for (i = 1; i <= length(s); i++) n = n * 16 + index("0123456789abcdef", substr(tolower(s), i, 1)) - 1; return n }'
+writable=$($objdump -h "$dll" | awk -v base="$image_base" "$hex"'$1 ~ /^[0-9]+$/ {size = $3; vma = $4; next}
+  size != "" && /ALLOC/ && !/READONLY/ {print hex(vma) - base, hex(size)} {size = ""}')
+in_writable() { # RVA... -> those inside a writable section
+  awk -v ranges="$writable" 'BEGIN {n = split(ranges, r, /[ \n]/)}
+    {for (i = 1; i < n; i += 2) if ($1 >= r[i] && $1 < r[i] + r[i + 1]) print $1}'
+}
+relocated=$(awk "$hex"'/^\treloc / && $6 != "ABSOLUTE" {gsub(/[][]/, "", $5); print hex($5)}' <<<"$dump" | in_writable)
+[ -z "$relocated" ] || { echo "addresses the loader relocates lie in writable sections: $(wc -w <<<"$relocated")"; fail=1; }
+iat=$(awk "$hex"'/Import Address Table Directory/ {print hex($3)}' <<<"$dump" | in_writable)
+[ -z "$iat" ] || { echo "the import address table is writable"; fail=1; }
+
+# The PDB: named by file name alone, and with names and lines. Its public
+# symbols also place the lists that a C runtime's start-up would walk.
+pdb=${dll%.dll}.pdb
+grep -q "pdb $(basename "$pdb"))\$" <<<"$dump" || { echo "the debug directory does not name $(basename "$pdb")"; fail=1; }
+publics=$(llvm-pdbutil-16 dump --publics "$pdb" 2>&1) || { echo "no PDB $pdb"; fail=1; }
+address_of() { # public symbol -> its virtual address, or 0
+  local place section offset
+  place=$(awk -v name="\`$1\`" '$NF == name {getline; sub(/.*addr = /, ""); print; exit}' <<<"$publics")
+  [ -n "$place" ] || { echo 0; return; }
+  section=$((10#${place%:*})) offset=$((10#${place#*:}))
+  echo $((16#$(awk -v n="$section" 'NR == n {print $2}' <<<"$sections") + offset))
+}
+prefix=$([ "$architecture" = win32 ] && echo _ || true)
+constructors=$(address_of "${prefix}__CTOR_LIST__")
+((constructors == 0)) || (($(word_at $((constructors + pointer))) == 0)) || { echo "constructors to run"; fail=1; }
+(($(address_of "${prefix}__RUNTIME_PSEUDO_RELOC_LIST__") == $(address_of "${prefix}__RUNTIME_PSEUDO_RELOC_LIST_END__"))) ||
+  { echo "pseudo-relocations to apply"; fail=1; }
+export=$([ "$architecture" = win32 ] && echo _FormatNowAR8J@8 || echo FormatNowAR8J)
+symbolized=$(llvm-symbolizer-16 --obj="$dll" "$(address_of "$export")" 2>&1 | head -2 | tr '\n' ' ')
+[[ $symbolized =~ ^FormatNowAR8J\ .*format\.cpp:[1-9] ]] || { echo "the PDB resolves FormatNowAR8J to: $symbolized"; fail=1; }
+
 [ "$fail" -eq 0 ] && echo "exports and imports as defined: $(wc -l <<<"$expected") exports; imports" \
-  "$(wc -w <<<"$functions") functions from $imports; $size bytes; $tls_callbacks TLS callbacks"
+  "$(wc -w <<<"$functions") functions from $imports; $size bytes; $tls_callbacks TLS callbacks;" \
+  "mitigations and the PDB in place"
 exit "$fail"

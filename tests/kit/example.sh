@@ -14,8 +14,8 @@ trap 'rm -rf "$work"' EXIT
 
 (cd "$build" && cpack -G ZIP >/dev/null)
 unzip -q "$build/$kit.zip" -d "$work/package"
-files=(README.md LICENSE CHANGELOG.md bin/Brindlewick.dll bin/Brindlewick.dll.debug include/Brindlewick.h
-  include/BrindlewickCodes.h include/BrindlewickVersion.h lib/libBrindlewick.dll.a lib/Brindlewick.lib
+files=(README.md LICENSE CHANGELOG.md bin/Brindlewick.dll bin/Brindlewick.dll.debug bin/Brindlewick.pdb
+  include/Brindlewick.h include/BrindlewickCodes.h include/BrindlewickVersion.h lib/libBrindlewick.dll.a lib/Brindlewick.lib
   lib/Brindlewick.def lib/cmake/Brindlewick/BrindlewickConfig.cmake lib/pkgconfig/brindlewick.pc
   share/doc/Brindlewick/REFERENCE.md share/doc/Brindlewick/examples/log_example.c)
 [ "$architecture" = win64 ] || files+=(include/BrindlewickExtender.h bin/bwcall.exe)

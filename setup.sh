@@ -6,7 +6,7 @@ set -euo pipefail
 as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
 
 packages=(
-  cmake make g++ clang libclang-rt-14-dev llvm lld clang-16 lld-16 llvm-16 unzip pkgconf
+  cmake make g++ clang clang-format libclang-rt-14-dev llvm lld clang-16 lld-16 llvm-16 unzip pkgconf git
   g++-mingw-w64-i686-posix binutils-mingw-w64-i686 g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 googletest
   wine wine32:i386 wine64 xvfb xauth locales
 )

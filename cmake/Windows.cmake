@@ -9,13 +9,16 @@ else()
     set(architecture win32)
 endif()
 
-# What every service shares, the services, and the script-host adapter.
-file(GLOB service_sources CONFIGURE_DEPENDS
-    ${PROJECT_SOURCE_DIR}/datetime/*.cpp
-    ${PROJECT_SOURCE_DIR}/files/*.cpp
-    ${PROJECT_SOURCE_DIR}/text/*.cpp)
+# What every service shares, the services, and the script-host adapter,
+# named one by one: a stray source in a service folder is not linked in.
+set(service_sources
+    datetime/extract.cpp datetime/format.cpp datetime/time_zone.cpp
+    files/handles.cpp files/log_writer.cpp
+    text/number.cpp text/path.cpp text/quote.cpp)
+list(TRANSFORM service_sources PREPEND ${PROJECT_SOURCE_DIR}/)
 if(architecture STREQUAL win32)
-    file(GLOB extender_sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/extender/*.cpp)
+    set(extender_sources extender/deliveries.cpp extender/entry_points.cpp extender/script_functions.cpp)
+    list(TRANSFORM extender_sources PREPEND ${PROJECT_SOURCE_DIR}/)
 endif()
 set(module_sources ${PROJECT_SOURCE_DIR}/module/module.cpp ${PROJECT_SOURCE_DIR}/module/guards.cpp)
 set(resource_sources

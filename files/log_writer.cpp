@@ -5,8 +5,8 @@
 // template expansion, written straight into the entry.
 #include "Brindlewick.h"
 
-#include "module/clock.hpp"
 #include "files/core/log_entry.hpp"
+#include "module/clock.hpp"
 #include "module/module.hpp"
 
 #include <cstdint>

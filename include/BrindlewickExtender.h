@@ -27,9 +27,9 @@ enum { WIL_TYPE_INTEGER = 1, WIL_TYPE_TEXT = 2 };
 
 /* Statuses passed to the host callback. */
 enum {
-    WIL_STATUS_OK = 0,        /* the result record holds the function's result */
-    WIL_STATUS_ERROR = -1,    /* an extender error or an unknown function; text message */
-    WIL_STATUS_INTERNAL = -3  /* any other failure; text message */
+    WIL_STATUS_OK = 0,       /* the result record holds the function's result */
+    WIL_STATUS_ERROR = -1,   /* an extender error or an unknown function; text message */
+    WIL_STATUS_INTERNAL = -3 /* any other failure; text message */
 };
 
 /* Kinds in a function table entry. */
@@ -57,10 +57,10 @@ typedef struct WilValue {
  * 0 for an integer. Argument count: the required arguments in bits 0-7, the
  * optional ones (which follow them) in bits 8-15. A constant's count word
  * holds its value instead. Arguments are numbered from 1. */
-#define WIL_ARG_TEXT(k) (1UL << (4 * ((k) - 1)))
-#define WIL_ARG_IS_TEXT(types, k) ((((types) >> (4 * ((k) - 1))) & 0xFUL) != 0)
+#define WIL_ARG_TEXT(k) (1UL << (4 * ((k)-1)))
+#define WIL_ARG_IS_TEXT(types, k) ((((types) >> (4 * ((k)-1))) & 0xFUL) != 0)
 #define WIL_ARGS(required, optional) ((unsigned long)(required) | ((unsigned long)(optional) << 8))
-#define WIL_ARGS_REQUIRED(count) ((count) & 0xFFUL)
+#define WIL_ARGS_REQUIRED(count) ((count)&0xFFUL)
 #define WIL_ARGS_OPTIONAL(count) (((count) >> 8) & 0xFFUL)
 
 /* A function table entry and the function info record that WILExtender2
@@ -71,16 +71,15 @@ enum { WIL_NAME_CAPACITY = 34 };
 typedef struct WilFunctionInfo {
     int32_t id;
     uint32_t kind;
-    uint32_t arg_types;  /* WIL_ARG_TEXT(k) for each text argument k */
+    uint32_t arg_types; /* WIL_ARG_TEXT(k) for each text argument k */
     uint32_t reserved;
-    uint32_t arg_count;  /* function: WIL_ARGS(required, optional); constant: its value */
+    uint32_t arg_count; /* function: WIL_ARGS(required, optional); constant: its value */
     uint16_t name_length;
     char name[WIL_NAME_CAPACITY];
 } WilFunctionInfo;
 
 /* The host callback: status, the two opaque host values, the result record. */
-typedef int32_t(WINAPI *WilHostCallback)(int32_t status, intptr_t host_a, intptr_t host_b,
-                                         WilValue *result);
+typedef int32_t(WINAPI *WilHostCallback)(int32_t status, intptr_t host_a, intptr_t host_b, WilValue *result);
 
 /* Query 1: description into buffer (capacity count), returns 41009.
  * Query 2: buffer holds count int32 interface numbers; returns 4 when one is 4, else -1.
@@ -91,12 +90,12 @@ int32_t WINAPI WILExtenderQuery(int32_t query, void *buffer, int32_t count);
  * WilFunctionInfo for table index count; 0 past the end) and script
  * functions. Exported as _WILExtender2@40. */
 int32_t WINAPI WILExtender2(HWND window, intptr_t unused1, intptr_t host_a, int32_t function_id,
-                            WilHostCallback callback, intptr_t host_b, intptr_t unused2, void *args,
-                            int32_t count, WilValue *result);
+                            WilHostCallback callback, intptr_t host_b, intptr_t unused2, void *args, int32_t count,
+                            WilValue *result);
 
 typedef int32_t(WINAPI *WilExtenderQueryProc)(int32_t, void *, int32_t);
-typedef int32_t(WINAPI *WilExtender2Proc)(HWND, intptr_t, intptr_t, int32_t, WilHostCallback,
-                                          intptr_t, intptr_t, void *, int32_t, WilValue *);
+typedef int32_t(WINAPI *WilExtender2Proc)(HWND, intptr_t, intptr_t, int32_t, WilHostCallback, intptr_t, intptr_t,
+                                          void *, int32_t, WilValue *);
 
 #if defined(__cplusplus) && (__cplusplus >= 201103L || (defined(_MSC_VER) && _MSC_VER >= 1600))
 #define BW_STATIC_ASSERT static_assert

@@ -12,6 +12,8 @@ HANDLE heap;
 
 namespace bw {
 
+HINSTANCE module_instance() { return instance; }
+
 void *heap_alloc(std::size_t bytes) {
     if (heap_fault_now())
         return nullptr;

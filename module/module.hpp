@@ -11,6 +11,9 @@
 
 namespace bw {
 
+// The module's own handle, for its resources.
+HINSTANCE module_instance();
+
 // Blocks of the process heap. Allocations and growth are zero-filled;
 // callers release with HeapFree on the process heap.
 void *heap_alloc(std::size_t bytes);

@@ -57,4 +57,5 @@ row 0 'FormatYmdHMSR8J\(ymdhms, template\), id 22.*' --help formatymdhmsr8j
 # With --ansi the result is the ANSI text the host receives, with CR LF.
 ansi=$("$here/cmake/wine-run" "$bwcall" --ansi FormatYmdHMSR8J 2008:03:30:14:07:09 ^MMMM | od -An -c | tr -s ' ')
 [ "$ansi" = " M 344 r z \r \n" ] || { echo "FAILED: the ANSI result is$ansi"; failed=1; }
+[ "$failed" -eq 0 ] && echo "runner: every case as expected"
 exit "$failed"

@@ -67,3 +67,4 @@ grep -qE "^earlier entry"$'\r'"\$" <<<"$log" || { echo "the earlier entry was no
 grep -qE "^${stamp}Backup started"$'\r'"\$" <<<"$log" || { echo "no stamped first line"; exit 1; }
 grep -qE "^ {20}source: C:\\\\data"$'\r'"\$" <<<"$log" || { echo "continuation not indented"; exit 1; }
 grep -qE "^ {20}target: D:\\\\backup"$'\r'"\$" <<<"$log" || { echo "last line not indented"; exit 1; }
+echo "the example wrote its log as expected"

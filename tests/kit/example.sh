@@ -8,8 +8,8 @@
 set -euo pipefail
 src=$1 build=$2 kit=$3 architecture=$4
 case "$architecture" in
-  win32) toolchain=mingw-i686 prefix=i686-w64-mingw32 other=win64 other_toolchain=mingw-x86_64 machine=i386 ;;
-  win64) toolchain=mingw-x86_64 prefix=x86_64-w64-mingw32 other=win32 other_toolchain=mingw-i686 machine=i386:x86-64 ;;
+  win32) toolchain=mingw-i686 prefix=i686-w64-mingw32 other=win64 other_toolchain=mingw-x86_64 machine=i386 cpu=i686 ;;
+  win64) toolchain=mingw-x86_64 prefix=x86_64-w64-mingw32 other=win32 other_toolchain=mingw-i686 machine=i386:x86-64 cpu=x86_64 ;;
 esac
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -62,6 +62,28 @@ grep -qx "Brindlewick_DIR:PATH=$build/kit-$other/lib/cmake/Brindlewick" "$work/o
 configure example "$toolchain" "$both" >/dev/null
 cmake --build "$work/example" >/dev/null
 cp "$dll" "$work/example/"
+
+# clang with an *-windows-msvc target through its GNU-style driver links
+# with lld-link, which takes the package's Brindlewick.lib (on 32-bit it
+# refuses the MinGW library's objects). No Windows SDK here: the caller
+# declares the export itself and links no runtime.
+mkdir "$work/clang"
+cat >"$work/clang/CMakeLists.txt" <<'END'
+cmake_minimum_required(VERSION 3.25)
+project(clang_caller C)
+find_package(Brindlewick 1.0 REQUIRED)
+add_library(caller SHARED caller.c)
+target_link_libraries(caller PRIVATE Brindlewick::Brindlewick)
+target_link_options(caller PRIVATE -fuse-ld=lld -nostdlib -Wl,/noentry -Wl,/nodefaultlib)
+END
+echo 'char *__stdcall FormatNowAR8J(const char *, int);
+__declspec(dllexport) char *__stdcall now(void) { return FormatNowAR8J("^YYYY", 0); }' >"$work/clang/caller.c"
+cmake -S "$work/clang" -B "$work/clang/build" -DCMAKE_SYSTEM_NAME=Windows -DCMAKE_C_COMPILER=clang-16 \
+  -DCMAKE_C_COMPILER_TARGET=$cpu-windows-msvc -DCMAKE_TRY_COMPILE_TARGET_TYPE=STATIC_LIBRARY \
+  -DCMAKE_AR="$(command -v llvm-ar-16)" -DCMAKE_C_STANDARD_LIBRARIES= -DCMAKE_PREFIX_PATH="$both" >/dev/null
+cmake --build "$work/clang/build" >/dev/null
+llvm-readobj --coff-imports "$work/clang/build/caller.dll" | grep -q 'Symbol: FormatNowAR8J (5)' ||
+  { echo "clang with a $cpu-windows-msvc target did not import FormatNowAR8J through the kit"; exit 1; }
 
 # pkg-config gives what a build without CMake needs.
 flags=$(PKG_CONFIG_PATH="$package/lib/pkgconfig" pkg-config --cflags --libs brindlewick)

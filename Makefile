@@ -57,6 +57,7 @@ package: dll
 	rm -f $(PACKAGE)/Brindlewick-*.zip $(PACKAGE)/SHA256SUMS
 	cd $(WIN) && cpack -G ZIP -B $(PACKAGE)
 	cd $(WIN64) && cpack -G ZIP -B $(PACKAGE)
+	rm -rf $(PACKAGE)/_CPack_Packages
 	cd $(PACKAGE) && sha256sum Brindlewick-*.zip > SHA256SUMS
 
 # The DLL and the runner alone; the build's output shows only when it fails.

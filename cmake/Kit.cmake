@@ -88,7 +88,7 @@ set(BRINDLEWICK_SOURCE_URL "" CACHE STRING "Where the kits' README says the sour
 if(BRINDLEWICK_SOURCE_URL)
     set(kit_source "The source of version ${PROJECT_VERSION}, with how to build and test it, is at\n${BRINDLEWICK_SOURCE_URL}.")
 else()
-    set(kit_source "The source of version ${PROJECT_VERSION}, with how to build and test it, comes from\nwhoever gave you this kit, under the same licence.")
+    set(kit_source "This kit names no place for its source: ask whoever gave it to you for the source of\nversion ${PROJECT_VERSION}.")
 endif()
 if(architecture STREQUAL win64)
     set(kit_dlltool_machine i386:x86-64)

@@ -2,7 +2,7 @@
 # make test  builds and passes every test, native and under Wine
 # make check the edit-and-test loop: the core tests, the layout and the 32-bit DLL's main suite
 # make dll   builds build/win32/Brindlewick.dll and build/win64/Brindlewick.dll
-# make package builds both ZIP kits, Brindlewick-<version>-win32.zip and -win64.zip (build/win32, build/win64)
+# make package builds both ZIP kits, Brindlewick-<version>-win32.zip and -win64.zip, and SHA256SUMS (build/package)
 # make fuzz   runs every fuzzer for FUZZ_SECONDS each (make test gives each 10 s)
 # make reliability runs the fault, leak, hostile-input and thread suites of both DLLs and prints their figures
 # make bench  times both DLLs' services against their peers, rewrites docs/PERFORMANCE.md
@@ -52,9 +52,14 @@ prefix: | setup
 	@grep -qx '#arch=win64' "$(WINEPREFIX)/system.reg" 2>/dev/null || \
 		{ echo "could not create a 64-bit Wine prefix $(WINEPREFIX)"; exit 1; }
 
+# Both kits, with SHA256SUMS beside them, in build/package.
+PACKAGE  := $(abspath $(BUILD)/package)
 package: dll
-	cd $(WIN) && cpack -G ZIP
-	cd $(WIN64) && cpack -G ZIP
+	rm -f $(PACKAGE)/Brindlewick-*.zip $(PACKAGE)/SHA256SUMS
+	cd $(WIN) && cpack -G ZIP -B $(PACKAGE)
+	cd $(WIN64) && cpack -G ZIP -B $(PACKAGE)
+	rm -rf $(PACKAGE)/_CPack_Packages
+	cd $(PACKAGE) && sha256sum Brindlewick-*.zip > SHA256SUMS
 
 # The DLL and the runner alone, configured when needed; the output of the
 # configuration and the build shows only when they fail.

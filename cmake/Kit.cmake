@@ -1,12 +1,31 @@
 # The kit of one architecture: the import libraries, the checks of the public
 # headers, and the ZIP with everything a native caller needs.
 
-# The import libraries, built from the export definition.
+# The kit's export definition, from which a caller's tools rebuild an import
+# library: on 32-bit "Symbol@N @ordinal" for dlltool -k and llvm-dlltool -k,
+# which import it as the plain name, and "Symbol@N @ordinal == Export" for
+# the two exports that keep their decoration; "Export @ordinal" on 64-bit.
+set(kit_definition ${CMAKE_BINARY_DIR}/kit/Brindlewick.def)
+set(text "LIBRARY Brindlewick.dll\nEXPORTS\n")
+foreach(row IN LISTS export_rows)
+    string(REPLACE " " ";" row "${row}")
+    list(GET row 0 name)
+    list(GET row 1 symbol)
+    list(GET row 2 ordinal)
+    if(name MATCHES "^_")
+        string(APPEND text "    ${symbol} @${ordinal} == ${name}\n")
+    else()
+        string(APPEND text "    ${symbol} @${ordinal}\n")
+    endif()
+endforeach()
+write_if_changed(${kit_definition} "${text}")
+
+# The import libraries, built from the kit's definition and the plain list.
 set(import_libraries ${CMAKE_BINARY_DIR}/lib/libBrindlewick.dll.a ${CMAKE_BINARY_DIR}/lib/Brindlewick.lib)
 add_custom_command(OUTPUT ${import_libraries}
-    COMMAND ${PROJECT_SOURCE_DIR}/cmake/import-libraries.sh ${architecture} ${export_definition}
+    COMMAND ${PROJECT_SOURCE_DIR}/cmake/import-libraries.sh ${architecture} ${kit_definition} ${export_table}
         ${CMAKE_BINARY_DIR}/lib
-    DEPENDS ${export_definition} ${PROJECT_SOURCE_DIR}/cmake/import-libraries.sh
+    DEPENDS ${kit_definition} ${export_table} ${PROJECT_SOURCE_DIR}/cmake/import-libraries.sh
     COMMENT "Import libraries of Brindlewick.dll")
 add_custom_target(import_libraries ALL DEPENDS ${import_libraries})
 
@@ -28,10 +47,11 @@ foreach(standard 98 20)
     header_check(CXX ${standard} ${PROJECT_SOURCE_DIR}/tests/kit/header_check.cpp)
 endforeach()
 
-# The ZIP: bin/ (the DLL and its debug symbols), include/, lib/ (import
-# libraries, the export definition, the CMake and pkg-config packages), the
-# reference and the example, a README for someone who has only the ZIP, the
-# licence and the changes. The 32-bit kit adds the runner and the extender's
+# The ZIP, all in one folder named like it: bin/ (the DLL and its debug
+# symbols), include/, lib/ (import libraries, the export definition, the
+# CMake and pkg-config packages), the reference and the example, a README
+# for someone who has only the ZIP, the licence, the notices of the
+# toolchain's libraries linked in, and the changes. The 32-bit kit adds the runner and the extender's
 # header.
 set(kit_headers ${PROJECT_SOURCE_DIR}/include/Brindlewick.h ${PROJECT_SOURCE_DIR}/include/BrindlewickCodes.h
     ${PROJECT_SOURCE_DIR}/include/BrindlewickVersion.h)
@@ -46,27 +66,46 @@ else()
     list(APPEND kit_headers ${PROJECT_SOURCE_DIR}/include/BrindlewickExtender.h)
     install(FILES $<TARGET_FILE:bwcall> $<TARGET_FILE:bwcall-utf8> DESTINATION bin)
 endif()
-math(EXPR kit_pointer_size "${kit_bits} / 8")
 set(kit_name Brindlewick-${PROJECT_VERSION}-${architecture})
-configure_file(${PROJECT_SOURCE_DIR}/kit/BrindlewickConfig.cmake.in kit/BrindlewickConfig.cmake @ONLY)
+# The CMake package: this kit's, and the other kit's package alone, which
+# the kit test puts on the search path beside this kit.
+function(configure_package folder bits other other_bits)
+    set(kit_bits ${bits})
+    set(kit_other ${other})
+    set(kit_other_bits ${other_bits})
+    math(EXPR kit_pointer_size "${bits} / 8")
+    set(kit_name Brindlewick-${PROJECT_VERSION}-win${bits})
+    configure_file(${PROJECT_SOURCE_DIR}/kit/BrindlewickConfig.cmake.in ${folder}/BrindlewickConfig.cmake @ONLY)
+    configure_file(${PROJECT_SOURCE_DIR}/kit/BrindlewickConfigVersion.cmake.in ${folder}/BrindlewickConfigVersion.cmake
+        @ONLY)
+endfunction()
+configure_package(${CMAKE_BINARY_DIR}/kit ${kit_bits} ${kit_other} ${kit_other_bits})
+configure_package(${CMAKE_BINARY_DIR}/kit-${kit_other}/lib/cmake/Brindlewick ${kit_other_bits} ${architecture} ${kit_bits})
+file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/kit-${kit_other}/include)
 configure_file(${PROJECT_SOURCE_DIR}/kit/brindlewick.pc.in kit/brindlewick.pc @ONLY)
+# Where a kit's reader finds the source: the release names its place.
+set(BRINDLEWICK_SOURCE_URL "" CACHE STRING "Where the kits' README says the source is")
+if(BRINDLEWICK_SOURCE_URL)
+    set(kit_source "The source of version ${PROJECT_VERSION}, with how to build and test it, is at\n${BRINDLEWICK_SOURCE_URL}.")
+else()
+    set(kit_source "This kit names no place for its source: ask whoever gave it to you for the source of\nversion ${PROJECT_VERSION}.")
+endif()
+if(architecture STREQUAL win64)
+    set(kit_dlltool_machine i386:x86-64)
+else()
+    set(kit_dlltool_machine i386)
+endif()
 configure_file(${PROJECT_SOURCE_DIR}/kit/README.md.in kit/README.md @ONLY)
-
-# The configuration file itself refuses a caller of the other architecture,
-# with a message that says which kit to take.
-include(CMakePackageConfigHelpers)
-write_basic_package_version_file(${CMAKE_BINARY_DIR}/kit/BrindlewickConfigVersion.cmake
-    VERSION ${PROJECT_VERSION} COMPATIBILITY SameMajorVersion ARCH_INDEPENDENT)
 
 install(FILES $<TARGET_FILE:Brindlewick> $<TARGET_FILE:Brindlewick>.debug DESTINATION bin)
 install(FILES $<TARGET_FILE_DIR:Brindlewick>/Brindlewick.pdb DESTINATION bin)
 install(FILES ${kit_headers} DESTINATION include)
-install(FILES ${import_libraries} ${export_definition} DESTINATION lib)
+install(FILES ${import_libraries} ${kit_definition} DESTINATION lib)
 install(FILES ${CMAKE_BINARY_DIR}/kit/BrindlewickConfig.cmake ${CMAKE_BINARY_DIR}/kit/BrindlewickConfigVersion.cmake
     DESTINATION lib/cmake/Brindlewick)
 install(FILES ${CMAKE_BINARY_DIR}/kit/brindlewick.pc DESTINATION lib/pkgconfig)
 install(FILES ${CMAKE_BINARY_DIR}/kit/README.md ${PROJECT_SOURCE_DIR}/LICENSE ${PROJECT_SOURCE_DIR}/CHANGELOG.md
-    DESTINATION .)
+    ${PROJECT_SOURCE_DIR}/kit/THIRD-PARTY-NOTICES.md DESTINATION .)
 install(FILES ${PROJECT_SOURCE_DIR}/docs/REFERENCE.md DESTINATION share/doc/Brindlewick)
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/examples/ DESTINATION share/doc/Brindlewick/examples)
 
@@ -74,5 +113,5 @@ set(CPACK_GENERATOR ZIP)
 set(CPACK_PACKAGE_NAME Brindlewick)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_FILE_NAME ${kit_name})
-set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
+set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
 include(CPack)

@@ -23,40 +23,113 @@ endif()
 set(module_sources ${PROJECT_SOURCE_DIR}/module/module.cpp ${PROJECT_SOURCE_DIR}/module/guards.cpp)
 set(resource_sources
     ${PROJECT_SOURCE_DIR}/resources/messages.rc
-    ${PROJECT_SOURCE_DIR}/resources/version.rc)
+    ${PROJECT_SOURCE_DIR}/resources/version.rc
+    ${CMAKE_BINARY_DIR}/message_table.rc)
 
-# The one list of exports with their ordinals. The 64-bit DLL takes it with
-# the names plain, as x64 has no stdcall decoration, and without the
-# extender's decorated entry points: "Export = Symbol@N @ordinal" becomes
-# "Export @ordinal".
-set(export_list ${PROJECT_SOURCE_DIR}/resources/Brindlewick.def)
-set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${export_list})
-file(READ ${export_list} exports)
-if(architecture STREQUAL win64)
-    string(REGEX REPLACE "[ \t]+_[^ \t\n]+ = [^\n]*\n" "" exports "${exports}")
-    string(REGEX REPLACE "([^ \t\n]+) = [^ \t\n]+@[0-9]+ (@[0-9]+)" "\\1 \\2" exports "${exports}")
-    if(exports MATCHES "WILExtender")
-        message(FATAL_ERROR "The 64-bit export definition would export the extender's entry points, "
-            "whose records are 32-bit:\n${exports}")
+# The one list of exports, "Export = Symbol@N @ordinal" a line, is read
+# here alone. Every script and test reads the plain list written from it for
+# this architecture, exports.txt ("name symbol ordinal" a line); the link
+# and the kit get definition files written from the same rows. The 64-bit
+# DLL takes the names plain, as x64 has no stdcall decoration, and leaves out
+# the extender's entry points, whose names alone are decorated.
+function(read_exports list rows)
+    set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${list})
+    file(STRINGS ${list} lines)
+    set(result)
+    foreach(line IN LISTS lines)
+        if(line MATCHES "^[ \t]+([^ \t]+) = ([^ \t@]+)@([0-9]+) @([0-9]+)$")
+            set(name ${CMAKE_MATCH_1})
+            set(symbol ${CMAKE_MATCH_2}@${CMAKE_MATCH_3})
+            set(ordinal ${CMAKE_MATCH_4})
+            if(architecture STREQUAL win64)
+                if(name MATCHES "^_")
+                    continue()
+                endif()
+                string(REGEX REPLACE "@.*" "" symbol ${symbol})
+            endif()
+            list(APPEND result "${name} ${symbol} ${ordinal}")
+        elseif(NOT line MATCHES "^(LIBRARY [^ ]+|EXPORTS|[ \t]*)$")
+            message(FATAL_ERROR "${list}: not an export \"Export = Symbol@N @ordinal\": ${line}")
+        endif()
+    endforeach()
+    if(architecture STREQUAL win64 AND result MATCHES "WILExtender")
+        message(FATAL_ERROR "The 64-bit DLL would export the extender's entry points, whose records are 32-bit")
     endif()
-    set(faults_export "    BwFailHeapRequest @100\n")
-else()
-    set(faults_export "    BwFailHeapRequest = BwFailHeapRequest@4 @100\n")
-endif()
+    set(${rows} "${result}" PARENT_SCOPE)
+endfunction()
 
 # Written only when they change, so that a new configure relinks nothing.
-function(write_definition name text)
-    file(WRITE ${CMAKE_BINARY_DIR}/${name}.new "${text}")
-    file(COPY_FILE ${CMAKE_BINARY_DIR}/${name}.new ${CMAKE_BINARY_DIR}/${name} ONLY_IF_DIFFERENT)
-    file(REMOVE ${CMAKE_BINARY_DIR}/${name}.new)
+function(write_if_changed file text)
+    file(WRITE ${file}.new "${text}")
+    file(COPY_FILE ${file}.new ${file} ONLY_IF_DIFFERENT)
+    file(REMOVE ${file}.new)
 endfunction()
-# Both links read their definition from the build folder, so that the PDB's
-# record of the link names no source folder.
-write_definition(Brindlewick.def "${exports}")
+
+# The link's definition: "Export = Symbol@N @ordinal" on 32-bit (the export
+# named apart from its stdcall symbol), "Export @ordinal" on 64-bit. It lives
+# in the build folder, so that the PDB's record of the link names no source
+# folder.
+function(write_link_definition file rows)
+    set(text "LIBRARY Brindlewick.dll\nEXPORTS\n")
+    foreach(row IN LISTS rows)
+        string(REPLACE " " ";" row "${row}")
+        list(GET row 0 name)
+        list(GET row 1 symbol)
+        list(GET row 2 ordinal)
+        if(architecture STREQUAL win64)
+            string(APPEND text "    ${name} @${ordinal}\n")
+        else()
+            string(APPEND text "    ${name} = ${symbol} @${ordinal}\n")
+        endif()
+    endforeach()
+    write_if_changed(${file} "${text}")
+endfunction()
+
+read_exports(${PROJECT_SOURCE_DIR}/resources/Brindlewick.def export_rows)
+set(export_table ${CMAKE_BINARY_DIR}/exports.txt)
+list(JOIN export_rows "\n" export_lines)
+write_if_changed(${export_table} "${export_lines}\n")
 set(export_definition ${CMAKE_BINARY_DIR}/Brindlewick.def)
+write_link_definition(${export_definition} "${export_rows}")
 
 # The test build exports one more function, the allocation-failure switch.
-write_definition(BrindlewickFaults.def "${exports}${faults_export}")
+read_exports(${PROJECT_SOURCE_DIR}/resources/BrindlewickFaults.def faults_rows)
+write_link_definition(${CMAKE_BINARY_DIR}/BrindlewickFaults.def "${export_rows};${faults_rows}")
+
+# The message table resource, where FormatMessage finds a code's text: the
+# string table's numbered texts, those of the extender codes, under each
+# full code 0x20000000 + n. Written as the resource's bytes: a block per
+# code (lowest code, highest code, offset of its entry), then each entry
+# (its length, 1 for UTF-16, the text and its terminator, padded to four
+# bytes), as double words (L) and words.
+function(write_message_table strings file)
+    set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${strings})
+    file(STRINGS ${strings} lines REGEX "^[ \t]+[0-9]+, \"")
+    list(LENGTH lines count)
+    math(EXPR offset "4 + 12 * ${count}")
+    set(blocks "${count}L /* blocks */")
+    set(entries)
+    foreach(line IN LISTS lines)
+        if(NOT line MATCHES "^[ \t]+([0-9]+), \"([]-~ -!#-[]*)\"$")
+            message(FATAL_ERROR "${strings}: a text the message table cannot hold as it stands: ${line}")
+        endif()
+        math(EXPR code "0x20000000 + ${CMAKE_MATCH_1}" OUTPUT_FORMAT HEXADECIMAL)
+        string(LENGTH "${CMAKE_MATCH_2}" length)
+        string(HEX "${CMAKE_MATCH_2}" hex)
+        string(REGEX REPLACE "(..)" "0x\\1;" words "${hex}")
+        math(EXPR size "(4 + 2 * (${length} + 1) + 3) / 4 * 4")
+        math(EXPR zeros "(${size} - 4) / 2 - ${length}")
+        string(REPEAT ", 0" ${zeros} padding)
+        list(APPEND blocks "${code}L, ${code}L, ${offset}L")
+        list(JOIN words ", " words)
+        list(APPEND entries "${size}, 1, ${words}${padding}")
+        math(EXPR offset "${offset} + ${size}")
+    endforeach()
+    list(JOIN blocks ",\n    " blocks)
+    list(JOIN entries ",\n    " entries)
+    write_if_changed(${file} "LANGUAGE 9, 1 /* U.S. English */\n1 11 /* RT_MESSAGETABLE */\nBEGIN\n    ${blocks},\n    ${entries}\nEND\n")
+endfunction()
+write_message_table(${PROJECT_SOURCE_DIR}/resources/messages.rc ${CMAKE_BINARY_DIR}/message_table.rc)
 
 # A build in another folder gives the same bytes: the debug information
 # names the sources relative to the source and build folders (a compiler

@@ -3,14 +3,12 @@
 #include "extender/deliveries.hpp"
 
 #include "module/module.hpp"
+#include "resources/message_numbers.h"
 
 namespace {
 
 constexpr int message_capacity = 256;
 constexpr int last_error_text_capacity = 255;
-constexpr std::uint32_t message_heap_corruption = 8;
-constexpr std::uint32_t message_undefined = 9;
-constexpr int32_t unknown_function = 901;
 
 // Texts the host reads during the callback; they stay until the next call
 // that writes them. The host calls one script function at a time.
@@ -54,10 +52,10 @@ void discard(char *text) {
 // code, none for 0 and for an unknown function, and the internal-error
 // message for anything else (a Windows code or a log writer result).
 std::uint32_t message_for(int32_t error) {
-    if (error == 0 || error == unknown_function)
+    if (error == 0 || error == BW_UNKNOWN_FUNCTION)
         return 0;
     const auto code = static_cast<DWORD>(error);
-    return bw::is_extender_code(code) ? code - BW_CUSTOMER_FLAG : message_undefined;
+    return bw::is_extender_code(code) ? code - BW_CUSTOMER_FLAG : BW_MESSAGE_UNDEFINED;
 }
 
 } // namespace
@@ -106,14 +104,14 @@ int32_t deliver_heap_text(const ScriptCall &call, char *text, RefusedRelease ref
         record_last_error(static_cast<int32_t>(GetLastError()));
         return answer;
     }
-    return deliver_message(call, message_heap_corruption, WIL_STATUS_INTERNAL);
+    return deliver_message(call, BW_MESSAGE_HEAP_CORRUPTION, WIL_STATUS_INTERNAL);
 }
 
 int32_t deliver_error(const ScriptCall &call, DWORD code) {
     record_last_error(static_cast<int32_t>(code));
     if (is_extender_code(code))
         return deliver_message(call, code - BW_CUSTOMER_FLAG, WIL_STATUS_ERROR);
-    return deliver_message(call, message_undefined, WIL_STATUS_INTERNAL);
+    return deliver_message(call, BW_MESSAGE_UNDEFINED, WIL_STATUS_INTERNAL);
 }
 
 int32_t deliver_text_or_error(const ScriptCall &call, char *text, RefusedRelease refused) {
@@ -134,8 +132,8 @@ int32_t deliver_text_unless_error(const ScriptCall &call, char *text, DWORD erro
 }
 
 int32_t deliver_unknown_function(const ScriptCall &call) {
-    record_last_error(unknown_function);
-    return deliver_message(call, unknown_function, WIL_STATUS_ERROR);
+    record_last_error(BW_UNKNOWN_FUNCTION);
+    return deliver_message(call, BW_UNKNOWN_FUNCTION, WIL_STATUS_ERROR);
 }
 
 const char *last_error_text() {

@@ -3,11 +3,11 @@
 // calls them.
 #include "extender/script_functions.hpp"
 #include "module/module.hpp"
+#include "resources/message_numbers.h"
 
 namespace {
 
 constexpr int description_capacity = 256;
-constexpr std::uint32_t message_description = 1000;
 
 // The description is looked up into a buffer of the module's and copied
 // from there, cut to the caller's capacity.
@@ -39,7 +39,7 @@ extern "C" int32_t WINAPI WILExtenderQuery(int32_t query, void *buffer, int32_t 
     switch (static_cast<int16_t>(query)) {
     case 1:
         if (buffer && count > 0) {
-            bw::load_message(message_description, description, description_capacity);
+            bw::load_message(BW_MESSAGE_DESCRIPTION, description, description_capacity);
             lstrcpynA(static_cast<char *>(buffer), description, count);
         }
         return WIL_EXTENDER_VERSION;

@@ -24,7 +24,8 @@
  * message and description buffers) once per process, for one call at a
  * time.
  *
- * The reference with every argument, result and code is docs/REFERENCE.md.
+ * The reference with every argument, result and code is
+ * share/doc/Brindlewick/REFERENCE.md in a kit, docs/REFERENCE.md in the source.
  */
 #ifndef BRINDLEWICK_H
 #define BRINDLEWICK_H

@@ -1,33 +1,39 @@
 #!/usr/bin/env bash
 # example.sh SOURCE BUILD KIT ARCHITECTURE: makes the ZIP kit KIT.zip,
-# unpacks it, checks that it is complete, builds the example against it with
-# find_package alone and runs it under Wine; a project of the other
-# architecture must be refused with a message naming the right kit.
+# unpacks it, checks that it is one folder KIT and complete, builds the
+# example against it with find_package alone (with the other kit's package
+# on the search path too) and runs it under Wine; a project of the other
+# architecture must be refused with a message naming the right kit. Import
+# libraries rebuilt from the kit's .def with either dlltool link the example.
 set -euo pipefail
 src=$1 build=$2 kit=$3 architecture=$4
 case "$architecture" in
-  win32) toolchain=mingw-i686 prefix=i686-w64-mingw32 other=win64 other_toolchain=mingw-x86_64 ;;
-  win64) toolchain=mingw-x86_64 prefix=x86_64-w64-mingw32 other=win32 other_toolchain=mingw-i686 ;;
+  win32) toolchain=mingw-i686 prefix=i686-w64-mingw32 other=win64 other_toolchain=mingw-x86_64 machine=i386 cpu=i686 ;;
+  win64) toolchain=mingw-x86_64 prefix=x86_64-w64-mingw32 other=win32 other_toolchain=mingw-i686 machine=i386:x86-64 cpu=x86_64 ;;
 esac
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
 (cd "$build" && cpack -G ZIP >/dev/null)
-unzip -q "$build/$kit.zip" -d "$work/package"
-files=(README.md LICENSE CHANGELOG.md bin/Brindlewick.dll bin/Brindlewick.dll.debug bin/Brindlewick.pdb
+top=$(unzip -Z1 "$build/$kit.zip" | cut -d/ -f1 | sort -u)
+[ "$top" = "$kit" ] || { echo "$kit.zip does not unpack into one folder $kit:"; echo "$top"; exit 1; }
+unzip -q "$build/$kit.zip" -d "$work"
+package="$work/$kit"
+files=(README.md LICENSE CHANGELOG.md THIRD-PARTY-NOTICES.md bin/Brindlewick.dll bin/Brindlewick.dll.debug bin/Brindlewick.pdb
   include/Brindlewick.h include/BrindlewickCodes.h include/BrindlewickVersion.h lib/libBrindlewick.dll.a lib/Brindlewick.lib
-  lib/Brindlewick.def lib/cmake/Brindlewick/BrindlewickConfig.cmake lib/pkgconfig/brindlewick.pc
+  lib/Brindlewick.def lib/cmake/Brindlewick/BrindlewickConfig.cmake
+  lib/cmake/Brindlewick/BrindlewickConfigVersion.cmake lib/pkgconfig/brindlewick.pc
   share/doc/Brindlewick/REFERENCE.md share/doc/Brindlewick/examples/log_example.c)
 [ "$architecture" = win64 ] || files+=(include/BrindlewickExtender.h bin/bwcall.exe)
 for file in "${files[@]}"; do
-  [ -s "$work/package/$file" ] || { echo "$kit.zip lacks $file"; exit 1; }
+  [ -s "$package/$file" ] || { echo "$kit.zip lacks $file"; exit 1; }
 done
-[ "$architecture" = win32 ] || [ ! -e "$work/package/include/BrindlewickExtender.h" ] ||
+[ "$architecture" = win32 ] || [ ! -e "$package/include/BrindlewickExtender.h" ] ||
   { echo "$kit.zip holds the 32-bit extender header"; exit 1; }
 
 # The symbols: a DLL without them that names its .debug file by name and
 # CRC-32 (the gzip trailer's), and the file that has them.
-dll="$work/package/bin/Brindlewick.dll"
+dll="$package/bin/Brindlewick.dll"
 "$prefix-objcopy" --dump-section .gnu_debuglink="$work/debuglink" "$dll"
 crc=$(gzip -c "$dll.debug" | tail -c 8 | head -c 4 | od -An -tx4 | tr -d ' ')
 link=$(od -An -tx4 -j $(( $(stat -c %s "$work/debuglink") - 4 )) "$work/debuglink" | tr -d ' ')
@@ -36,22 +42,67 @@ link=$(od -An -tx4 -j $(( $(stat -c %s "$work/debuglink") - 4 )) "$work/debuglin
 "$prefix-objdump" -h "$dll.debug" | grep -q '\.debug_info' || { echo "no debug information"; exit 1; }
 ! "$prefix-objdump" -h "$dll" | grep -q '\.debug_' || { echo "the DLL is not stripped"; exit 1; }
 
+# configure FOLDER TOOLCHAIN PREFIX_PATH
 configure() {
-  cmake -S "$work/package/share/doc/Brindlewick/examples" -B "$work/$1" -DCMAKE_TOOLCHAIN_FILE="$src/cmake/$2.cmake" \
-    -DCMAKE_PREFIX_PATH="$work/package" -DCMAKE_C_FLAGS="-Wall -Wextra -Werror"
+  cmake -S "$package/share/doc/Brindlewick/examples" -B "$work/$1" -DCMAKE_TOOLCHAIN_FILE="$src/cmake/$2.cmake" \
+    -DCMAKE_PREFIX_PATH="$3" -DCMAKE_C_FLAGS="-Wall -Wextra -Werror"
 }
-if configure wrong "$other_toolchain" >"$work/wrong.log" 2>&1 || ! grep -qF "${kit%-*}-$other.zip" "$work/wrong.log"; then
+if configure wrong "$other_toolchain" "$package" >"$work/wrong.log" 2>&1 ||
+  ! grep -qF "${kit%-*}-$other.zip" "$work/wrong.log"; then
   echo "a project of the other architecture was not refused clearly:"
   cat "$work/wrong.log"
   exit 1
 fi
-configure example "$toolchain" >/dev/null
+# With both kits on the search path, each project takes its own, whichever
+# comes first (the build's copy of the other kit's package stands in for it).
+both="$build/kit-$other;$package"
+configure other "$other_toolchain" "$both" >/dev/null
+grep -qx "Brindlewick_DIR:PATH=$build/kit-$other/lib/cmake/Brindlewick" "$work/other/CMakeCache.txt" ||
+  { echo "a project of the other architecture did not take the other kit"; exit 1; }
+configure example "$toolchain" "$both" >/dev/null
 cmake --build "$work/example" >/dev/null
 cp "$dll" "$work/example/"
 
+# clang with an *-windows-msvc target through its GNU-style driver links
+# with lld-link, which takes the package's Brindlewick.lib (on 32-bit it
+# refuses the MinGW library's objects). No Windows SDK here: the caller
+# declares the export itself and links no runtime.
+mkdir "$work/clang"
+cat >"$work/clang/CMakeLists.txt" <<'END'
+cmake_minimum_required(VERSION 3.25)
+project(clang_caller C)
+find_package(Brindlewick 1.0 REQUIRED)
+add_library(caller SHARED caller.c)
+target_link_libraries(caller PRIVATE Brindlewick::Brindlewick)
+target_link_options(caller PRIVATE -fuse-ld=lld -nostdlib -Wl,/noentry -Wl,/nodefaultlib)
+END
+echo 'char *__stdcall FormatNowAR8J(const char *, int);
+__declspec(dllexport) char *__stdcall now(void) { return FormatNowAR8J("^YYYY", 0); }' >"$work/clang/caller.c"
+cmake -S "$work/clang" -B "$work/clang/build" -DCMAKE_SYSTEM_NAME=Windows -DCMAKE_C_COMPILER=clang-16 \
+  -DCMAKE_C_COMPILER_TARGET=$cpu-windows-msvc -DCMAKE_TRY_COMPILE_TARGET_TYPE=STATIC_LIBRARY \
+  -DCMAKE_AR="$(command -v llvm-ar-16)" -DCMAKE_C_STANDARD_LIBRARIES= -DCMAKE_PREFIX_PATH="$both" >/dev/null
+cmake --build "$work/clang/build" >/dev/null
+llvm-readobj --coff-imports "$work/clang/build/caller.dll" | grep -q 'Symbol: FormatNowAR8J (5)' ||
+  { echo "clang with a $cpu-windows-msvc target did not import FormatNowAR8J through the kit"; exit 1; }
+
 # pkg-config gives what a build without CMake needs.
-flags=$(PKG_CONFIG_PATH="$work/package/lib/pkgconfig" pkg-config --cflags --libs brindlewick)
-"$prefix-gcc" -Wall -Wextra -Werror "$work/package/share/doc/Brindlewick/examples/log_example.c" $flags -o "$work/pkg-config.exe"
+flags=$(PKG_CONFIG_PATH="$package/lib/pkgconfig" pkg-config --cflags --libs brindlewick)
+"$prefix-gcc" -Wall -Wextra -Werror "$package/share/doc/Brindlewick/examples/log_example.c" $flags -o "$work/pkg-config.exe"
+
+# The kit's .def rebuilds an import library with GNU dlltool and with
+# llvm-dlltool; the example linked against either imports what it imports
+# through the kit's own library.
+imports() {
+  "$prefix-objdump" -p "$1" | awk '/DLL Name: Brindlewick.dll/ {on=1; getline; next} on && NF==0 {on=0} on {print $2, $3}' | sort
+}
+"$prefix-dlltool" -k -d "$package/lib/Brindlewick.def" -D Brindlewick.dll -l "$work/dlltool.a"
+llvm-dlltool -m "$machine" -k -d "$package/lib/Brindlewick.def" -D Brindlewick.dll -l "$work/llvm-dlltool.lib"
+for library in dlltool.a llvm-dlltool.lib; do
+  "$prefix-gcc" -Wall -Wextra -Werror "$package/share/doc/Brindlewick/examples/log_example.c" -I"$package/include" \
+    "$work/$library" -o "$work/$library.exe"
+  [ -n "$(imports "$work/$library.exe")" ] && [ "$(imports "$work/$library.exe")" = "$(imports "$work/pkg-config.exe")" ] ||
+    { echo "the import library that $library rebuilt from the kit's .def imports otherwise"; exit 1; }
+done
 
 cd "$work/example"
 printf 'earlier entry\r\n' > example.log

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# import-libraries.sh ARCHITECTURE DEF LIBDIR: links a consumer that calls
+# import-libraries.sh ARCHITECTURE EXPORTS LIBDIR: links a consumer that calls
 # every export through each import library and checks that every call imports
 # the export name with its ordinal hint: the MinGW library with GNU ld, the
-# MSVC-style one with lld-link. ARCHITECTURE is win32 or win64.
+# MSVC-style one with lld-link. ARCHITECTURE is win32 or win64; EXPORTS is
+# the list of exports, "name symbol ordinal" a line.
 set -euo pipefail
-architecture=$1 def=$2 libdir=$3
+architecture=$1 exports_list=$2 libdir=$3
 case "$architecture" in
   win32) gcc=i686-w64-mingw32-gcc machine=x86 ;;
   win64) gcc=x86_64-w64-mingw32-gcc machine=x64 ;;
@@ -13,10 +14,9 @@ esac
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-# "Export = Symbol@N @ordinal" -> a declaration with N / 4 int arguments;
-# "Export @ordinal" (win64) -> one without.
-entries=$(grep -E '^[[:space:]]+[^[:space:]]+ (= [^[:space:]]+ )?@[0-9]+' "$def" |
-  awk '{print $1, (NF == 4 ? $3 : $1 "@0"), $NF}')
+# A stdcall symbol Name@N -> a declaration with N / 4 int arguments; a
+# plain one (win64) -> one without.
+entries=$(awk '{print $1, ($2 ~ /@/ ? $2 : $2 "@0"), $3}' "$exports_list")
 {
   while read -r export symbol ordinal; do
     name=${symbol%@*} bytes=${symbol#*@}
@@ -31,7 +31,7 @@ entries=$(grep -E '^[[:space:]]+[^[:space:]]+ (= [^[:space:]]+ )?@[0-9]+' "$def"
   done <<<"$entries"
   echo "  return sum; }"
 } > "$work/consumer.c"
-expected=$(while read -r export symbol ordinal; do echo "${ordinal#@} $export"; done <<<"$entries" | sort)
+expected=$(awk '{print $3, $1}' "$exports_list" | sort)
 
 "$gcc" -c "$work/consumer.c" -o "$work/consumer.o"
 "$gcc" -shared -nostartfiles -Wl,-e,0 -o "$work/mingw.dll" "$work/consumer.o" "$libdir/libBrindlewick.dll.a"

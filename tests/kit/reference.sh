@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
-# reference.sh ROOT: every script function of the table and every export of
-# the .def is documented in the reference (and in the runner's help pointer).
+# reference.sh ROOT EXPORTS: every script function of the table and every
+# export of the list ("name symbol ordinal" a line) is documented in the reference (and in the runner's help pointer).
 set -euo pipefail
-root=$1
+root=$1 exports_list=$2
 doc="$root/docs/REFERENCE.md"
 names=$(grep -oE '(function|constant)\([^"]*"[^"]+"' "$root/extender/script_functions.cpp" | grep -oE '"[^"]+"' | tr -d '"')
-exports=$(grep -E '^[[:space:]]+[^[:space:]]+ = ' "$root/resources/Brindlewick.def" | awk '{print $1}')
+exports=$(awk '{print $1}' "$exports_list")
 missing=0
 for name in $names $exports; do
   grep -qF "\`$name\`" "$doc" || { echo "not in the reference: $name"; missing=1; }

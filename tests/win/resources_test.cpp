@@ -3,23 +3,27 @@
 #include "dll.hpp"
 
 #include <cstring>
+#include <cwchar>
 #include <string>
 #include <vector>
 
 namespace {
 
+// The string table's texts; those of the extender codes are the first six.
+constexpr const char *texts[] = {
+    "001:Date format string is NULL.",
+    "002:Date format string is empty.",
+    "003:YmdHms string is NULL.",
+    "004:YmdHms string is empty.",
+    "005:YmdHms string is too long - > 19 characters.",
+    "006:YmdHms string format is invalid - colons are are misplaced.",
+    "007:Internal error 1.",
+    "008:Heap corruption error",
+    "009:Undefined internal error",
+};
+constexpr DWORD codes_with_text = 6;
+
 TEST(MessageTable, HoldsTheNineTextsInUsEnglish) {
-    const char *texts[] = {
-        "001:Date format string is NULL.",
-        "002:Date format string is empty.",
-        "003:YmdHms string is NULL.",
-        "004:YmdHms string is empty.",
-        "005:YmdHms string is too long - > 19 characters.",
-        "006:YmdHms string format is invalid - colons are are misplaced.",
-        "007:Internal error 1.",
-        "008:Heap corruption error",
-        "009:Undefined internal error",
-    };
     for (UINT n = 1; n <= 9; ++n) {
         char buffer[256] = "x";
         EXPECT_EQ(LoadStringA(test::dll(), n, buffer, sizeof buffer), static_cast<int>(std::strlen(texts[n - 1])));
@@ -32,6 +36,29 @@ TEST(MessageTable, HoldsTheNineTextsInUsEnglish) {
     char cut[10];
     EXPECT_EQ(LoadStringA(test::dll(), 6, cut, sizeof cut), 9);
     EXPECT_STREQ(cut, "006:YmdHm");
+}
+
+// A native caller asks FormatMessage for a code's text; codes without a
+// text, and numbers that are not codes, give none.
+TEST(MessageTable, FormatMessageGivesEachCodesTextUnderTheFullCode) {
+    constexpr DWORD flags = FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_IGNORE_INSERTS;
+    for (DWORD n = 1; n <= codes_with_text; ++n) {
+        char buffer[256] = "x";
+        const DWORD code = BW_CUSTOMER_FLAG + n;
+        EXPECT_EQ(FormatMessageA(flags, test::dll(), code, 0, buffer, sizeof buffer, nullptr),
+                  std::strlen(texts[n - 1]))
+            << std::hex << code;
+        EXPECT_STREQ(buffer, texts[n - 1]);
+        wchar_t wide[256] = L"x";
+        EXPECT_EQ(FormatMessageW(flags, test::dll(), code, 0, wide, 256, nullptr), std::strlen(texts[n - 1]));
+        EXPECT_EQ(std::string(wide, wide + std::wcslen(wide)), texts[n - 1]);
+    }
+    for (DWORD code : {0ul, 1ul, 5ul, 0x20000007ul, 0x20000009ul, 0x2000000Bul, 0x20000014ul, 0x20010005ul}) {
+        char buffer[256] = "x";
+        SetLastError(0);
+        EXPECT_EQ(FormatMessageA(flags, test::dll(), code, 0, buffer, sizeof buffer, nullptr), 0u) << std::hex << code;
+        EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_MR_MID_NOT_FOUND)) << std::hex << code;
+    }
 }
 
 TEST(VersionResource, Is1009ForAUsEnglishDll) {

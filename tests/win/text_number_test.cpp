@@ -1,11 +1,13 @@
 // Integers grouped by the user's locale, as native callers and scripts
-// reach them. Suites ending in DeDE and HiIN run under those locales.
+// reach them, in both widths. Suites ending in DeDE and HiIN run under those
+// locales.
 #include "dll.hpp"
 #ifndef _WIN64
 #include "host.hpp"
 #endif
 
 #include <climits>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -15,19 +17,57 @@ using test::untouched;
 
 struct Grouped {
     int value;
-    const char *text;
+    const char *text; // the narrow text
 };
 
-// Each value in a result block of 32 bytes, the last error left alone.
+// The platform's own grouping of a value: GetNumberFormatW with the user
+// locale's grouping, separators and negative form, and no decimals.
+std::wstring platform_grouped(int value) {
+    const auto number = [](LCTYPE item) {
+        wchar_t text[80] = {};
+        EXPECT_NE(GetLocaleInfoW(LOCALE_USER_DEFAULT, item | LOCALE_RETURN_NUMBER, text, 2), 0) << item;
+        return static_cast<UINT>(*reinterpret_cast<const DWORD *>(text));
+    };
+    wchar_t grouping[80] = {}, decimal[80] = {}, thousand[80] = {}, text[80] = {};
+    EXPECT_NE(GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SGROUPING, grouping, 80), 0);
+    EXPECT_NE(GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, decimal, 80), 0);
+    EXPECT_NE(GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_STHOUSAND, thousand, 80), 0);
+    // "3;2;0" is 32 and "3" 30, as the number format counts groups.
+    UINT groups = 0;
+    const std::wstring sizes = grouping;
+    for (const wchar_t c : sizes)
+        if (c != L';')
+            groups = groups * 10 + static_cast<UINT>(c - L'0');
+    if (sizes.size() < 2 || sizes.substr(sizes.size() - 2) != L";0")
+        groups *= 10;
+    else
+        groups /= 10;
+    NUMBERFMTW format{0, number(LOCALE_ILZERO), groups, decimal, thousand, number(LOCALE_INEGNUMBER)};
+    EXPECT_NE(GetNumberFormatW(LOCALE_USER_DEFAULT, 0, std::to_wstring(value).c_str(), &format, text, 80), 0);
+    return text;
+}
+
+// Each value in a result block of 32 characters, the last error left alone:
+// the narrow text as the table has it, the wide one as the platform groups
+// it, and the narrow text the wide one in the ANSI code page.
 void expect_grouped(const std::vector<Grouped> &cases) {
-    const auto format = test::exports().format_long_int;
+    const auto narrow = test::exports().narrow.format_long_int;
+    const auto wide = test::exports().wide.format_long_int;
     for (const Grouped &c : cases) {
         SetLastError(untouched);
-        char *result = format(c.value);
+        char *result = narrow(c.value);
         EXPECT_EQ(GetLastError(), untouched) << c.value;
         const test::Owned<char> owned = test::take(result);
         EXPECT_EQ(owned.text, c.text) << c.value;
         EXPECT_EQ(owned.block, 32u) << c.value;
+
+        SetLastError(untouched);
+        wchar_t *wide_result = wide(c.value);
+        EXPECT_EQ(GetLastError(), untouched) << c.value;
+        const test::Owned<wchar_t> wide_owned = test::take(wide_result);
+        EXPECT_EQ(wide_owned.text, platform_grouped(c.value)) << c.value;
+        EXPECT_EQ(test::ansi(wide_owned.text), owned.text) << c.value;
+        EXPECT_EQ(wide_owned.block, 32u) << c.value;
     }
 }
 
@@ -86,15 +126,30 @@ protected:
         return text;
     }
 
-    // The shared empty text and the last error, with no block left behind.
-    static void expect_refused(int value, DWORD code) {
+    // The shared empty text of the width and the last error, with no block
+    // left behind.
+    template <typename C> static void expect_refused(int value, DWORD code) {
         const std::size_t busy = test::busy_heap_blocks();
         SetLastError(0);
-        const char *result = test::exports().format_long_int(value);
+        const C *result = test::exports().width<C>().format_long_int(value);
         const DWORD error = GetLastError();
         EXPECT_EQ(test::busy_heap_blocks(), busy);
-        EXPECT_EQ(result, test::shared_empty<char>());
+        EXPECT_EQ(result, test::shared_empty<C>());
         EXPECT_EQ(error, code);
+    }
+    static void expect_refused(int value, DWORD code) {
+        expect_refused<char>(value, code);
+        expect_refused<wchar_t>(value, code);
+    }
+
+    // An empty text in a block of 32 characters, with the reason.
+    template <typename C> static void expect_empty_block(int value) {
+        SetLastError(0);
+        C *result = test::exports().width<C>().format_long_int(value);
+        EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
+        const test::Owned<C> owned = test::take(result);
+        EXPECT_TRUE(owned.text.empty());
+        EXPECT_EQ(owned.block, 32u);
     }
 
 private:
@@ -188,12 +243,8 @@ TEST_F(FormatLongIntLocale, ATextLongerThan31CharactersLeavesAnEmptyBlock) {
     for (const auto &c : cases) {
         set(LOCALE_STHOUSAND, c.separator);
         expect_grouped({{1234567, c.text}});
-        SetLastError(0);
-        char *result = test::exports().format_long_int(-1234567);
-        EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
-        const test::Owned<char> owned = test::take(result);
-        EXPECT_EQ(owned.text, "");
-        EXPECT_EQ(owned.block, 32u);
+        expect_empty_block<char>(-1234567);
+        expect_empty_block<wchar_t>(-1234567);
     }
 }
 
@@ -204,7 +255,7 @@ TEST(FormatLongInt, TheResultBlockIsItsOnlyHeapRequest) {
     for (int n = 1; n <= 2; ++n) {
         const std::size_t busy = test::busy_heap_blocks();
         test::fail_heap_request(n);
-        char *result = test::exports(test::faults_dll()).format_long_int(1234567);
+        char *result = test::exports(test::faults_dll()).narrow.format_long_int(1234567);
         test::fail_heap_request(0);
         if (n == 1) {
             EXPECT_EQ(result, shared) << "request " << n;

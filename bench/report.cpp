@@ -106,7 +106,7 @@ std::string tables(const std::vector<Results> &builds) {
                format("%.3f", c->seconds.service * 1e6) + " | " + format("%.3f", c->seconds.peer * 1e6) + " | " +
                format("%.2f", c->ratio()) + " | " +
                (c->goal == Goal::time_at_most ? "time at most " : "entries per second at least ") +
-               format("%.1f", c->limit) + " | " + (c->met() ? "met" : "**MISSED**") + " |\n";
+               format("%g", c->limit) + " | " + (c->met() ? "met" : "**MISSED**") + " |\n";
     }
     out += "\nRatio: the service's time per call over its peer's; for the log rows the service's entries per second "
            "over its peer's. The log template is \"^YYYY/^MM/^DD ^hh:^mm:^ss \"; FormatLongInt formats " +

@@ -99,25 +99,28 @@ extern "C" INT WINAPI LogMsgAltAR8J(LPCSTR message, HANDLE file, INT utc) {
 }
 
 // The arguments are checked as the narrow writer checks them, before the
-// text is read. The UTF-8 text goes on the stack while it fits, as the
-// entry does.
+// text is read. A message of up to a third of the stack entry, three bytes
+// a character at most, goes into UTF-8 on the stack in one pass; a longer
+// one is measured first and converted into a block of its size.
 extern "C" INT WINAPI LogMsgAltWR8J(LPCWSTR message, HANDLE file, INT utc) {
     const std::wstring_view text = message ? std::wstring_view(message) : std::wstring_view();
     if (text.empty())
         return BW_LOG_NO_MESSAGE;
     if (!file)
         return BW_LOG_NO_HANDLE;
+    if (text.size() <= stack_entry / 3) {
+        char small[stack_entry];
+        const char *end = bw::utf8::write(text, small);
+        if (!end)
+            return fail_with(ERROR_NO_UNICODE_TRANSLATION);
+        return log_text(std::string_view(small, static_cast<std::size_t>(end - small)), file, utc);
+    }
     const std::optional<std::uint64_t> size = bw::utf8::size_of(text);
     if (!size)
         return fail_with(ERROR_NO_UNICODE_TRANSLATION);
     if (*size > largest_entry)
         return fail_with(ERROR_NOT_ENOUGH_MEMORY);
     const auto length = static_cast<std::size_t>(*size);
-    if (length <= stack_entry) {
-        char small[stack_entry];
-        bw::utf8::write(text, small);
-        return log_text(std::string_view(small, length), file, utc);
-    }
     auto *block = static_cast<char *>(bw::heap_alloc(length));
     if (!block)
         return fail_with(ERROR_NOT_ENOUGH_MEMORY);

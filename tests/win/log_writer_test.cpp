@@ -89,6 +89,20 @@ protected:
         close(file);
         return {result, read(name), moment};
     }
+
+    // One entry into a new file, byte for byte as the pattern has it, the
+    // stamp checked against the clock.
+    template <typename C> void expect_entry(const C *message, std::string_view pattern, INT utc) {
+        const Logged logged = log_to_new_file("entry" + std::to_string(++serial) + ".log", message, utc);
+        EXPECT_EQ(logged.result, 0);
+        const std::size_t at = message[0] == '\n' ? 2 : 0;
+        const std::string stamp = logged.bytes.substr(at, utc ? 24 : 20);
+        expect_stamp(stamp, utc != 0, logged.moment);
+        EXPECT_EQ(logged.bytes, test::expand_entry(pattern, stamp, utc != 0));
+    }
+
+private:
+    int serial = 0;
 };
 
 // The narrow writer's cases, run through each writer with the messages in
@@ -104,17 +118,10 @@ template <typename C> const C *pointer(const char *message, const std::basic_str
 }
 
 TYPED_TEST(LogWriterOf, EntriesByteForByteWithLocalAndUtcStamps) {
-    int serial = 0;
     for (const INT utc : {0, 1, -3})
         for (const test::LogEntry &c : test::log_entries) {
             SCOPED_TRACE(testing::PrintToString(std::string(c.message)) + " utc " + std::to_string(utc));
-            const auto logged = this->log_to_new_file("entry" + std::to_string(++serial) + ".log",
-                                                      widened<TypeParam>(c.message).c_str(), utc);
-            EXPECT_EQ(logged.result, 0);
-            const std::size_t at = c.message[0] == '\n' ? 2 : 0;
-            const std::string stamp = logged.bytes.substr(at, utc ? 24 : 20);
-            expect_stamp(stamp, utc != 0, logged.moment);
-            EXPECT_EQ(logged.bytes, test::expand_entry(c.pattern, stamp, utc != 0));
+            this->expect_entry(widened<TypeParam>(c.message).c_str(), c.pattern, utc);
         }
 }
 
@@ -318,8 +325,9 @@ TEST_F(LogWriter, ScriptCallsDeliverTheResultAndRecordIt) {
 
 // Every heap request of a call fails in turn: a call then writes a whole
 // entry or nothing and keeps no block. An entry of up to 4 KiB, and the
-// UTF-8 text of a wide message of up to 4 KiB, are built on the stack and
-// make no request; a larger one answers 8 when its block cannot be had. Sized exactly, an entry is never enlarged, so
+// UTF-8 text of a wide message of up to 1365 characters, are built on the
+// stack and make no request; a larger one answers 8 when its block cannot
+// be had. Sized exactly, an entry is never enlarged, so
 // no call answers -6.
 TYPED_TEST(LogWriterOf, FailedAllocationsWriteNothingAndKeepNothing) {
     const auto log = test::exports(test::faults_dll()).width<TypeParam>().log;
@@ -365,69 +373,47 @@ TYPED_TEST(LogWriterOf, FailedAllocationsWriteNothingAndKeepNothing) {
     }
 }
 
-// Text of several scripts, from both ends of each UTF-8 length and beyond
-// the Basic Multilingual Plane, in local and UTC entries: the stamp and the
-// separators as the narrow writer lays them out, the text in UTF-8 and no
-// byte-order mark.
+// Text of several scripts, each UTF-8 length at both ends, and a message
+// whose UTF-8 text needs a block of its own: the entry as the narrow writer
+// lays it out, the text in UTF-8, no byte-order mark.
 TEST_F(LogWriter, WideMessagesAreWrittenInUtf8) {
-    const std::wstring long_message = std::wstring(2100, L'\u65e5') + L"\n\U0001F600";
     std::string long_entry = "#";
     for (int i = 0; i < 2100; ++i)
         long_entry += "\xE6\x97\xA5";
-    long_entry += "|\xF0\x9F\x98\x80\r\n";
     const struct {
         std::wstring message;
         std::string pattern;
     } cases[] = {
         {L"Gr\u00fc\u00dfe, \u65e5\u672c, \U0001F600", "#Gr\xC3\xBC\xC3\x9F"
                                                        "e, \xE6\x97\xA5\xE6\x9C\xAC, \xF0\x9F\x98\x80\r\n"},
-        {L"\u0391\u03b8\u03ae\u03bd\u03b1", "#\xCE\x91\xCE\xB8\xCE\xAE\xCE\xBD\xCE\xB1\r\n"},
-        {L"\u0416\u0435\u043d\u0430\n\u0627\u0644\u0639\u0631\u0628\u064a\u0629\n"
-         L"\u0939\u093f\u0928\u094d\u0926\u0940",
-         "#\xD0\x96\xD0\xB5\xD0\xBD\xD0\xB0|\xD8\xA7\xD9\x84\xD8\xB9\xD8\xB1\xD8\xA8\xD9\x8A\xD8\xA9|"
-         "\xE0\xA4\xB9\xE0\xA4\xBF\xE0\xA4\xA8\xE0\xA5\x8D\xE0\xA4\xA6\xE0\xA5\x80\r\n"},
-        {L"\x7F"
-         L"\x80"
-         L"\x7FF"
-         L"\x800"
-         L"\xFFFF",
-         "#\x7F\xC2\x80\xDF\xBF\xE0\xA0\x80\xEF\xBF\xBF\r\n"},
-        {L"\U00010000\U0010FFFF", "#\xF0\x90\x80\x80\xF4\x8F\xBF\xBF\r\n"},
+        {L"\u0391\u03b8\n\u0416\u0435\n\u0627\u0644\n\u0939\u093f",
+         "#\xCE\x91\xCE\xB8|\xD0\x96\xD0\xB5|\xD8\xA7\xD9\x84|\xE0\xA4\xB9\xE0\xA4\xBF\r\n"},
+        {L"\x7F\x80\x7FF\x800\xFFFF\U00010000\U0010FFFF",
+         "#\x7F\xC2\x80\xDF\xBF\xE0\xA0\x80\xEF\xBF\xBF\xF0\x90\x80\x80\xF4\x8F\xBF\xBF\r\n"},
         {L"\n\u00e9\n\n\u00e8\n", "\r\n#\xC3\xA9~\xC3\xA8\r\n\r\n"},
-        {long_message, long_entry},
+        {std::wstring(2100, L'\u65e5'), long_entry + "\r\n"},
     };
-    int serial = 0;
     for (const INT utc : {0, 1})
         for (const auto &c : cases) {
             SCOPED_TRACE(testing::PrintToString(c.pattern.substr(0, 40)) + " utc " + std::to_string(utc));
-            const Logged logged = log_to_new_file("utf8-" + std::to_string(++serial) + ".log", c.message.c_str(), utc);
-            EXPECT_EQ(logged.result, 0);
-            const std::size_t at = c.message[0] == L'\n' ? 2 : 0;
-            const std::string stamp = logged.bytes.substr(at, utc ? 24 : 20);
-            expect_stamp(stamp, utc != 0, logged.moment);
-            EXPECT_EQ(logged.bytes, test::expand_entry(c.pattern, stamp, utc != 0));
+            expect_entry(c.message.c_str(), c.pattern, utc);
         }
 }
 
-// A lone surrogate has no UTF-8 form: the message is refused with 1113,
-// also as the last error, and nothing is written or kept, however long the
-// message. A missing handle is reported first.
+// A lone surrogate has no UTF-8 form: refused with 1113, also as the last
+// error, after the handle's check, and nothing is written or kept.
 TEST_F(LogWriter, WideMessageWithALoneSurrogateIsRefused) {
     constexpr wchar_t high = 0xD83D, low = 0xDE00;
-    const std::wstring cases[] = {
-        {high}, {low}, {L'a', high, L'b'}, {L'a', high}, {low, high}, {high, high, low}, std::wstring(5000, L'x') + low,
-    };
     HANDLE file = open_output(path("refused.log"), 1);
-    const auto log = log_msg<wchar_t>();
-    for (const std::wstring &message : cases) {
-        const std::size_t blocks = test::busy_heap_blocks();
-        SetLastError(test::untouched);
-        EXPECT_EQ(log(message.c_str(), nullptr, 0), BW_LOG_NO_HANDLE);
-        EXPECT_EQ(GetLastError(), test::untouched);
-        EXPECT_EQ(log(message.c_str(), file, 0), ERROR_NO_UNICODE_TRANSLATION) << message.size();
+    const std::size_t blocks = test::busy_heap_blocks();
+    for (const std::wstring &message : {std::wstring{high}, std::wstring{L'a', low, L'b'}, std::wstring{low, high},
+                                        std::wstring{high, high, low}, std::wstring(5000, L'x') + high}) {
+        EXPECT_EQ(log_msg<wchar_t>()(message.c_str(), nullptr, 0), BW_LOG_NO_HANDLE);
+        SetLastError(0);
+        EXPECT_EQ(log_msg<wchar_t>()(message.c_str(), file, 0), ERROR_NO_UNICODE_TRANSLATION) << message.size();
         EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NO_UNICODE_TRANSLATION));
-        EXPECT_EQ(test::busy_heap_blocks(), blocks);
     }
+    EXPECT_EQ(test::busy_heap_blocks(), blocks);
     close(file);
     EXPECT_EQ(read("refused.log"), "");
 }

@@ -289,7 +289,7 @@ class HostileFiles : public test::TempFolder {};
 
 // The log writers and close with handles that are 0, closed, never opened or
 // INVALID_HANDLE_VALUE, null and megabyte messages, and flags at the limits;
-// the wide writer with each message widened, and with lone surrogates.
+// the wide writer with each message widened.
 TEST_F(HostileFiles, LogWriterAndCloseAnswerEveryHandle) {
     const auto e = [](HMODULE m) { return test::exports(m); };
     const std::string log_path = path("hostile.log");
@@ -355,12 +355,6 @@ TEST_F(HostileFiles, LogWriterAndCloseAnswerEveryHandle) {
         cases.push_back(write_case(w, w.message));
         cases.push_back(write_case(w, w.message ? Arg<wchar_t>(as<wchar_t>(*w.message)) : Arg<wchar_t>()));
     }
-    constexpr wchar_t high = 0xD83D;
-    const Expected untranslatable = number(ERROR_NO_UNICODE_TRANSLATION, ERROR_NO_UNICODE_TRANSLATION);
-    for (const auto &[name, message] :
-         {std::pair{"1 MB, a lone surrogate last", std::wstring(megabyte_and_more, 'x') + high},
-          std::pair{"a lone surrogate first", std::wstring{high, L'x'}}})
-        cases.push_back(write_case(write(name, "", to(log), 0, untranslatable), Arg<wchar_t>(message)));
     cases.insert(cases.end(), {
                                   close("0", to(nullptr), number(0)),
                                   close("closed", closed, number(0, ERROR_INVALID_HANDLE)),

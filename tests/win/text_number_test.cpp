@@ -20,29 +20,23 @@ struct Grouped {
     const char *text; // the narrow text
 };
 
-// The platform's own grouping of a value: GetNumberFormatW with the user
-// locale's grouping, separators and negative form, and no decimals.
+// The platform's own grouping: GetNumberFormatW with the user locale's
+// grouping ("3;2;0" is 32, "3" 30), separators, leading zero and negative
+// form.
 std::wstring platform_grouped(int value) {
-    const auto number = [](LCTYPE item) {
+    const auto item = [](LCTYPE type) {
         wchar_t text[80] = {};
-        EXPECT_NE(GetLocaleInfoW(LOCALE_USER_DEFAULT, item | LOCALE_RETURN_NUMBER, text, 2), 0) << item;
-        return static_cast<UINT>(*reinterpret_cast<const DWORD *>(text));
+        EXPECT_NE(GetLocaleInfoW(LOCALE_USER_DEFAULT, type, text, 80), 0) << type;
+        return std::wstring(text);
     };
-    wchar_t grouping[80] = {}, decimal[80] = {}, thousand[80] = {}, text[80] = {};
-    EXPECT_NE(GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SGROUPING, grouping, 80), 0);
-    EXPECT_NE(GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, decimal, 80), 0);
-    EXPECT_NE(GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_STHOUSAND, thousand, 80), 0);
-    // "3;2;0" is 32 and "3" 30, as the number format counts groups.
+    std::wstring sizes = item(LOCALE_SGROUPING), decimal = item(LOCALE_SDECIMAL), thousand = item(LOCALE_STHOUSAND);
     UINT groups = 0;
-    const std::wstring sizes = grouping;
     for (const wchar_t c : sizes)
-        if (c != L';')
-            groups = groups * 10 + static_cast<UINT>(c - L'0');
-    if (sizes.size() < 2 || sizes.substr(sizes.size() - 2) != L";0")
-        groups *= 10;
-    else
-        groups /= 10;
-    NUMBERFMTW format{0, number(LOCALE_ILZERO), groups, decimal, thousand, number(LOCALE_INEGNUMBER)};
+        groups = c == L';' ? groups : groups * 10 + static_cast<UINT>(c - L'0');
+    groups = sizes.ends_with(L";0") ? groups / 10 : groups * 10;
+    const auto number = [&](LCTYPE type) { return static_cast<UINT>(std::stoi(item(type))); };
+    NUMBERFMTW format{0, number(LOCALE_ILZERO), groups, decimal.data(), thousand.data(), number(LOCALE_INEGNUMBER)};
+    wchar_t text[80] = {};
     EXPECT_NE(GetNumberFormatW(LOCALE_USER_DEFAULT, 0, std::to_wstring(value).c_str(), &format, text, 80), 0);
     return text;
 }

@@ -22,6 +22,7 @@ namespace {
 
 constexpr const char *log_template = "^YYYY/^MM/^DD ^hh:^mm:^ss ";
 constexpr const char *one_line = "Nightly backup of the customer database finished";
+constexpr const wchar_t *one_line_wide = L"Nightly backup of the customer database finished";
 constexpr const char *ymdhms = "2008:05:30:14:07:09";
 constexpr const char *ymdhms_expanded = "2008/05/30 14:07:09 ";
 constexpr const char *long_date_template = "^WWWW, ^D ^MMMM ^YYYY";
@@ -32,6 +33,7 @@ struct Exports {
     decltype(&FormatNowAR8J) format_now = nullptr;
     decltype(&FormatYmdHmsAR8J) format_ymdhms = nullptr;
     decltype(&LogMsgAltAR8J) log_msg = nullptr;
+    decltype(&LogMsgAltWR8J) log_msg_wide = nullptr;
     decltype(&FormatLongIntR8J) format_long_int = nullptr;
     decltype(&PathStringFixupAR8J) path_fixup = nullptr;
     decltype(&QuoteStringAR8J) quote = nullptr;
@@ -103,6 +105,7 @@ Exports find_exports(HMODULE module, Results &results) {
     e.format_now = find_export<decltype(e.format_now)>(module, "FormatNowAR8J", results);
     e.format_ymdhms = find_export<decltype(e.format_ymdhms)>(module, "FormatYmdHmsAR8J", results);
     e.log_msg = find_export<decltype(e.log_msg)>(module, "LogMsgAltAR8J", results);
+    e.log_msg_wide = find_export<decltype(e.log_msg_wide)>(module, "LogMsgAltWR8J", results);
     e.format_long_int = find_export<decltype(e.format_long_int)>(module, "FormatLongIntR8J", results);
     e.path_fixup = find_export<decltype(e.path_fixup)>(module, "PathStringFixupAR8J", results);
     e.quote = find_export<decltype(e.quote)>(module, "QuoteStringAR8J", results);
@@ -261,11 +264,13 @@ void log_rows(const Exports &dll, Results &results) {
 // A log entry built up step by step with the module's own cores, each step
 // followed by the write: the clock, the stamp written onto the stack, the
 // message's lines laid out after it; then the export, which adds the call,
-// the checks of its arguments and the message's length. The steps and the
+// the checks of its arguments and the message's length, and the wide
+// export, which adds the message's conversion to UTF-8. The steps and the
 // peer run in turn in the same rounds; the first step is the peer's write
-// by itself, the noise.
+// by itself, the noise. Both exports are held against the floor, the clock
+// read and the write that every entry pays.
 void log_steps(const Exports &dll, Results &results) {
-    if (!dll.log_msg)
+    if (!dll.log_msg || !dll.log_msg_wide)
         return;
     const LogFile service_file = open_log("bwbench-steps.log");
     const LogFile peer_file = open_log("bwbench-steps-peer.log");
@@ -284,14 +289,24 @@ void log_steps(const Exports &dll, Results &results) {
     };
     const auto stamped = [](const bw::Date &now, char *out) { return bw::log::write_stamp(false, false, now, out); };
     std::string entry;
-    const bool same = same_clock_text(results, "the log entry built step by step", [&] {
-        char stamp[64];
-        format_now_by_hand(stamp);
-        entry = log_entry(stamp, one_line);
-        char built[4096];
-        const char *end = bw::log::write_lines(one_line, false, stamped(clock(), built));
-        return std::pair{std::string(built, static_cast<std::size_t>(end - built)), entry};
-    });
+    const bool same =
+        same_clock_text(results, "the log entry built step by step",
+                        [&] {
+                            char stamp[64];
+                            format_now_by_hand(stamp);
+                            entry = log_entry(stamp, one_line);
+                            char built[4096];
+                            const char *end = bw::log::write_lines(one_line, false, stamped(clock(), built));
+                            return std::pair{std::string(built, static_cast<std::size_t>(end - built)), entry};
+                        }) &&
+        same_clock_text(results, "LogMsgAltWR8J", [&] {
+            empty_log(service_file);
+            const int result = dll.log_msg_wide(one_line_wide, service_file.handle, 0);
+            char stamp[64];
+            format_now_by_hand(stamp);
+            return std::pair{result == 0 ? contents(service_file) : "result " + std::to_string(result),
+                             log_entry(stamp, one_line)};
+        });
     if (same) {
         const auto times = compare_all(
             [&] {
@@ -315,16 +330,23 @@ void log_steps(const Exports &dll, Results &results) {
                 const char *end = bw::log::write_lines(one_line, false, stamped(clock(), buffer));
                 write(service_file, buffer, static_cast<std::size_t>(end - buffer));
             },
-            [&] { sink = static_cast<char>(dll.log_msg(one_line, service_file.handle, 0)); });
+            [&] { sink = static_cast<char>(dll.log_msg(one_line, service_file.handle, 0)); },
+            [&] { sink = static_cast<char>(dll.log_msg_wide(one_line_wide, service_file.handle, 0)); });
         const char *const steps[] = {
             "`WriteFile` (the peer against itself)",
             "`GetLocalTime`, `WriteFile`: the floor",
             "`GetLocalTime`, the stamp written onto the stack, `WriteFile`",
             "`GetLocalTime`, the stamp, the lines laid out after it, `WriteFile` of the built entry",
             "`LogMsgAltAR8J`",
+            "`LogMsgAltWR8J`, the same entry from UTF-16",
         };
         for (std::size_t k = 0; k < std::size(steps); ++k)
             results.log_steps.push_back({steps[k], {times[k + 1], times[0]}});
+        // Entries per second against the floor's.
+        for (const auto &[service, at] : {std::pair{"`LogMsgAltAR8J`, one line, against the floor", 5},
+                                          std::pair{"`LogMsgAltWR8J`, one line, against the floor", 6}})
+            results.comparisons.push_back(
+                {service, steps[1], {times[static_cast<std::size_t>(at)], times[2]}, Goal::rate_at_least, 0.85});
     }
     delete_log(service_file);
     delete_log(peer_file);

@@ -1,16 +1,20 @@
-// LogMsgAltAR8J: one timestamped entry, built on the stack when it is small
-// and otherwise measured and built in one heap block of exactly its size,
-// then handed to the file in one WriteFile, so that writers sharing a
-// handle never interleave within an entry. The stamp is the date service's
-// template expansion, written straight into the entry.
+// LogMsgAltAR8J and LogMsgAltWR8J: one timestamped entry, built on the
+// stack when it is small and otherwise measured and built in one heap block
+// of exactly its size, then handed to the file in one WriteFile, so that
+// writers sharing a handle never interleave within an entry. The stamp is
+// the date service's template expansion, written straight into the entry.
+// The wide writer turns its message into UTF-8 first and then lays out the
+// same entry as the narrow one.
 #include "Brindlewick.h"
 
 #include "files/core/log_entry.hpp"
+#include "files/core/utf8.hpp"
 #include "module/clock.hpp"
 #include "module/module.hpp"
 
 #include <cstdint>
 #include <limits>
+#include <optional>
 #include <string_view>
 
 namespace {
@@ -38,27 +42,20 @@ INT write_entry(HANDLE file, const char *entry, DWORD length) {
     return written == length ? BW_LOG_OK : BW_LOG_SHORT_WRITE;
 }
 
-// The block is released on every path; a failed write reports the write's
-// error, not the release's.
-INT write_and_release(HANDLE file, char *block, DWORD length) {
-    const INT result = write_entry(file, block, length);
-    const DWORD write_error = GetLastError();
+// The block is released on every path; a failure before the release
+// reports its own error, not the release's.
+INT release_after(INT result, char *block) {
+    const DWORD error = GetLastError();
     const bool released = bw::heap_free(block);
     if (result != BW_LOG_OK) {
-        SetLastError(write_error);
+        SetLastError(error);
         return result;
     }
     return released ? BW_LOG_OK : static_cast<INT>(GetLastError());
 }
 
-} // namespace
-
-extern "C" INT WINAPI LogMsgAltAR8J(LPCSTR message, HANDLE file, INT utc) {
-    const std::string_view text = message ? std::string_view(message) : std::string_view();
-    if (text.empty())
-        return BW_LOG_NO_MESSAGE;
-    if (!file)
-        return BW_LOG_NO_HANDLE;
+// The entry of a message that is not empty, for a handle that is not 0.
+INT log_text(std::string_view text, HANDLE file, INT utc) {
     const bool in_utc = utc != 0;
     const bool leading = text.front() == '\n';
 
@@ -94,5 +91,47 @@ extern "C" INT WINAPI LogMsgAltAR8J(LPCSTR message, HANDLE file, INT utc) {
     bw::log::put_lines(text, in_utc, [&](std::string_view piece) {
         out = bw::log::copy_piece(piece.substr(0, static_cast<std::size_t>(end - out)), out);
     });
-    return write_and_release(file, block, static_cast<DWORD>(length));
+    return release_after(write_entry(file, block, static_cast<DWORD>(length)), block);
+}
+
+} // namespace
+
+extern "C" INT WINAPI LogMsgAltAR8J(LPCSTR message, HANDLE file, INT utc) {
+    const std::string_view text = message ? std::string_view(message) : std::string_view();
+    if (text.empty())
+        return BW_LOG_NO_MESSAGE;
+    if (!file)
+        return BW_LOG_NO_HANDLE;
+    return log_text(text, file, utc);
+}
+
+// The arguments are checked as the narrow writer checks them, before the
+// text is read. A message of up to a third of the stack entry, three bytes
+// a character at most, goes into UTF-8 on the stack in one pass; a longer
+// one is measured first and converted into a block of its size.
+extern "C" INT WINAPI LogMsgAltWR8J(LPCWSTR message, HANDLE file, INT utc) {
+    const std::wstring_view text = message ? std::wstring_view(message) : std::wstring_view();
+    if (text.empty())
+        return BW_LOG_NO_MESSAGE;
+    if (!file)
+        return BW_LOG_NO_HANDLE;
+    if (text.size() <= stack_entry / 3) {
+        char small[stack_entry];
+        const char *end = bw::utf8::write(text, small, small + stack_entry);
+        if (!end)
+            return fail_with(ERROR_NO_UNICODE_TRANSLATION);
+        return log_text(std::string_view(small, static_cast<std::size_t>(end - small)), file, utc);
+    }
+    const std::optional<std::uint64_t> size = bw::utf8::size_of(text);
+    if (!size)
+        return fail_with(ERROR_NO_UNICODE_TRANSLATION);
+    if (*size > largest_entry)
+        return fail_with(ERROR_NOT_ENOUGH_MEMORY);
+    const auto length = static_cast<std::size_t>(*size);
+    auto *block = static_cast<char *>(bw::heap_alloc(length));
+    if (!block)
+        return fail_with(ERROR_NOT_ENOUGH_MEMORY);
+    // Bounded by the block, as the text is read again.
+    bw::utf8::write(text, block, block + length);
+    return release_after(log_text(std::string_view(block, length), file, utc), block);
 }

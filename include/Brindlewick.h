@@ -98,15 +98,25 @@ INT WINAPI CloseFileHandle_R8J(HANDLE file);
 /* Writes one timestamped entry, continuation lines indented under the first,
  * with one WriteFile, so threads may share the handle. Lines end at "\n":
  * a "\r" before it stays with its line, so end lines with "\n" alone. 0 on
- * success, BW_LOG_* or the system's code. */
+ * success, BW_LOG_* or the system's code. The narrow form writes the
+ * message's bytes as they are; the wide form writes the same entry with the
+ * message in UTF-8 (no byte-order mark), and refuses a message holding a
+ * lone surrogate with ERROR_NO_UNICODE_TRANSLATION (1113, also the last
+ * error), writing nothing. */
 INT WINAPI LogMsgAltAR8J(LPCSTR message, HANDLE file, INT utc);
+INT WINAPI LogMsgAltWR8J(LPCWSTR message, HANDLE file, INT utc);
 
 /* The integer with the user's locale grouping, separator and negative form,
- * no decimals: a 32-byte heap block, the caller's last error put back (an
- * empty text in it, with the system's code, when the text would exceed 31
- * characters), or the narrow shared empty text with the system's code, also
- * when a locale separator is longer than seven characters. */
+ * no decimals: a heap block of 32 characters, the caller's last error put
+ * back (an empty text in it, with the system's code, when the text would
+ * exceed 31 characters), or the shared empty text of its width with the
+ * system's code, also when a locale separator is longer than seven
+ * characters. The wide form holds the locale's own separators, also those
+ * that the ANSI code page cannot. FormatLongIntR8J is the narrow export's
+ * own name, so UNICODE maps no generic name to the wide one: call
+ * FormatLongIntWR8J by its name. */
 LPSTR WINAPI FormatLongIntR8J(INT value);
+LPWSTR WINAPI FormatLongIntWR8J(INT value);
 
 /* mode 1: ensure one trailing backslash; mode 2: remove one; else copy.
  * Heap text, or the shared empty text with BW_E_PATH_NULL, BW_E_PATH_EMPTY
@@ -151,6 +161,7 @@ LPWSTR WINAPI QuoteStringWR8J(LPCWSTR text, INT mode, LPCWSTR quote);
 #define PathStringFixupR8J PathStringFixupWR8J
 #define MakeFQFNR8J MakeFQFNWR8J
 #define QuoteStringR8J QuoteStringWR8J
+#define LogMsgAltR8J LogMsgAltWR8J
 #else
 #define FormatNowR8J FormatNowAR8J
 #define FormatYmdHmsR8J FormatYmdHmsAR8J
@@ -161,6 +172,7 @@ LPWSTR WINAPI QuoteStringWR8J(LPCWSTR text, INT mode, LPCWSTR quote);
 #define PathStringFixupR8J PathStringFixupAR8J
 #define MakeFQFNR8J MakeFQFNAR8J
 #define QuoteStringR8J QuoteStringAR8J
+#define LogMsgAltR8J LogMsgAltAR8J
 #endif
 
 #ifdef __cplusplus

@@ -95,7 +95,7 @@ TEST_F(AboveFourGiB, TheLogWriterWritesAMegabyteEntryWhole) {
     const std::string message = std::string(megabyte, 'm') + "\nlast";
     HANDLE file = CreateFileA(path("big.log").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     ASSERT_NE(file, INVALID_HANDLE_VALUE);
-    EXPECT_EQ(test::exports().log(message.c_str(), file, 1), BW_LOG_OK);
+    EXPECT_EQ(test::exports().narrow.log(message.c_str(), file, 1), BW_LOG_OK);
     CloseHandle(file);
     const std::string entry = read("big.log");
     const std::string separator = "\r\n" + std::string(24, ' ');
@@ -158,7 +158,7 @@ TEST_F(OverFourGiB, ALogEntryThatOneWriteCannotCountIsRefusedAndNothingWritten) 
     HANDLE file = CreateFileA(path("huge.log").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     ASSERT_NE(file, INVALID_HANDLE_VALUE);
     SetLastError(0);
-    EXPECT_EQ(test::exports().log(message.text(), file, 0), ERROR_ARITHMETIC_OVERFLOW);
+    EXPECT_EQ(test::exports().narrow.log(message.text(), file, 0), ERROR_ARITHMETIC_OVERFLOW);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ARITHMETIC_OVERFLOW));
     CloseHandle(file);
     EXPECT_EQ(read("huge.log"), "");

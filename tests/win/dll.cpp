@@ -41,16 +41,16 @@ template <typename C> WidthExports<C> bind_width(HMODULE module) {
     bind(module, e.quote, narrow ? "QuoteStringAR8J" : "QuoteStringWR8J");
     bind(module, e.open_input, narrow ? "OpenInputFileHandleA_R8J" : "OpenInputFileHandleW_R8J");
     bind(module, e.open_output, narrow ? "OpenOutputFileHandleA_R8J" : "OpenOutputFileHandleW_R8J");
+    bind(module, e.log, narrow ? "LogMsgAltAR8J" : "LogMsgAltWR8J");
+    bind(module, e.format_long_int, narrow ? "FormatLongIntR8J" : "FormatLongIntWR8J");
     return e;
 }
 
 } // namespace
 
 Exports exports(HMODULE module) {
-    Exports e{bind_width<char>(module), bind_width<wchar_t>(module), {}, {}, {}, {}};
+    Exports e{bind_width<char>(module), bind_width<wchar_t>(module), {}, {}};
     bind(module, e.extract_system, "ExtractrFromSystemDateR8J");
-    bind(module, e.format_long_int, "FormatLongIntR8J");
-    bind(module, e.log, "LogMsgAltAR8J");
     bind(module, e.close, "CloseFileHandle_R8J");
     return e;
 }

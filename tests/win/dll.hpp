@@ -34,6 +34,8 @@ template <typename C> struct WidthExports {
     C *(WINAPI *quote)(const C *, INT, const C *);
     HANDLE(WINAPI *open_input)(const C *);
     HANDLE(WINAPI *open_output)(const C *, INT);
+    INT(WINAPI *log)(const C *, HANDLE, INT);
+    C *(WINAPI *format_long_int)(INT);
 };
 
 // Every native export of one build of the DLL: both widths and those
@@ -42,8 +44,6 @@ struct Exports {
     WidthExports<char> narrow;
     WidthExports<wchar_t> wide;
     DWORD(WINAPI *extract_system)(INT, DWORD);
-    char *(WINAPI *format_long_int)(INT);
-    INT(WINAPI *log)(const char *, HANDLE, INT);
     INT(WINAPI *close)(HANDLE);
 
     template <typename C> const WidthExports<C> &width() const {

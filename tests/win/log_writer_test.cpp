@@ -1,6 +1,8 @@
-// The log writer as native programs and scripts use it: entries on real
+// The log writers as native programs and scripts use them: entries on real
 // files with their stamps checked against the clock, result codes, where a
 // handle puts an entry, threads sharing a handle, and failed allocations.
+// The wide writer runs the narrow writer's tables with the messages widened,
+// and writes non-ASCII messages in UTF-8.
 #include "dll.hpp"
 #ifndef _WIN64
 #include "host.hpp"
@@ -16,9 +18,9 @@
 
 namespace {
 
-using Log = decltype(test::Exports::log);
+using Log = decltype(test::WidthExports<char>::log);
 
-Log log_msg() { return test::exports().log; }
+template <typename C = char> auto log_msg() { return test::exports().width<C>().log; }
 HANDLE open_input(const std::string &name) { return test::exports().narrow.open_input(name.c_str()); }
 HANDLE open_output(const std::string &name, INT append) {
     return test::exports().narrow.open_output(name.c_str(), append);
@@ -78,33 +80,53 @@ protected:
     };
 
     // One entry into a new file.
-    Logged log_to_new_file(std::string_view name, const char *message, INT utc) const {
+    template <typename C> Logged log_to_new_file(std::string_view name, const C *message, INT utc) const {
         HANDLE file = open_output(path(name), 1);
         EXPECT_NE(file, nullptr);
         Moment moment{now(utc), {}};
-        const INT result = log_msg()(message, file, utc);
+        const INT result = log_msg<C>()(message, file, utc);
         moment.after = now(utc);
         close(file);
         return {result, read(name), moment};
     }
+
+    // One entry into a new file, byte for byte as the pattern has it, the
+    // stamp checked against the clock.
+    template <typename C> void expect_entry(const C *message, std::string_view pattern, INT utc) {
+        const Logged logged = log_to_new_file("entry" + std::to_string(++serial) + ".log", message, utc);
+        EXPECT_EQ(logged.result, 0);
+        const std::size_t at = message[0] == '\n' ? 2 : 0;
+        const std::string stamp = logged.bytes.substr(at, utc ? 24 : 20);
+        expect_stamp(stamp, utc != 0, logged.moment);
+        EXPECT_EQ(logged.bytes, test::expand_entry(pattern, stamp, utc != 0));
+    }
+
+private:
+    int serial = 0;
 };
 
-TEST_F(LogWriter, EntriesByteForByteWithLocalAndUtcStamps) {
-    int serial = 0;
+// The narrow writer's cases, run through each writer with the messages in
+// its width.
+template <typename C> class LogWriterOf : public LogWriter {};
+using Widths = ::testing::Types<char, wchar_t>;
+TYPED_TEST_SUITE(LogWriterOf, Widths);
+
+// A message of the table in the width C; null stays null.
+template <typename C> std::basic_string<C> widened(const char *message) { return test::as<C>(message ? message : ""); }
+template <typename C> const C *pointer(const char *message, const std::basic_string<C> &text) {
+    return message ? text.c_str() : nullptr;
+}
+
+TYPED_TEST(LogWriterOf, EntriesByteForByteWithLocalAndUtcStamps) {
     for (const INT utc : {0, 1, -3})
         for (const test::LogEntry &c : test::log_entries) {
             SCOPED_TRACE(testing::PrintToString(std::string(c.message)) + " utc " + std::to_string(utc));
-            const Logged logged = log_to_new_file("entry" + std::to_string(++serial) + ".log", c.message, utc);
-            EXPECT_EQ(logged.result, 0);
-            const std::size_t at = c.message[0] == '\n' ? 2 : 0;
-            const std::string stamp = logged.bytes.substr(at, utc ? 24 : 20);
-            expect_stamp(stamp, utc != 0, logged.moment);
-            EXPECT_EQ(logged.bytes, test::expand_entry(c.pattern, stamp, utc != 0));
+            this->expect_entry(widened<TypeParam>(c.message).c_str(), c.pattern, utc);
         }
 }
 
-TEST_F(LogWriter, ResultCodesForMissingMessageOrHandle) {
-    HANDLE file = open_output(path("codes.log"), 1);
+TYPED_TEST(LogWriterOf, ResultCodesForMissingMessageOrHandle) {
+    HANDLE file = open_output(this->path("codes.log"), 1);
     struct Case {
         const char *message;
         HANDLE file;
@@ -114,26 +136,28 @@ TEST_F(LogWriter, ResultCodesForMissingMessageOrHandle) {
         {"", nullptr, BW_LOG_NO_MESSAGE},   {"abc", nullptr, BW_LOG_NO_HANDLE},
     };
     for (const Case &c : cases) {
+        const std::basic_string<TypeParam> message = widened<TypeParam>(c.message);
         SetLastError(test::untouched);
-        EXPECT_EQ(log_msg()(c.message, c.file, 0), c.result) << (c.message ? c.message : "NULL");
+        EXPECT_EQ(log_msg<TypeParam>()(pointer(c.message, message), c.file, 0), c.result)
+            << (c.message ? c.message : "NULL");
         EXPECT_EQ(GetLastError(), test::untouched);
     }
     close(file);
-    EXPECT_EQ(read("codes.log"), "");
+    EXPECT_EQ(this->read("codes.log"), "");
 }
 
-TEST_F(LogWriter, HandleOpenForReadingGivesThePlatformsError) {
-    write("read-only.log", "abc");
-    HANDLE file = open_input(path("read-only.log"));
+TYPED_TEST(LogWriterOf, HandleOpenForReadingGivesThePlatformsError) {
+    this->write("read-only.log", "abc");
+    HANDLE file = open_input(this->path("read-only.log"));
     ASSERT_NE(file, nullptr);
-    const Log log = log_msg();
+    const auto log = log_msg<TypeParam>();
     const std::size_t blocks = test::busy_heap_blocks();
-    const INT result = log("message", file, 0);
+    const INT result = log(test::as<TypeParam>("message").c_str(), file, 0);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(result));
     EXPECT_EQ(result, ERROR_ACCESS_DENIED);
     EXPECT_EQ(test::busy_heap_blocks(), blocks);
     close(file);
-    EXPECT_EQ(read("read-only.log"), "abc");
+    EXPECT_EQ(this->read("read-only.log"), "abc");
 }
 
 TEST_F(LogWriter, AppendHandleAddsEachEntryAtTheEnd) {
@@ -167,7 +191,7 @@ TEST_F(LogWriter, HandleWithoutAppendWritesOverTheStart) {
 }
 
 // A pipe that takes no more than it has room for reports a short write.
-TEST_F(LogWriter, ShortWriteGivesMinusSeven) {
+TYPED_TEST(LogWriterOf, ShortWriteGivesMinusSeven) {
     const std::string name = "\\\\.\\pipe\\bw-short-" + std::to_string(GetCurrentProcessId());
     HANDLE server = CreateNamedPipeA(name.c_str(), PIPE_ACCESS_INBOUND, PIPE_TYPE_BYTE, 1, 64, 64, 0, nullptr);
     ASSERT_NE(server, INVALID_HANDLE_VALUE);
@@ -175,8 +199,8 @@ TEST_F(LogWriter, ShortWriteGivesMinusSeven) {
     ASSERT_NE(client, INVALID_HANDLE_VALUE);
     DWORD mode = PIPE_NOWAIT;
     ASSERT_TRUE(SetNamedPipeHandleState(client, &mode, nullptr, nullptr));
-    const std::string message(1 << 20, 'x');
-    const Log log = log_msg();
+    const std::basic_string<TypeParam> message(1 << 20, 'x');
+    const auto log = log_msg<TypeParam>();
     const std::size_t blocks = test::busy_heap_blocks();
     EXPECT_EQ(log(message.c_str(), client, 0), BW_LOG_SHORT_WRITE);
     EXPECT_EQ(test::busy_heap_blocks(), blocks);
@@ -187,14 +211,16 @@ TEST_F(LogWriter, ShortWriteGivesMinusSeven) {
 // So many line feeds that the entry could not be addressed: refused before
 // anything is allocated or written. A 64-bit process addresses it.
 #ifndef _WIN64
-TEST_F(LogWriter, MessageTooLargeForAnyBlockIsRefused) {
-    HANDLE file = open_output(path("huge.log"), 1);
-    const std::string message(90'000'000, '\n');
+TYPED_TEST(LogWriterOf, MessageTooLargeForAnyBlockIsRefused) {
+    HANDLE file = open_output(this->path("huge.log"), 1);
+    const std::basic_string<TypeParam> message(90'000'000, '\n');
+    const std::size_t blocks = test::busy_heap_blocks();
     SetLastError(0);
-    EXPECT_EQ(log_msg()(message.c_str(), file, 1), ERROR_NOT_ENOUGH_MEMORY);
+    EXPECT_EQ(log_msg<TypeParam>()(message.c_str(), file, 1), ERROR_NOT_ENOUGH_MEMORY);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NOT_ENOUGH_MEMORY));
+    EXPECT_EQ(test::busy_heap_blocks(), blocks);
     close(file);
-    EXPECT_EQ(read("huge.log"), "");
+    EXPECT_EQ(this->read("huge.log"), "");
 }
 #endif
 
@@ -298,12 +324,13 @@ TEST_F(LogWriter, ScriptCallsDeliverTheResultAndRecordIt) {
 #endif
 
 // Every heap request of a call fails in turn: a call then writes a whole
-// entry or nothing and keeps no block. An entry of up to 4 KiB is built on
-// the stack and makes no request; a larger one answers 8 when its block
-// cannot be had. Sized exactly, an entry is never enlarged, so no call
-// answers -6.
-TEST_F(LogWriter, FailedAllocationsWriteNothingAndKeepNothing) {
-    const auto log = test::exports(test::faults_dll()).log;
+// entry or nothing and keeps no block. An entry of up to 4 KiB, and the
+// UTF-8 text of a wide message of up to 1365 characters, are built on the
+// stack and make no request; a larger one answers 8 when its block cannot
+// be had. Sized exactly, an entry is never enlarged, so
+// no call answers -6.
+TYPED_TEST(LogWriterOf, FailedAllocationsWriteNothingAndKeepNothing) {
+    const auto log = test::exports(test::faults_dll()).width<TypeParam>().log;
     const std::string long_message = std::string(5000, 'x') + "\nlast line";
     struct Case {
         const char *message;
@@ -320,14 +347,15 @@ TEST_F(LogWriter, FailedAllocationsWriteNothingAndKeepNothing) {
     for (const Case &c : cases) {
         SCOPED_TRACE(testing::PrintToString(std::string(c.message).substr(0, 20)));
         const std::string name = "faults" + std::to_string(++serial) + ".log";
-        HANDLE file = open_output(path(name), 1);
-        ASSERT_EQ(log(c.message, file, 0), 0);
+        HANDLE file = open_output(this->path(name), 1);
+        const std::basic_string<TypeParam> message = widened<TypeParam>(c.message);
+        ASSERT_EQ(log(message.c_str(), file, 0), 0);
         std::vector<INT> results;
         results.reserve(64);
         const std::size_t blocks = test::busy_heap_blocks();
         for (LONG n = 1; n <= 40; ++n) {
             test::fail_heap_request(n);
-            results.push_back(log(c.message, file, 0));
+            results.push_back(log(message.c_str(), file, 0));
             test::fail_heap_request(0);
         }
         EXPECT_EQ(test::busy_heap_blocks(), blocks);
@@ -337,12 +365,57 @@ TEST_F(LogWriter, FailedAllocationsWriteNothingAndKeepNothing) {
             EXPECT_TRUE(result == BW_LOG_OK || result == ERROR_NOT_ENOUGH_MEMORY) << result;
         EXPECT_EQ(std::count(results.begin(), results.end(), ERROR_NOT_ENOUGH_MEMORY) != 0, c.takes_a_block);
         EXPECT_EQ(results.back(), 0);
-        const std::string bytes = read(name);
+        const std::string bytes = this->read(name);
         std::size_t endings = 0;
         for (std::size_t at = bytes.find(c.ending); at != std::string::npos; at = bytes.find(c.ending, at + 1))
             ++endings;
         EXPECT_EQ(endings, 1 + static_cast<std::size_t>(std::count(results.begin(), results.end(), 0)));
     }
+}
+
+// Text of several scripts, each UTF-8 length at both ends, and a message
+// whose UTF-8 text needs a block of its own: the entry as the narrow writer
+// lays it out, the text in UTF-8, no byte-order mark.
+TEST_F(LogWriter, WideMessagesAreWrittenInUtf8) {
+    std::string long_entry = "#";
+    for (int i = 0; i < 2100; ++i)
+        long_entry += "\xE6\x97\xA5";
+    const struct {
+        std::wstring message;
+        std::string pattern;
+    } cases[] = {
+        {L"Gr\u00fc\u00dfe, \u65e5\u672c, \U0001F600", "#Gr\xC3\xBC\xC3\x9F"
+                                                       "e, \xE6\x97\xA5\xE6\x9C\xAC, \xF0\x9F\x98\x80\r\n"},
+        {L"\u0391\u03b8\n\u0416\u0435\n\u0627\u0644\n\u0939\u093f",
+         "#\xCE\x91\xCE\xB8|\xD0\x96\xD0\xB5|\xD8\xA7\xD9\x84|\xE0\xA4\xB9\xE0\xA4\xBF\r\n"},
+        {L"\x7F\x80\x7FF\x800\xFFFF\U00010000\U0010FFFF",
+         "#\x7F\xC2\x80\xDF\xBF\xE0\xA0\x80\xEF\xBF\xBF\xF0\x90\x80\x80\xF4\x8F\xBF\xBF\r\n"},
+        {L"\n\u00e9\n\n\u00e8\n", "\r\n#\xC3\xA9~\xC3\xA8\r\n\r\n"},
+        {std::wstring(2100, L'\u65e5'), long_entry + "\r\n"},
+    };
+    for (const INT utc : {0, 1})
+        for (const auto &c : cases) {
+            SCOPED_TRACE(testing::PrintToString(c.pattern.substr(0, 40)) + " utc " + std::to_string(utc));
+            expect_entry(c.message.c_str(), c.pattern, utc);
+        }
+}
+
+// A lone surrogate has no UTF-8 form: refused with 1113, also as the last
+// error, after the handle's check, and nothing is written or kept.
+TEST_F(LogWriter, WideMessageWithALoneSurrogateIsRefused) {
+    constexpr wchar_t high = 0xD83D, low = 0xDE00;
+    HANDLE file = open_output(path("refused.log"), 1);
+    const std::size_t blocks = test::busy_heap_blocks();
+    for (const std::wstring &message : {std::wstring{high}, std::wstring{L'a', low, L'b'}, std::wstring{low, high},
+                                        std::wstring{high, high, low}, std::wstring(5000, L'x') + high}) {
+        EXPECT_EQ(log_msg<wchar_t>()(message.c_str(), nullptr, 0), BW_LOG_NO_HANDLE);
+        SetLastError(0);
+        EXPECT_EQ(log_msg<wchar_t>()(message.c_str(), file, 0), ERROR_NO_UNICODE_TRANSLATION) << message.size();
+        EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NO_UNICODE_TRANSLATION));
+    }
+    EXPECT_EQ(test::busy_heap_blocks(), blocks);
+    close(file);
+    EXPECT_EQ(read("refused.log"), "");
 }
 
 } // namespace

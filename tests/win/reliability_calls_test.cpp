@@ -183,30 +183,41 @@ template <typename C> void EveryCall::add_width_calls(std::vector<Call> &calls) 
                      },
                      number(1, ERROR_ALREADY_EXISTS),
                      {}});
+    const std::string plain = sizeof(C) == 1 ? "" : "W";
+    calls.push_back(
+        {"FormatLongInt" + plain + "R8J",
+         [](HMODULE m) { return native(m, [&] { return test::exports(m).width<C>().format_long_int(-1234567); }); },
+         heap_text(L"-1,234,567"),
+         {shared_empty({})}});
+    // A stamp that cannot be had leaves an entry without it; the entry's
+    // block, or the wide message's UTF-8 one, gives ERROR_NOT_ENOUGH_MEMORY.
+    // Both are taken beyond 4 KiB only.
+    const std::vector<Expected> log_failures{number(BW_LOG_OK), number(BW_LOG_NO_MEMORY),
+                                             number(ERROR_NOT_ENOUGH_MEMORY)};
+    struct Log {
+        std::string name;
+        Text message;
+        INT utc;
+    };
+    for (const Log &l : {Log{"ab\\ncd, local", as<C>("ab\ncd"), 0}, Log{"abc, UTC", as<C>("abc"), 1},
+                         Log{"5000 bytes", as<C>(std::string(5000, 'x') + "\nend"), 0}}) {
+        const HANDLE log = log_file;
+        calls.push_back({"LogMsgAlt" + width + "R8J(" + l.name + ")",
+                         [=](HMODULE m) {
+                             return native(
+                                 m, [&] { return test::exports(m).width<C>().log(l.message.c_str(), log, l.utc); });
+                         },
+                         number(0), log_failures});
+    }
 }
 
 void EveryCall::add_plain_calls(std::vector<Call> &calls) const {
-    const HANDLE log = log_file;
     const std::string input = path("in.txt");
     calls.push_back(
         {"ExtractrFromSystemDateR8J",
          [](HMODULE m) { return native(m, [&] { return test::exports(m).extract_system(1, BW_FIELD_YEAR); }); },
          number({}, untouched),
          {}});
-    calls.push_back({"FormatLongIntR8J",
-                     [](HMODULE m) { return native(m, [&] { return test::exports(m).format_long_int(-1234567); }); },
-                     heap_text(L"-1,234,567"),
-                     {shared_empty({})}});
-    // A stamp that cannot be had leaves an entry without it; the entry's
-    // block gives ERROR_NOT_ENOUGH_MEMORY, its one enlargement BW_LOG_NO_MEMORY.
-    const std::vector<Expected> log_failures{number(BW_LOG_OK), number(BW_LOG_NO_MEMORY),
-                                             number(ERROR_NOT_ENOUGH_MEMORY)};
-    calls.push_back({"LogMsgAltAR8J(ab\\ncd, local)",
-                     [=](HMODULE m) { return native(m, [&] { return test::exports(m).log("ab\ncd", log, 0); }); },
-                     number(0), log_failures});
-    calls.push_back({"LogMsgAltAR8J(abc, UTC)",
-                     [=](HMODULE m) { return native(m, [&] { return test::exports(m).log("abc", log, 1); }); },
-                     number(0), log_failures});
     calls.push_back({"CloseFileHandle_R8J",
                      [=](HMODULE m) {
                          HANDLE file = CreateFileA(input.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,

@@ -287,8 +287,9 @@ TEST(HostileWideText, NonLatinAndSurrogateTextsStayWhole) {
 
 class HostileFiles : public test::TempFolder {};
 
-// The log writer and close with handles that are 0, closed, never opened or
-// INVALID_HANDLE_VALUE, null and megabyte messages, and flags at the limits.
+// The log writers and close with handles that are 0, closed, never opened or
+// INVALID_HANDLE_VALUE, null and megabyte messages, and flags at the limits;
+// the wide writer with each message widened.
 TEST_F(HostileFiles, LogWriterAndCloseAnswerEveryHandle) {
     const auto e = [](HMODULE m) { return test::exports(m); };
     const std::string log_path = path("hostile.log");
@@ -305,14 +306,24 @@ TEST_F(HostileFiles, LogWriterAndCloseAnswerEveryHandle) {
     std::string lines;
     while (lines.size() < megabyte_and_more)
         lines += "ab\n\r\n\ncd\r";
+    struct Write {
+        std::string name;
+        Arg<char> message;
+        std::function<HANDLE()> handle;
+        INT utc;
+        Expected expected;
+    };
+    const auto write_case = [&]<typename C>(const Write &w, Arg<C> message) {
+        return Case{std::string("LogMsgAlt") + (sizeof(C) == 1 ? "A" : "W") + "(" + w.name + ")",
+                    [=, handle = w.handle, utc = w.utc](HMODULE m) {
+                        const HANDLE file = handle();
+                        return native(m, [&] { return e(m).template width<C>().log(pointer(message), file, utc); });
+                    },
+                    w.expected};
+    };
     const auto write = [&](std::string name, const char *message, std::function<HANDLE()> handle, INT utc,
                            Expected expected) {
-        return Case{"LogMsgAlt(" + name + ")",
-                    [=](HMODULE m) {
-                        const HANDLE file = handle();
-                        return native(m, [&] { return e(m).log(message, file, utc); });
-                    },
-                    expected};
+        return Write{std::move(name), message ? Arg<char>(message) : Arg<char>(), std::move(handle), utc, expected};
     };
     const auto to = [](HANDLE file) { return [file] { return file; }; };
     const auto close = [&](std::string name, std::function<HANDLE()> handle, Expected expected) {
@@ -324,7 +335,7 @@ TEST_F(HostileFiles, LogWriterAndCloseAnswerEveryHandle) {
                     expected};
     };
     const int64_t closes_invalid = CloseHandle(INVALID_HANDLE_VALUE) ? 1 : 0;
-    expect_documented({
+    const Write writes[] = {
         write("NULL, log", nullptr, to(log), 0, number(BW_LOG_NO_MESSAGE)),
         write("NULL, 0", nullptr, to(nullptr), 0, number(BW_LOG_NO_MESSAGE)),
         write("empty, log", "", to(log), 1, number(BW_LOG_NO_MESSAGE)),
@@ -338,11 +349,19 @@ TEST_F(HostileFiles, LogWriterAndCloseAnswerEveryHandle) {
         write("1 MB of short lines", lines.c_str(), to(log), 1, number(0)),
         write("double-byte", "\x82\xA0\n\x95\x5C\r\n\xE9", to(log), 0, number(0)),
         write("conversions", "%s%n%d%%", to(log), 0, number(0)),
-        close("0", to(nullptr), number(0)),
-        close("closed", closed, number(0, ERROR_INVALID_HANDLE)),
-        close("never opened", to(never_opened), number(0, ERROR_INVALID_HANDLE)),
-        close("INVALID_HANDLE_VALUE", to(INVALID_HANDLE_VALUE), number(closes_invalid)),
-    });
+    };
+    std::vector<Case> cases;
+    for (const Write &w : writes) {
+        cases.push_back(write_case(w, w.message));
+        cases.push_back(write_case(w, w.message ? Arg<wchar_t>(as<wchar_t>(*w.message)) : Arg<wchar_t>()));
+    }
+    cases.insert(cases.end(), {
+                                  close("0", to(nullptr), number(0)),
+                                  close("closed", closed, number(0, ERROR_INVALID_HANDLE)),
+                                  close("never opened", to(never_opened), number(0, ERROR_INVALID_HANDLE)),
+                                  close("INVALID_HANDLE_VALUE", to(INVALID_HANDLE_VALUE), number(closes_invalid)),
+                              });
+    expect_documented(cases);
     CloseHandle(log);
     // Each writing case ran twice; every entry reached the file whole.
     const std::string written = read("hostile.log");
@@ -350,6 +369,8 @@ TEST_F(HostileFiles, LogWriterAndCloseAnswerEveryHandle) {
     const std::string separator = test::line_separator(false);
     EXPECT_NE(written.find(" %s%n%d%%\r\n"), std::string::npos);
     EXPECT_NE(written.find("\x82\xA0" + separator + "\x95\x5C\r" + separator + "\xE9\r\n"), std::string::npos);
+    EXPECT_NE(written.find("\xC2\x82\xC2\xA0" + separator + "\xC2\x95\x5C\r" + separator + "\xC3\xA9\r\n"),
+              std::string::npos);
 }
 
 #ifndef _WIN64

@@ -1,10 +1,12 @@
-// The failure paths of FormatLongInt that only a locale can open: a number
+// The failure paths of FormatLongInt, narrow and wide, that only a locale can open: a number
 // that does not fit its 32-byte block, which comes back empty in that block,
 // and a separator of more than seven characters. Natively the caller
 // releases the empty block; through the script host the dispatcher must.
 #include "reliability.hpp"
 
 #include <climits>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -35,8 +37,15 @@ private:
     std::vector<std::pair<LCTYPE, std::wstring>> saved_;
 };
 
-const auto native_format = [](INT value) {
-    return [value](HMODULE m) { return test::native(m, [&] { return test::exports(m).format_long_int(value); }); };
+// The narrow and the wide export, each with its name.
+template <typename C> std::pair<std::string, test::Run> native_format(INT value) {
+    const std::string name = sizeof(C) == 1 ? "FormatLongIntR8J(" : "FormatLongIntWR8J(";
+    return {name + std::to_string(value) + ")", [value](HMODULE m) {
+                return test::native(m, [&] { return test::exports(m).width<C>().format_long_int(value); });
+            }};
+}
+const auto both_formats = [](INT value) {
+    return std::vector{native_format<char>(value), native_format<wchar_t>(value)};
 };
 #ifndef _WIN64
 const auto script_format = [](INT value) {
@@ -49,11 +58,11 @@ const auto script_format = [](INT value) {
 TEST_F(FormatLongIntFailures, ANumberThatDoesNotFitLeavesNoBlockBehind) {
     set(LOCALE_SGROUPING, L"1;0");
     set(LOCALE_STHOUSAND, L"abcd");
-    expect_documented("FormatLongIntR8J(1234567)", native_format(1234567),
-                      {Shape::heap_text, {}, test::untouched, L"1abcd2abcd3abcd4abcd5abcd6abcd7"});
+    for (const auto &[name, run] : both_formats(1234567))
+        expect_documented(name, run, {Shape::heap_text, {}, test::untouched, L"1abcd2abcd3abcd4abcd5abcd6abcd7"});
     for (const INT value : {-1234567, INT_MIN, INT_MAX}) {
-        expect_documented("FormatLongIntR8J(" + std::to_string(value) + ")", native_format(value),
-                          {Shape::heap_text, {}, ERROR_INSUFFICIENT_BUFFER, L""});
+        for (const auto &[name, run] : both_formats(value))
+            expect_documented(name, run, {Shape::heap_text, {}, ERROR_INSUFFICIENT_BUFFER, L""});
 #ifndef _WIN64
         expect_documented("FormatLongIntR8J script(" + std::to_string(value) + ")", script_format(value),
                           {Shape::delivered_text,
@@ -67,8 +76,8 @@ TEST_F(FormatLongIntFailures, ANumberThatDoesNotFitLeavesNoBlockBehind) {
 
 TEST_F(FormatLongIntFailures, ASeparatorOfMoreThanSevenCharactersLeavesNoBlockBehind) {
     set(LOCALE_STHOUSAND, L"abcdefgh");
-    expect_documented("FormatLongIntR8J(1234567)", native_format(1234567),
-                      {Shape::shared_empty, {}, ERROR_INSUFFICIENT_BUFFER, L""});
+    for (const auto &[name, run] : both_formats(1234567))
+        expect_documented(name, run, {Shape::shared_empty, {}, ERROR_INSUFFICIENT_BUFFER, L""});
 #ifndef _WIN64
     expect_documented("FormatLongIntR8J script(1234567)", script_format(1234567),
                       {Shape::delivered_text,

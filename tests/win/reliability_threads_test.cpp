@@ -137,8 +137,10 @@ DWORD WINAPI work(void *argument) {
         check(taken(narrow.fixup(r.path.c_str(), 1)) == r.fixed, "PathStringFixupA " + r.path);
         check(taken(wide.qualify(r.name.c_str(), r.directory.c_str())) == r.qualified, "MakeFQFNW");
         check(taken(narrow.quote(r.text.c_str(), 1, nullptr)) == r.quoted, "QuoteStringA " + r.text);
-        check(taken(exports.format_long_int(r.number)) == r.grouped, "FormatLongIntR8J " + r.grouped);
-        check(exports.log(r.message.c_str(), worker->log, r.utc) == 0, "LogMsgAltAR8J " + r.text);
+        check(taken(narrow.format_long_int(r.number)) == r.grouped, "FormatLongIntR8J " + r.grouped);
+        check(taken(wide.format_long_int(r.number)) == test::as<wchar_t>(r.grouped), "FormatLongIntWR8J " + r.grouped);
+        check(narrow.log(r.message.c_str(), worker->log, r.utc) == 0, "LogMsgAltAR8J " + r.text);
+        check(wide.log(test::as<wchar_t>(r.message).c_str(), worker->log, r.utc) == 0, "LogMsgAltWR8J " + r.text);
     }
     return 0;
 }
@@ -173,7 +175,8 @@ TEST_F(Threads, ManyAtOnceGetRightResultsAndWholeLogEntries) {
     test::tally().threads += thread_count;
 
     // Entry by entry: a stamp, the first line, the indented second one; each
-    // thread's entries in the order it wrote them.
+    // thread's entries in the order it wrote them, each round's twice, from
+    // the narrow writer and then from the wide one.
     const std::string bytes = read("threads.log");
     std::vector<int> next(thread_count, 0);
     std::size_t at = 0, entries = 0;
@@ -182,7 +185,7 @@ TEST_F(Threads, ManyAtOnceGetRightResultsAndWholeLogEntries) {
         const std::size_t stamp = bytes.compare(at + 20, 4, "UTC ") == 0 ? 24 : 20;
         ASSERT_EQ(std::sscanf(bytes.c_str() + at + stamp, "thread %d round %d", &thread, &round), 2) << at;
         ASSERT_TRUE(thread >= 0 && thread < thread_count) << at;
-        ASSERT_EQ(round, next[static_cast<std::size_t>(thread)]++) << "thread " << thread;
+        ASSERT_EQ(round, next[static_cast<std::size_t>(thread)]++ / 2) << "thread " << thread;
         const Round &r = workers[static_cast<std::size_t>(thread)].rounds[static_cast<std::size_t>(round)];
         ASSERT_EQ(stamp, r.utc ? 24u : 20u) << at;
         const std::string first = r.message.substr(0, r.message.find('\n'));
@@ -192,7 +195,7 @@ TEST_F(Threads, ManyAtOnceGetRightResultsAndWholeLogEntries) {
         at += stamp + entry.size();
         ++entries;
     }
-    EXPECT_EQ(entries, static_cast<std::size_t>(thread_count * rounds));
+    EXPECT_EQ(entries, static_cast<std::size_t>(2 * thread_count * rounds));
 }
 
 } // namespace

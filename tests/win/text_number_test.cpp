@@ -1,11 +1,13 @@
 // Integers grouped by the user's locale, as native callers and scripts
-// reach them. Suites ending in DeDE and HiIN run under those locales.
+// reach them, in both widths. Suites ending in DeDE and HiIN run under those
+// locales.
 #include "dll.hpp"
 #ifndef _WIN64
 #include "host.hpp"
 #endif
 
 #include <climits>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -15,19 +17,51 @@ using test::untouched;
 
 struct Grouped {
     int value;
-    const char *text;
+    const char *text; // the narrow text
 };
 
-// Each value in a result block of 32 bytes, the last error left alone.
+// The platform's own grouping: GetNumberFormatW with the user locale's
+// grouping ("3;2;0" is 32, "3" 30), separators, leading zero and negative
+// form.
+std::wstring platform_grouped(int value) {
+    const auto item = [](LCTYPE type) {
+        wchar_t text[80] = {};
+        EXPECT_NE(GetLocaleInfoW(LOCALE_USER_DEFAULT, type, text, 80), 0) << type;
+        return std::wstring(text);
+    };
+    std::wstring sizes = item(LOCALE_SGROUPING), decimal = item(LOCALE_SDECIMAL), thousand = item(LOCALE_STHOUSAND);
+    UINT groups = 0;
+    for (const wchar_t c : sizes)
+        groups = c == L';' ? groups : groups * 10 + static_cast<UINT>(c - L'0');
+    groups = sizes.ends_with(L";0") ? groups / 10 : groups * 10;
+    const auto number = [&](LCTYPE type) { return static_cast<UINT>(std::stoi(item(type))); };
+    NUMBERFMTW format{0, number(LOCALE_ILZERO), groups, decimal.data(), thousand.data(), number(LOCALE_INEGNUMBER)};
+    wchar_t text[80] = {};
+    EXPECT_NE(GetNumberFormatW(LOCALE_USER_DEFAULT, 0, std::to_wstring(value).c_str(), &format, text, 80), 0);
+    return text;
+}
+
+// Each value in a result block of 32 characters, the last error left alone:
+// the narrow text as the table has it, the wide one as the platform groups
+// it, and the narrow text the wide one in the ANSI code page.
 void expect_grouped(const std::vector<Grouped> &cases) {
-    const auto format = test::exports().format_long_int;
+    const auto narrow = test::exports().narrow.format_long_int;
+    const auto wide = test::exports().wide.format_long_int;
     for (const Grouped &c : cases) {
         SetLastError(untouched);
-        char *result = format(c.value);
+        char *result = narrow(c.value);
         EXPECT_EQ(GetLastError(), untouched) << c.value;
         const test::Owned<char> owned = test::take(result);
         EXPECT_EQ(owned.text, c.text) << c.value;
         EXPECT_EQ(owned.block, 32u) << c.value;
+
+        SetLastError(untouched);
+        wchar_t *wide_result = wide(c.value);
+        EXPECT_EQ(GetLastError(), untouched) << c.value;
+        const test::Owned<wchar_t> wide_owned = test::take(wide_result);
+        EXPECT_EQ(wide_owned.text, platform_grouped(c.value)) << c.value;
+        EXPECT_EQ(test::ansi(wide_owned.text), owned.text) << c.value;
+        EXPECT_EQ(wide_owned.block, 32u) << c.value;
     }
 }
 
@@ -90,7 +124,7 @@ protected:
     static void expect_refused(int value, DWORD code) {
         const std::size_t busy = test::busy_heap_blocks();
         SetLastError(0);
-        const char *result = test::exports().format_long_int(value);
+        const char *result = test::exports().narrow.format_long_int(value);
         const DWORD error = GetLastError();
         EXPECT_EQ(test::busy_heap_blocks(), busy);
         EXPECT_EQ(result, test::shared_empty<char>());
@@ -189,7 +223,7 @@ TEST_F(FormatLongIntLocale, ATextLongerThan31CharactersLeavesAnEmptyBlock) {
         set(LOCALE_STHOUSAND, c.separator);
         expect_grouped({{1234567, c.text}});
         SetLastError(0);
-        char *result = test::exports().format_long_int(-1234567);
+        char *result = test::exports().narrow.format_long_int(-1234567);
         EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
         const test::Owned<char> owned = test::take(result);
         EXPECT_EQ(owned.text, "");
@@ -204,7 +238,7 @@ TEST(FormatLongInt, TheResultBlockIsItsOnlyHeapRequest) {
     for (int n = 1; n <= 2; ++n) {
         const std::size_t busy = test::busy_heap_blocks();
         test::fail_heap_request(n);
-        char *result = test::exports(test::faults_dll()).format_long_int(1234567);
+        char *result = test::exports(test::faults_dll()).narrow.format_long_int(1234567);
         test::fail_heap_request(0);
         if (n == 1) {
             EXPECT_EQ(result, shared) << "request " << n;

@@ -94,27 +94,33 @@ INT log_text(std::string_view text, HANDLE file, INT utc) {
     return release_after(write_entry(file, block, static_cast<DWORD>(length)), block);
 }
 
+// The arguments as both writers check them, before any text is read: the
+// refusal, or BW_LOG_OK.
+template <typename C> INT refusal(std::basic_string_view<C> text, HANDLE file) {
+    if (text.empty())
+        return BW_LOG_NO_MESSAGE;
+    return file ? BW_LOG_OK : BW_LOG_NO_HANDLE;
+}
+
+template <typename C> std::basic_string_view<C> view_of(const C *message) {
+    return message ? std::basic_string_view<C>(message) : std::basic_string_view<C>();
+}
+
 } // namespace
 
 extern "C" INT WINAPI LogMsgAltAR8J(LPCSTR message, HANDLE file, INT utc) {
-    const std::string_view text = message ? std::string_view(message) : std::string_view();
-    if (text.empty())
-        return BW_LOG_NO_MESSAGE;
-    if (!file)
-        return BW_LOG_NO_HANDLE;
-    return log_text(text, file, utc);
+    const std::string_view text = view_of(message);
+    const INT refused = refusal(text, file);
+    return refused != BW_LOG_OK ? refused : log_text(text, file, utc);
 }
 
-// The arguments are checked as the narrow writer checks them, before the
-// text is read. A message of up to a third of the stack entry, three bytes
+// A message of up to a third of the stack entry, three bytes
 // a character at most, goes into UTF-8 on the stack in one pass; a longer
 // one is measured first and converted into a block of its size.
 extern "C" INT WINAPI LogMsgAltWR8J(LPCWSTR message, HANDLE file, INT utc) {
-    const std::wstring_view text = message ? std::wstring_view(message) : std::wstring_view();
-    if (text.empty())
-        return BW_LOG_NO_MESSAGE;
-    if (!file)
-        return BW_LOG_NO_HANDLE;
+    const std::wstring_view text = view_of(message);
+    if (const INT refused = refusal(text, file); refused != BW_LOG_OK)
+        return refused;
     if (text.size() <= stack_entry / 3) {
         char small[stack_entry];
         const char *end = bw::utf8::write(text, small, small + stack_entry);

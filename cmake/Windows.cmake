@@ -180,12 +180,18 @@ function(brindlewick_dll target definition)
     target_compile_options(${target} PRIVATE ${warnings} -O2 -fno-exceptions -fno-rtti
         -fno-builtin-memcpy -fno-builtin-memmove -fno-builtin-memset
         -gdwarf -gcodeview -gno-codeview-command-line ${path_maps} -mguard=cf -fstack-protector-strong)
+    # The headers ask for the oldest Windows the DLLs run on, Windows XP and
+    # XP x64 (5.1 and 5.2), as before the move to lld, whose default is Vista.
     if(CMAKE_SIZEOF_VOID_P EQUAL 4)
         target_compile_options(${target} PRIVATE -fno-asynchronous-unwind-tables)
-        set(architecture_link_options -Wl,--entry,_DllMain@12 -Wl,--image-base=0x10000000 -Wl,--no-seh)
+        set(architecture_link_options -Wl,--entry,_DllMain@12 -Wl,--image-base=0x10000000 -Wl,--no-seh
+            -Wl,--major-os-version=5 -Wl,--minor-os-version=1 -Wl,--major-subsystem-version=5
+            -Wl,--minor-subsystem-version=1)
         target_link_libraries(${target} PRIVATE user32)
     else()
         set(architecture_link_options -Wl,--entry,DllMain -Wl,--image-base=0x180000000 -Wl,--high-entropy-va
+            -Wl,--major-os-version=5 -Wl,--minor-os-version=2 -Wl,--major-subsystem-version=5
+            -Wl,--minor-subsystem-version=2
             -Wl,--Xlink=-cetcompat)
     endif()
     target_link_options(${target} PRIVATE -static -static-libgcc -static-libstdc++ -nostartfiles

@@ -98,6 +98,13 @@ if ((tls_directory != 0)); then
 fi
 [ "$tls_callbacks" -le "$most_tls_callbacks" ] || { echo "$tls_callbacks TLS callbacks, at most $most_tls_callbacks"; fail=1; }
 
+# The oldest Windows that loads the DLL: XP, and XP x64 for the 64-bit one.
+oldest=$([ "$architecture" = win64 ] && echo 5.2 || echo 5.1)
+for field in OSystem Subsystem; do
+  version=$(awk "/^Major${field}Version/ {major = \$2} /^Minor${field}Version/ {print major \".\" \$2}" <<<"$dump")
+  [ "$version" = "$oldest" ] || { echo "the headers ask for Windows $version ($field), not $oldest"; fail=1; }
+done
+
 # The exploit mitigations: address randomization, no executable data,
 # Control Flow Guard; on x64 high-entropy addresses and CET shadow stacks, on
 # x86 no SEH handlers or only those of a SafeSEH table.

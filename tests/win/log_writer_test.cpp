@@ -94,12 +94,16 @@ TEST_F(LogWriter, EntriesByteForByteWithLocalAndUtcStamps) {
     for (const INT utc : {0, 1, -3})
         for (const test::LogEntry &c : test::log_entries) {
             SCOPED_TRACE(testing::PrintToString(std::string(c.message)) + " utc " + std::to_string(utc));
-            const Logged logged = log_to_new_file("entry" + std::to_string(++serial) + ".log", c.message, utc);
+            const std::string message = test::message_of(c, utc != 0);
+            const Logged logged = log_to_new_file("entry" + std::to_string(++serial) + ".log", message.c_str(), utc);
             EXPECT_EQ(logged.result, 0);
             const std::size_t at = c.message[0] == '\n' ? 2 : 0;
             const std::string stamp = logged.bytes.substr(at, utc ? 24 : 20);
             expect_stamp(stamp, utc != 0, logged.moment);
-            EXPECT_EQ(logged.bytes, test::expand_entry(c.pattern, stamp, utc != 0));
+            EXPECT_EQ(logged.bytes, test::expand_entry(c.pattern, stamp, utc != 0, test::fill_of(c, utc != 0)));
+            if (c.entry_size) {
+                EXPECT_EQ(logged.bytes.size(), c.entry_size);
+            }
         }
 }
 

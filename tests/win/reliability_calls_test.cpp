@@ -78,8 +78,12 @@ protected:
     }
 
     HANDLE log_file = nullptr;
-    // A message whose entry is built on the heap.
-    const std::string heap_message = std::string(5000, 'x') + "\ncd";
+    // Messages whose entries are built on the heap, each one byte past a
+    // multiple of 16 long: a block one byte short would have no padding to
+    // hide a write past its end.
+    const std::string local_lines = std::string(4995, 'x') + "\ncd"; // 5041 bytes with the local stamp
+    const std::string utc_line = std::string(4999, 'x');             // 5025 with the UTC stamp
+    const std::string utc_lines = std::string(4987, 'x') + "\ncd";   // 5041 with the UTC stamp
 };
 
 template <typename C> void EveryCall::add_width_calls(std::vector<Call> &calls) const {
@@ -202,13 +206,13 @@ void EveryCall::add_plain_calls(std::vector<Call> &calls) const {
     // Entries past the stack's 4 KiB take one block, whose failure is the
     // only one a log call has.
     const std::vector<Expected> log_failures{number(ERROR_NOT_ENOUGH_MEMORY, ERROR_NOT_ENOUGH_MEMORY)};
-    const std::string lines = heap_message, line = heap_message.substr(0, heap_message.find('\n'));
-    calls.push_back({"LogMsgAltAR8J(5000 characters\\ncd, local)",
-                     [=](HMODULE m) { return native(m, [&] { return test::exports(m).log(lines.c_str(), log, 0); }); },
-                     number(0), log_failures});
-    calls.push_back({"LogMsgAltAR8J(5000 characters, UTC)",
-                     [=](HMODULE m) { return native(m, [&] { return test::exports(m).log(line.c_str(), log, 1); }); },
-                     number(0), log_failures});
+    for (const std::string *message : {&local_lines, &utc_line}) {
+        const INT utc = message == &utc_line;
+        calls.push_back(
+            {"LogMsgAltAR8J(" + std::to_string(message->size()) + " characters, " + std::to_string(utc) + ")",
+             [=](HMODULE m) { return native(m, [&] { return test::exports(m).log(message->c_str(), log, utc); }); },
+             number(0), log_failures});
+    }
     calls.push_back({"CloseFileHandle_R8J",
                      [=](HMODULE m) {
                          HANDLE file = CreateFileA(input.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
@@ -272,7 +276,7 @@ void EveryCall::add_script_calls(std::vector<Call> &calls) const {
          {delivered_error(-1, "003:YmdHms string is NULL.", name_block_missing),
           delivered_error(-3, "009:Undefined internal error", 0)}},
         {23,
-         {text(heap_message.c_str()), handle, integer(1)},
+         {text(utc_lines.c_str()), handle, integer(1)},
          number(0, 0),
          {number(ERROR_NOT_ENOUGH_MEMORY, ERROR_NOT_ENOUGH_MEMORY)}},
         {24,

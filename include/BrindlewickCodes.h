@@ -41,6 +41,8 @@
 #define BW_LOG_OK 0
 #define BW_LOG_NO_HANDLE (-1)
 #define BW_LOG_NO_MESSAGE (-4)
+/* Retired: no longer returned, since every entry is sized exactly before its
+   one block is allocated. Kept so that code naming it still compiles. */
 #define BW_LOG_NO_MEMORY (-6)
 #define BW_LOG_SHORT_WRITE (-7)
 

@@ -2,6 +2,8 @@
 // has, for the template core and the exports alike.
 #pragma once
 
+#include <cstdint>
+
 namespace test {
 
 struct Expansion {
@@ -16,6 +18,13 @@ inline constexpr Expansion expansions[] = {
     {"2008:05:30:09:07:05", "^YYYY/^MM/^DD ^hh:^mm:^ss", "2008/05/30 09:07:05"},
     {"2008:12:05:07:03:04", "^D.^h|^DD.^hh|^MM ^mm ^ss", "5.7|05.07|12 03 04"},
     {"2008:12:05:07:03:04", "^hh^h^mm^ss", "0770304"},
+    {"2008:05:30:14:07:09", "^D ^h", "30 14"},
+    // The one walk keeps the first eight tokens it finds and matches the
+    // rest again.
+    {"2008:12:05:07:03:04", "^YYYY-^MM-^DD ^hh:^mm:^ss ^D", "2008-12-05 07:03:04 5"},
+    {"2008:12:05:07:03:04", "^YYYY-^MM-^DD ^hh:^mm:^ss ^D.^h", "2008-12-05 07:03:04 5.7"},
+    {"2008:12:05:07:03:04", "^YYYY-^MM-^DD ^hh:^mm:^ss ^D.^h ^MMMM", "2008-12-05 07:03:04 5.7 December"},
+    {"2008:12:05:07:03:04", "^YYYY-^MM-^DD ^hh:^mm:^ss ^D.^h ^MMMM ^WWW", "2008-12-05 07:03:04 5.7 December Fri"},
     {"0800:01:01:00:00:00", "[^YYYY]", "[ 800]"},
     // Only the layout is checked, no range.
     {"0800:05:30:25:61:99", "^hh:^mm:^ss ^WWWW", "25:61:99 Tuesday"},
@@ -49,6 +58,27 @@ inline constexpr Expansion expansions[] = {
     {"2008:13:45:00:00:00", "^M^MMMMM", "13"},
     {"2008:13:45:00:00:00", "[^MMMM]", "[]"},
     {"2008:05:30:14:07:09", "^^DD^^MM", "^30^05"},
+};
+
+// The log stamp is this template, written by a writer of its own; both
+// give these texts, where every field is at, below and past its width and
+// the year is past 9999, as the clock can give it.
+inline constexpr const char *stamp_template = "^YYYY/^MM/^DD ^hh:^mm:^ss ";
+
+struct Stamp {
+    std::uint16_t year, month, day, hour, minute, second;
+    const char *text;
+};
+
+inline constexpr Stamp stamps[] = {
+    {2008, 5, 30, 9, 7, 5, "2008/05/30 09:07:05 "},
+    {800, 12, 1, 23, 59, 59, " 800/12/01 23:59:59 "},
+    {0, 1, 1, 0, 0, 0, "   0/01/01 00:00:00 "},
+    {9999, 99, 99, 99, 99, 99, "9999/99/99 99:99:99 "},
+    {10000, 1, 1, 0, 0, 0, "10000/01/01 00:00:00 "},
+    {10000, 100, 100, 100, 100, 100, "10000/100/100 100:100:100 "},
+    {30827, 12, 31, 23, 59, 59, "30827/12/31 23:59:59 "},
+    {65535, 65535, 65535, 65535, 65535, 65535, "65535/65535/65535 65535:65535:65535 "},
 };
 
 } // namespace test

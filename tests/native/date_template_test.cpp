@@ -156,9 +156,17 @@ TEST(DateTemplate, ExpandsTokensWithTheirWidths) {
         {"^YYYY|^MM|^DD|^hh", "65535|65535|65535|65535", {65535, 65535, 0, 65535, 65535, 0, 0, 0}},
         {"^WWW|^WW|^MMM", " Mo|Mo|  M", may_30, {"M", "Mai", "Mo", "Montag"}},
         {"^WW|^MMM", "Sonntag|Dezember", may_30, {"Dezember", "Dezember", "Sonntag", "Sonntag"}},
+        // Letters past the 128 rows of the token table are no token's.
+        {"^\x7F|^\x80|^\x81|^\xCD\xCD", "^\x7F|^\x80|^\x81|^\xCD\xCD"},
     };
     for (const Case &c : cases)
         EXPECT_EQ(expand(c.text, c.date, c.names), c.expected) << c.text;
+    // A wide letter is not its low byte: U+014D is no M.
+    EXPECT_EQ(expand<char16_t>(u"^\u014D\u014D\u014D\u014D", may_30, english_may), u"^\u014D\u014D\u014D\u014D");
+    for (const test::Stamp &c : test::stamps)
+        EXPECT_EQ(expand(test::stamp_template, {c.year, c.month, 0, c.day, c.hour, c.minute, c.second, 0}, english_may),
+                  c.text)
+            << c.year;
 }
 
 TEST(DateTemplate, LaterPassesSeeInsertedValues) {

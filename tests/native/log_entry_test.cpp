@@ -3,6 +3,7 @@
 // Blocks are exact-size allocations, so a write past the measured length
 // trips ASan.
 #include "files/core/log_entry.hpp"
+#include "tests/cases/date_template.hpp"
 #include "tests/cases/log_entries.hpp"
 
 #include <gtest/gtest.h>
@@ -45,8 +46,10 @@ Built build(std::string_view message, std::string_view prefix, bool utc) {
 TEST(LogEntry, EntriesByteForByte) {
     for (const bool utc : {false, true})
         for (const test::LogEntry &c : test::log_entries) {
-            const Built built = build(c.message, prefix_for(c.message, utc), utc);
-            EXPECT_EQ(built.entry, test::expand_entry(c.pattern, utc ? utc_stamp : local_stamp, utc))
+            const std::string message = test::message_of(c, utc);
+            const Built built = build(message, prefix_for(message, utc), utc);
+            EXPECT_EQ(built.entry,
+                      test::expand_entry(c.pattern, utc ? utc_stamp : local_stamp, utc, test::fill_of(c, utc)))
                 << testing::PrintToString(c.message) << " utc " << utc;
         }
 }
@@ -69,27 +72,18 @@ TEST(LogEntry, WithoutAStampTheLinesStillFollow) {
     }
 }
 
-// Every field at least as wide as its template token, never cut: a year
-// past 9999 and fields past their range are written whole.
+// Every field at least as wide as its template token, never cut: the
+// stamp template's own texts.
 TEST(LogEntry, StampsByteForByte) {
-    const struct Case {
-        bw::Date date;
-        std::string_view stamp;
-    } cases[] = {
-        {{2008, 5, 5, 30, 9, 7, 5, 0}, "2008/05/30 09:07:05 "},
-        {{800, 12, 0, 1, 23, 59, 59, 0}, " 800/12/01 23:59:59 "},
-        {{0, 1, 1, 1, 0, 0, 0, 0}, "   0/01/01 00:00:00 "},
-        {{10000, 1, 6, 1, 0, 0, 0, 0}, "10000/01/01 00:00:00 "},
-        {{65535, 65535, 6, 65535, 65535, 65535, 65535, 0}, "65535/65535/65535 65535:65535:65535 "},
-    };
-    for (const Case &c : cases)
+    for (const test::Stamp &c : test::stamps)
         for (const bool utc : {false, true})
             for (const bool leading : {false, true}) {
+                const bw::Date date{c.year, c.month, 0, c.day, c.hour, c.minute, c.second, 0};
                 char stamp[64];
-                const std::string written(stamp, bw::log::write_stamp(utc, leading, c.date, stamp));
+                const std::string written(stamp, bw::log::write_stamp(utc, leading, date, stamp));
                 const std::string expected =
-                    std::string(leading ? "\r\n" : "") + std::string(c.stamp) + (utc ? "UTC " : "");
-                EXPECT_EQ(written, expected) << c.date.year << ' ' << utc << ' ' << leading;
+                    std::string(leading ? "\r\n" : "") + std::string(c.text) + (utc ? "UTC " : "");
+                EXPECT_EQ(written, expected) << c.year << ' ' << utc << ' ' << leading;
             }
 }
 

@@ -90,15 +90,19 @@ protected:
         return {result, read(name), moment};
     }
 
-    // One entry into a new file, byte for byte as the pattern has it, the
-    // stamp checked against the clock.
-    template <typename C> void expect_entry(const C *message, std::string_view pattern, INT utc) {
+    // One entry into a new file, byte for byte as the pattern has it (with
+    // `fill` bytes of message at its mark) and of `size` bytes when that is
+    // given, the stamp checked against the clock.
+    template <typename C>
+    void expect_entry(const C *message, std::string_view pattern, INT utc, std::size_t fill = 0, std::size_t size = 0) {
         const Logged logged = log_to_new_file("entry" + std::to_string(++serial) + ".log", message, utc);
         EXPECT_EQ(logged.result, 0);
         const std::size_t at = message[0] == '\n' ? 2 : 0;
         const std::string stamp = logged.bytes.substr(at, utc ? 24 : 20);
         expect_stamp(stamp, utc != 0, logged.moment);
-        EXPECT_EQ(logged.bytes, test::expand_entry(pattern, stamp, utc != 0));
+        EXPECT_EQ(logged.bytes, test::expand_entry(pattern, stamp, utc != 0, fill));
+        if (size != 0)
+            EXPECT_EQ(logged.bytes.size(), size);
     }
 
 private:
@@ -121,7 +125,9 @@ TYPED_TEST(LogWriterOf, EntriesByteForByteWithLocalAndUtcStamps) {
     for (const INT utc : {0, 1, -3})
         for (const test::LogEntry &c : test::log_entries) {
             SCOPED_TRACE(testing::PrintToString(std::string(c.message)) + " utc " + std::to_string(utc));
-            this->expect_entry(widened<TypeParam>(c.message).c_str(), c.pattern, utc);
+            const std::string message = test::message_of(c, utc != 0);
+            this->expect_entry(widened<TypeParam>(message.c_str()).c_str(), c.pattern, utc, test::fill_of(c, utc != 0),
+                               c.entry_size);
         }
 }
 

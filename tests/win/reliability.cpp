@@ -1,6 +1,8 @@
 #include "reliability.hpp"
 
 #include <cstdio>
+#include <map>
+#include <set>
 #include <sstream>
 
 namespace test {
@@ -77,9 +79,36 @@ Outcome script(HMODULE module, int32_t id, std::vector<WilValue> args, std::opti
 }
 #endif
 
+namespace {
+
+// The suites that call every export, each by the names its test suites
+// begin with, and the exports that each has called.
+constexpr std::string_view sweeping_suites[] = {"EveryCall", "Hostile"};
+std::map<std::string_view, std::set<std::string>> exports_called;
+
+void note_export(const std::string &what) {
+    const ::testing::TestInfo *test = ::testing::UnitTest::GetInstance()->current_test_info();
+    const std::string_view suite = test ? test->test_suite_name() : "";
+    for (const std::string_view sweeping : sweeping_suites)
+        if (suite.starts_with(sweeping))
+            exports_called[sweeping].insert(what.substr(0, what.find_first_of("( ")));
+}
+
+// One call: its export noted, and the whole process heap validated after
+// it, so that a write past a block fails at the call that made it rather
+// than at some later count.
+Outcome checked_call(const std::string &what, const Run &run, HMODULE module) {
+    note_export(what);
+    const Outcome outcome = run(module);
+    EXPECT_TRUE(HeapValidate(GetProcessHeap(), 0, nullptr)) << what << ": the process heap is damaged";
+    return outcome;
+}
+
+} // namespace
+
 void sweep_heap_faults(const std::string &what, const Run &run, const std::vector<Expected> &failures) {
     fail_heap_request(0);
-    const Outcome unfailed = run(faults_dll());
+    const Outcome unfailed = checked_call(what, run, faults_dll());
     ++tally().swept_calls;
     constexpr LONG most_requests = 1000;
     for (LONG n = 1; n <= most_requests; ++n) {
@@ -87,7 +116,7 @@ void sweep_heap_faults(const std::string &what, const Run &run, const std::vecto
         bool reached = false;
         {
             fail_heap_request(n);
-            const Outcome outcome = run(faults_dll());
+            const Outcome outcome = checked_call(what, run, faults_dll());
             reached = fail_heap_request(0) == 0;
             if (reached) {
                 ++tally().fault_points;
@@ -110,9 +139,9 @@ void sweep_heap_faults(const std::string &what, const Run &run, const std::vecto
 // The C runtime's blocks (the outcome's copy of a text) come from a heap of
 // its own, so only the DLL's blocks count.
 Outcome leak_checked(const std::string &what, const Run &run) {
-    run(dll());
+    checked_call(what, run, dll());
     const std::size_t busy = busy_heap_blocks();
-    const Outcome outcome = run(dll());
+    const Outcome outcome = checked_call(what, run, dll());
     EXPECT_EQ(busy_heap_blocks(), busy) << what << ": blocks left behind";
     ++tally().leak_checks;
     return outcome;
@@ -146,6 +175,53 @@ Tally &tally() {
 
 namespace {
 
+// The exported names, the extender's without their decoration
+// ("_WILExtender2@40" is WILExtender2).
+std::set<std::string> export_names(HMODULE module) {
+    const auto *base = reinterpret_cast<const BYTE *>(module);
+    const auto *headers =
+        reinterpret_cast<const IMAGE_NT_HEADERS *>(base + reinterpret_cast<const IMAGE_DOS_HEADER *>(base)->e_lfanew);
+    const IMAGE_DATA_DIRECTORY &table = headers->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_EXPORT];
+    const auto *directory = reinterpret_cast<const IMAGE_EXPORT_DIRECTORY *>(base + table.VirtualAddress);
+    const auto *names = reinterpret_cast<const DWORD *>(base + directory->AddressOfNames);
+    std::set<std::string> exported;
+    for (DWORD i = 0; i < directory->NumberOfNames; ++i) {
+        std::string_view name = reinterpret_cast<const char *>(base + names[i]);
+        if (name.starts_with('_') && name.find('@') != std::string_view::npos)
+            name = name.substr(1, name.find('@') - 1);
+        exported.emplace(name);
+    }
+    return exported;
+}
+
+// Whether every test of the suites whose names begin with `suites` ran.
+bool ran_whole(std::string_view suites) {
+    const ::testing::UnitTest &unit = *::testing::UnitTest::GetInstance();
+    bool any = false;
+    for (int i = 0; i < unit.total_test_suite_count(); ++i) {
+        const ::testing::TestSuite &suite = *unit.GetTestSuite(i);
+        if (!std::string_view(suite.name()).starts_with(suites))
+            continue;
+        if (suite.test_to_run_count() != suite.total_test_count())
+            return false;
+        any = true;
+    }
+    return any;
+}
+
+// A new export that the sweeping suites do not call fails the run that
+// holds them whole.
+void expect_every_export_called() {
+    const std::set<std::string> exported = export_names(dll());
+    EXPECT_FALSE(exported.empty());
+    for (const std::string_view suites : sweeping_suites) {
+        if (!ran_whole(suites))
+            continue;
+        for (const std::string &name : exported)
+            EXPECT_TRUE(exports_called[suites].contains(name)) << suites << " never calls " << name;
+    }
+}
+
 // Settles the process before any test and prints the figures once every
 // test has run; docs/RELIABILITY.md quotes them.
 class Reliability : public ::testing::Environment {
@@ -165,6 +241,7 @@ class Reliability : public ::testing::Environment {
     }
 
     void TearDown() override {
+        expect_every_export_called();
         const Tally &t = tally();
         if (t.swept_calls + t.leak_checks + t.hostile_inputs + t.thread_calls == 0)
             return;

@@ -12,6 +12,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <type_traits>
 #include <vector>
 
@@ -98,6 +99,13 @@ template <typename Call> Outcome native(HMODULE module, Call call) {
 // passes the records with that count.
 Outcome script(HMODULE module, int32_t id, std::vector<WilValue> args, std::optional<int32_t> count = {});
 #endif
+
+// The name of an export of width C, "FormatNow" giving FormatNowAR8J or
+// FormatNowWR8J. A call's name in these suites begins with its export's
+// name, which is how the sweep knows that every export was called.
+template <typename C> std::string export_name(std::string_view stem, std::string_view suffix = "R8J") {
+    return std::string(stem) + (sizeof(C) == 1 ? "A" : "W") + std::string(suffix);
+}
 
 // Every heap request of the call fails in turn, from the first until the
 // call makes no more: each failure must give one of `failures` and leave no

@@ -78,6 +78,12 @@ protected:
     }
 
     HANDLE log_file = nullptr;
+    // Messages whose entries are built on the heap, each one byte past a
+    // multiple of 16 long: a block one byte short would have no padding to
+    // hide a write past its end.
+    const std::string local_lines = std::string(4995, 'x') + "\ncd"; // 5041 bytes with the local stamp
+    const std::string utc_line = std::string(4999, 'x');             // 5025 with the UTC stamp
+    const std::string utc_lines = std::string(4987, 'x') + "\ncd";   // 5041 with the UTC stamp
 };
 
 template <typename C> void EveryCall::add_width_calls(std::vector<Call> &calls) const {
@@ -90,13 +96,13 @@ template <typename C> void EveryCall::add_width_calls(std::vector<Call> &calls) 
     // the passes.
     for (const char *t : {"^YYYY-^MM-^DD ^WWWW ^MMMM", "^^MMMM ^WW ^hh ^D"}) {
         const Text date_template = as<C>(t);
-        calls.push_back({"FormatNow" + width + "(" + t + ", 1)",
+        calls.push_back({test::export_name<C>("FormatNow") + "(" + t + ", 1)",
                          [=](HMODULE m) {
                              return native(
                                  m, [&] { return test::exports(m).width<C>().format_now(date_template.c_str(), 1); });
                          },
                          heap_text(), date_failures(untouched)});
-        calls.push_back({"FormatYmdHms" + width + "(" + t + ")",
+        calls.push_back({test::export_name<C>("FormatYmdHms") + "(" + t + ")",
                          [=](HMODULE m) {
                              return native(m, [&] {
                                  return test::exports(m).width<C>().format_ymdhms(ymdhms.c_str(),
@@ -105,14 +111,14 @@ template <typename C> void EveryCall::add_width_calls(std::vector<Call> &calls) 
                          },
                          heap_text({}, 0), date_failures(0)});
     }
-    calls.push_back({"ExtractFromYmdHms" + width,
+    calls.push_back({test::export_name<C>("ExtractFromYmdHms"),
                      [=](HMODULE m) {
                          return native(
                              m, [&] { return test::exports(m).width<C>().extract(ymdhms.c_str(), BW_FIELD_WEEKDAY); });
                      },
                      number(5, 0),
                      {}});
-    calls.push_back({"GetTimeZoneName" + width,
+    calls.push_back({test::export_name<C>("GetTimeZoneName"),
                      [=](HMODULE m) { return native(m, [&] { return test::exports(m).width<C>().zone_name(); }); },
                      {Shape::static_text},
                      {}});
@@ -124,7 +130,7 @@ template <typename C> void EveryCall::add_width_calls(std::vector<Call> &calls) 
     for (const Fixup f : {Fixup{"C:\\temp", 1}, Fixup{"C:\\temp\\", 2}, Fixup{"C:\\temp", 0}}) {
         const Text p = as<C>(f.path);
         calls.push_back(
-            {"PathStringFixup" + width + "(" + f.path + ", " + std::to_string(f.mode) + ")",
+            {test::export_name<C>("PathStringFixup") + "(" + f.path + ", " + std::to_string(f.mode) + ")",
              [=](HMODULE m) { return native(m, [&] { return test::exports(m).width<C>().fixup(p.c_str(), f.mode); }); },
              heap_text(),
              {shared_empty(BW_E_NO_MEMORY)}});
@@ -136,7 +142,7 @@ template <typename C> void EveryCall::add_width_calls(std::vector<Call> &calls) 
     for (const Qualify q : {Qualify{"a.txt", "C:\\temp"}, Qualify{"a.txt", ""}, Qualify{"sub\\a.txt", "C:\\temp"}}) {
         const Text name = as<C>(q.name), directory = as<C>(q.directory);
         calls.push_back(
-            {"MakeFQFN" + width + "(" + q.name + ", " + q.directory + ")",
+            {test::export_name<C>("MakeFQFN") + "(" + q.name + ", " + q.directory + ")",
              [=](HMODULE m) {
                  return native(m, [&] { return test::exports(m).width<C>().qualify(name.c_str(), directory.c_str()); });
              },
@@ -151,7 +157,7 @@ template <typename C> void EveryCall::add_width_calls(std::vector<Call> &calls) 
     for (const Quote q : {Quote{"a b", 1, nullptr}, Quote{"x", 2, "'"}, Quote{"x", 3, nullptr}}) {
         const Text text = as<C>(q.text), quote = as<C>(q.quote ? q.quote : "");
         const bool given = q.quote != nullptr;
-        calls.push_back({"QuoteString" + width + "(" + q.text + ", " + std::to_string(q.mode) + ")",
+        calls.push_back({test::export_name<C>("QuoteString") + "(" + q.text + ", " + std::to_string(q.mode) + ")",
                          [=](HMODULE m) {
                              return native(m, [&] {
                                  return test::exports(m).width<C>().quote(text.c_str(), q.mode,
@@ -162,12 +168,12 @@ template <typename C> void EveryCall::add_width_calls(std::vector<Call> &calls) 
                          {shared_empty(BW_E_NO_MEMORY)}});
     }
     calls.push_back(
-        {"OpenInputFileHandle" + width,
+        {test::export_name<C>("OpenInputFileHandle", "_R8J"),
          [=](HMODULE m) { return native(m, [&] { return test::exports(m).width<C>().open_input(input.c_str()); }); },
          number(1),
          {}});
     // A new file each time, so that the platform's last error is the same.
-    calls.push_back({"OpenOutputFileHandle" + width,
+    calls.push_back({test::export_name<C>("OpenOutputFileHandle", "_R8J"),
                      [=](HMODULE m) {
                          const Outcome outcome =
                              native(m, [&] { return test::exports(m).width<C>().open_output(output.c_str(), 1); });
@@ -177,7 +183,7 @@ template <typename C> void EveryCall::add_width_calls(std::vector<Call> &calls) 
                      number(1, 0),
                      {}});
     // An existing file keeps CreateFile's ERROR_ALREADY_EXISTS after success.
-    calls.push_back({"OpenOutputFileHandle" + width + " (existing)",
+    calls.push_back({test::export_name<C>("OpenOutputFileHandle", "_R8J") + " (existing)",
                      [=](HMODULE m) {
                          return native(m, [&] { return test::exports(m).width<C>().open_output(input.c_str(), 1); });
                      },
@@ -189,23 +195,18 @@ template <typename C> void EveryCall::add_width_calls(std::vector<Call> &calls) 
          [](HMODULE m) { return native(m, [&] { return test::exports(m).width<C>().format_long_int(-1234567); }); },
          heap_text(L"-1,234,567"),
          {shared_empty({})}});
-    // A stamp that cannot be had leaves an entry without it; the entry's
-    // block, or the wide message's UTF-8 one, gives ERROR_NOT_ENOUGH_MEMORY.
-    // Both are taken beyond 4 KiB only.
-    const std::vector<Expected> log_failures{number(BW_LOG_OK), number(BW_LOG_NO_MEMORY),
-                                             number(ERROR_NOT_ENOUGH_MEMORY)};
-    struct Log {
-        std::string name;
-        Text message;
-        INT utc;
-    };
-    for (const Log &l : {Log{"ab\\ncd, local", as<C>("ab\ncd"), 0}, Log{"abc, UTC", as<C>("abc"), 1},
-                         Log{"5000 bytes", as<C>(std::string(5000, 'x') + "\nend"), 0}}) {
+    // Entries past the stack's 4 KiB take one block, and a wide message
+    // past a third of it one more for its UTF-8 form: a failure of either is
+    // the only one a log call has.
+    const std::vector<Expected> log_failures{number(ERROR_NOT_ENOUGH_MEMORY, ERROR_NOT_ENOUGH_MEMORY)};
+    for (const std::string *message : {&local_lines, &utc_line}) {
+        const INT utc = message == &utc_line;
+        const Text text = as<C>(*message);
         const HANDLE log = log_file;
-        calls.push_back({"LogMsgAlt" + width + "R8J(" + l.name + ")",
+        calls.push_back({"LogMsgAlt" + width + "R8J(" + std::to_string(message->size()) + " characters, " +
+                             std::to_string(utc) + ")",
                          [=](HMODULE m) {
-                             return native(
-                                 m, [&] { return test::exports(m).width<C>().log(l.message.c_str(), log, l.utc); });
+                             return native(m, [&] { return test::exports(m).width<C>().log(text.c_str(), log, utc); });
                          },
                          number(0), log_failures});
     }
@@ -281,10 +282,9 @@ void EveryCall::add_script_calls(std::vector<Call> &calls) const {
          {delivered_error(-1, "003:YmdHms string is NULL.", name_block_missing),
           delivered_error(-3, "009:Undefined internal error", 0)}},
         {23,
-         {text("ab\ncd"), handle, integer(1)},
+         {text(utc_lines.c_str()), handle, integer(1)},
          number(0, 0),
-         {number(0, 0), number(BW_LOG_NO_MEMORY, static_cast<DWORD>(BW_LOG_NO_MEMORY)),
-          number(ERROR_NOT_ENOUGH_MEMORY, ERROR_NOT_ENOUGH_MEMORY)}},
+         {number(ERROR_NOT_ENOUGH_MEMORY, ERROR_NOT_ENOUGH_MEMORY)}},
         {24,
          {integer(-1234567)},
          delivered(L"-1,234,567", recorded_before),

@@ -82,62 +82,64 @@ TYPED_TEST(HostileText, NullEmptyAndLimitsGetTheirCodes) {
     const A none, empty = arg<C>(""), ymdhms = arg<C>("2008:12:05:07:03:04");
     std::vector<Case> cases;
     const auto format_now = [&](const char *name, A t, INT utc, Expected expected) {
-        cases.push_back(
-            {name, [=](HMODULE m) { return native(m, [&] { return e(m).format_now(pointer(t), utc); }); }, expected});
+        cases.push_back({test::export_name<C>("FormatNow") + name,
+                         [=](HMODULE m) { return native(m, [&] { return e(m).format_now(pointer(t), utc); }); },
+                         expected});
     };
-    format_now("FormatNow(NULL)", none, 0, null(BW_E_TEMPLATE_NULL));
-    format_now("FormatNow(empty)", empty, INT_MIN, null(BW_E_TEMPLATE_EMPTY));
-    format_now("FormatNow(^YYYY, INT_MIN is UTC)", arg<C>("^YYYY"), INT_MIN, heap_text({}));
+    format_now("(NULL)", none, 0, null(BW_E_TEMPLATE_NULL));
+    format_now("(empty)", empty, INT_MIN, null(BW_E_TEMPLATE_EMPTY));
+    format_now("(^YYYY, INT_MIN is UTC)", arg<C>("^YYYY"), INT_MIN, heap_text({}));
     const auto format_ymdhms = [&](const char *name, A y, A t, Expected expected) {
         cases.push_back(
-            {name, [=](HMODULE m) { return native(m, [&] { return e(m).format_ymdhms(pointer(y), pointer(t)); }); },
+            {test::export_name<C>("FormatYmdHms") + name,
+             [=](HMODULE m) { return native(m, [&] { return e(m).format_ymdhms(pointer(y), pointer(t)); }); },
              expected});
     };
-    format_ymdhms("FormatYmdHms(NULL, NULL)", none, none, null(BW_E_TEMPLATE_NULL));
-    format_ymdhms("FormatYmdHms(NULL, ^YYYY)", none, arg<C>("^YYYY"), null(BW_E_YMDHMS_NULL));
-    format_ymdhms("FormatYmdHms(empty, ^YYYY)", empty, arg<C>("^YYYY"), null(BW_E_YMDHMS_EMPTY));
-    format_ymdhms("FormatYmdHms(ymdhms, NULL)", ymdhms, none, null(BW_E_TEMPLATE_NULL));
-    format_ymdhms("FormatYmdHms(ymdhms, empty)", ymdhms, empty, null(BW_E_TEMPLATE_EMPTY));
+    format_ymdhms("(NULL, NULL)", none, none, null(BW_E_TEMPLATE_NULL));
+    format_ymdhms("(NULL, ^YYYY)", none, arg<C>("^YYYY"), null(BW_E_YMDHMS_NULL));
+    format_ymdhms("(empty, ^YYYY)", empty, arg<C>("^YYYY"), null(BW_E_YMDHMS_EMPTY));
+    format_ymdhms("(ymdhms, NULL)", ymdhms, none, null(BW_E_TEMPLATE_NULL));
+    format_ymdhms("(ymdhms, empty)", ymdhms, empty, null(BW_E_TEMPLATE_EMPTY));
     // Conversions of the runtime's printing are plain text in a template.
-    format_ymdhms("FormatYmdHms(ymdhms, %s%n)", ymdhms, arg<C>("%s%n%d^YYYY%%^MMMM%"),
-                  heap_text(L"%s%n%d2008%%December%", 0));
+    format_ymdhms("(ymdhms, %s%n)", ymdhms, arg<C>("%s%n%d^YYYY%%^MMMM%"), heap_text(L"%s%n%d2008%%December%", 0));
     const auto extract = [&](const char *name, A y, DWORD field, Expected expected) {
-        cases.push_back(
-            {name, [=](HMODULE m) { return native(m, [&] { return e(m).extract(pointer(y), field); }); }, expected});
+        cases.push_back({test::export_name<C>("ExtractFromYmdHms") + name,
+                         [=](HMODULE m) { return native(m, [&] { return e(m).extract(pointer(y), field); }); },
+                         expected});
     };
-    extract("Extract(NULL)", none, BW_FIELD_YEAR, number(0, BW_E_TEMPLATE_NULL));
-    extract("Extract(empty)", empty, BW_FIELD_YEAR, number(0, BW_E_TEMPLATE_EMPTY));
+    extract("(NULL)", none, BW_FIELD_YEAR, number(0, BW_E_TEMPLATE_NULL));
+    extract("(empty)", empty, BW_FIELD_YEAR, number(0, BW_E_TEMPLATE_EMPTY));
     for (const DWORD field : {0ul, 8ul, 0x7FFFFFFFul, 0x80000000ul, 0xFFFFFFFFul})
-        extract("Extract(field at a limit)", ymdhms, field, number(0, 0));
+        extract("(field at a limit)", ymdhms, field, number(0, 0));
     const auto fixup = [&](const char *name, A p, INT mode, Expected expected) {
-        cases.push_back(
-            {name, [=](HMODULE m) { return native(m, [&] { return e(m).fixup(pointer(p), mode); }); }, expected});
+        cases.push_back({test::export_name<C>("PathStringFixup") + name,
+                         [=](HMODULE m) { return native(m, [&] { return e(m).fixup(pointer(p), mode); }); }, expected});
     };
-    fixup("Fixup(NULL)", none, 1, shared_empty(BW_E_PATH_NULL));
-    fixup("Fixup(empty)", empty, 2, shared_empty(BW_E_PATH_EMPTY));
+    fixup("(NULL)", none, 1, shared_empty(BW_E_PATH_NULL));
+    fixup("(empty)", empty, 2, shared_empty(BW_E_PATH_EMPTY));
     for (const INT mode : {INT_MIN, -1, 0, 3, INT_MAX})
-        fixup("Fixup(mode at a limit)", arg<C>("C:\\temp\\"), mode, heap_text(L"C:\\temp\\"));
+        fixup("(mode at a limit)", arg<C>("C:\\temp\\"), mode, heap_text(L"C:\\temp\\"));
     const auto qualify = [&](const char *name, A n, A d, Expected expected) {
-        cases.push_back({name,
+        cases.push_back({test::export_name<C>("MakeFQFN") + name,
                          [=](HMODULE m) { return native(m, [&] { return e(m).qualify(pointer(n), pointer(d)); }); },
                          expected});
     };
-    qualify("MakeFQFN(NULL, NULL)", none, none, shared_empty(BW_E_FILE_NAME_NULL));
-    qualify("MakeFQFN(empty, C:\\)", empty, arg<C>("C:\\"), shared_empty(BW_E_FILE_NAME_EMPTY));
-    qualify("MakeFQFN(a.txt, NULL)", arg<C>("a.txt"), none, shared_empty(BW_E_DIRECTORY_NULL));
-    qualify("MakeFQFN(sub\\a.txt, NULL)", arg<C>("sub\\a.txt"), none, heap_text(L"sub\\a.txt"));
+    qualify("(NULL, NULL)", none, none, shared_empty(BW_E_FILE_NAME_NULL));
+    qualify("(empty, C:\\)", empty, arg<C>("C:\\"), shared_empty(BW_E_FILE_NAME_EMPTY));
+    qualify("(a.txt, NULL)", arg<C>("a.txt"), none, shared_empty(BW_E_DIRECTORY_NULL));
+    qualify("(sub\\a.txt, NULL)", arg<C>("sub\\a.txt"), none, heap_text(L"sub\\a.txt"));
     const auto quote = [&](const char *name, A t, INT mode, A q, Expected expected) {
-        cases.push_back({name,
+        cases.push_back({test::export_name<C>("QuoteString") + name,
                          [=](HMODULE m) { return native(m, [&] { return e(m).quote(pointer(t), mode, pointer(q)); }); },
                          expected});
     };
-    quote("Quote(NULL)", none, 1, none, shared_empty(BW_E_QUOTE_TEXT_NULL));
-    quote("Quote(empty)", empty, INT_MAX, none, shared_empty(BW_E_QUOTE_TEXT_EMPTY));
-    quote("Quote(a b, 2, NULL)", arg<C>("a b"), 2, none, heap_text(L"\"a b\""));
+    quote("(NULL)", none, 1, none, shared_empty(BW_E_QUOTE_TEXT_NULL));
+    quote("(empty)", empty, INT_MAX, none, shared_empty(BW_E_QUOTE_TEXT_EMPTY));
+    quote("(a b, 2, NULL)", arg<C>("a b"), 2, none, heap_text(L"\"a b\""));
     for (const INT mode : {INT_MIN, -1, 0, 4, INT_MAX})
-        quote("Quote(mode at a limit)", arg<C>("a b"), mode, arg<C>("'"), shared_empty(BW_E_QUOTE_MODE));
+        quote("(mode at a limit)", arg<C>("a b"), mode, arg<C>("'"), shared_empty(BW_E_QUOTE_MODE));
     const auto open = [&](const char *name, A n, bool output, Expected expected) {
-        cases.push_back({name,
+        cases.push_back({test::export_name<C>(output ? "OpenOutputFileHandle" : "OpenInputFileHandle", "_R8J") + name,
                          [=](HMODULE m) {
                              return native(m, [&] {
                                  return output ? e(m).open_output(pointer(n), INT_MIN) : e(m).open_input(pointer(n));
@@ -145,10 +147,14 @@ TYPED_TEST(HostileText, NullEmptyAndLimitsGetTheirCodes) {
                          },
                          expected});
     };
-    open("OpenInput(NULL)", none, false, number(0));
-    open("OpenOutput(NULL)", none, true, number(0));
-    open("OpenInput(empty)", empty, false, number(0));
-    open("OpenOutput(empty)", empty, true, number(0));
+    open("(NULL)", none, false, number(0));
+    open("(NULL)", none, true, number(0));
+    open("(empty)", empty, false, number(0));
+    open("(empty)", empty, true, number(0));
+    // Nothing to make hostile, but swept like every export.
+    cases.push_back({test::export_name<C>("GetTimeZoneName") + "()",
+                     [=](HMODULE m) { return native(m, [&] { return e(m).zone_name(); }); },
+                     {Shape::static_text}});
     expect_documented(cases);
 }
 
@@ -164,35 +170,36 @@ TYPED_TEST(HostileText, MegabyteTextsAreServedOrRefusedWhole) {
     const A date_template = as<C>("^DD") + *dots + as<C>("^MMMM^YYYY");
     const A quotes = std::basic_string<C>(n, C('\''));
     std::vector<Case> cases{
-        {"FormatNow(1 MB)",
+        {test::export_name<C>("FormatNow") + "(1 MB)",
          [=](HMODULE m) { return native(m, [&] { return e(m).format_now(pointer(date_template), 1); }); },
          {Shape::heap_text, {}, untouched, {}, 0, {}}},
-        {"FormatYmdHms(1 MB template)",
+        {test::export_name<C>("FormatYmdHms") + "(1 MB template)",
          [=](HMODULE m) {
              return native(m, [&] { return e(m).format_ymdhms(pointer(ymdhms), pointer(date_template)); });
          },
          heap_text_of_length(2 + n + 8 + 4, 0)},
-        {"FormatYmdHms(1 MB YmdHms text)",
+        {test::export_name<C>("FormatYmdHms") + "(1 MB YmdHms text)",
          [=](HMODULE m) { return native(m, [&] { return e(m).format_ymdhms(pointer(dots), pointer(ymdhms)); }); },
          null(BW_E_YMDHMS_TOO_LONG)},
-        {"Extract(1 MB)",
+        {test::export_name<C>("ExtractFromYmdHms") + "(1 MB)",
          [=](HMODULE m) { return native(m, [&] { return e(m).extract(pointer(dots), BW_FIELD_YEAR); }); },
          number(0, BW_E_YMDHMS_TOO_LONG)},
-        {"Fixup(1 MB)", [=](HMODULE m) { return native(m, [&] { return e(m).fixup(pointer(dots), 1); }); },
+        {test::export_name<C>("PathStringFixup") + "(1 MB)",
+         [=](HMODULE m) { return native(m, [&] { return e(m).fixup(pointer(dots), 1); }); },
          heap_text_of_length(n + 1)},
-        {"MakeFQFN(1 MB, 1 MB)",
+        {test::export_name<C>("MakeFQFN") + "(1 MB, 1 MB)",
          [=](HMODULE m) { return native(m, [&] { return e(m).qualify(pointer(dots), pointer(dots)); }); },
          heap_text_of_length(2 * n + 1)},
-        {"Quote(1 MB of spaces, 1)",
+        {test::export_name<C>("QuoteString") + "(1 MB of spaces, 1)",
          [=](HMODULE m) { return native(m, [&] { return e(m).quote(pointer(spaced), 1, nullptr); }); },
          heap_text_of_length(n + 2)},
-        {"Quote(x, 2, 1 MB quote text)",
+        {test::export_name<C>("QuoteString") + "(x, 2, 1 MB quote text)",
          [=](HMODULE m) { return native(m, [&] { return e(m).quote(as<C>("x").c_str(), 2, pointer(quotes)); }); },
          heap_text(L"'x'")},
-        {"OpenInput(1 MB)", [=](HMODULE m) { return native(m, [&] { return e(m).open_input(pointer(dots)); }); },
-         number(0)},
-        {"OpenOutput(1 MB)", [=](HMODULE m) { return native(m, [&] { return e(m).open_output(pointer(dots), 1); }); },
-         number(0)},
+        {test::export_name<C>("OpenInputFileHandle", "_R8J") + "(1 MB)",
+         [=](HMODULE m) { return native(m, [&] { return e(m).open_input(pointer(dots)); }); }, number(0)},
+        {test::export_name<C>("OpenOutputFileHandle", "_R8J") + "(1 MB)",
+         [=](HMODULE m) { return native(m, [&] { return e(m).open_output(pointer(dots), 1); }); }, number(0)},
     };
     expect_documented(cases);
 }
@@ -202,18 +209,18 @@ TYPED_TEST(HostileText, MegabyteTextsAreServedOrRefusedWhole) {
 TEST(HostileNarrowText, NonAsciiAndDoubleByteTextsAreBytes) {
     const auto e = [](HMODULE m) { return test::exports(m).narrow; };
     const auto fixup = [&](std::string path, INT mode, std::string expected) {
-        return Case{"Fixup(" + path + ")",
+        return Case{"PathStringFixupAR8J(" + path + ")",
                     [=](HMODULE m) { return native(m, [&] { return e(m).fixup(path.c_str(), mode); }); },
                     heap_text(as<wchar_t>(expected))};
     };
     const auto quote = [&](std::string text, INT mode, std::string quote_text, std::string expected) {
         return Case{
-            "Quote(" + text + ")",
+            "QuoteStringAR8J(" + text + ")",
             [=](HMODULE m) { return native(m, [&] { return e(m).quote(text.c_str(), mode, quote_text.c_str()); }); },
             heap_text(as<wchar_t>(expected))};
     };
     const auto format = [&](std::string date_template, std::string expected) {
-        return Case{"FormatYmdHms(" + date_template + ")",
+        return Case{"FormatYmdHmsAR8J(" + date_template + ")",
                     [=](HMODULE m) {
                         return native(m,
                                       [&] { return e(m).format_ymdhms("2008:12:05:07:03:04", date_template.c_str()); });
@@ -221,7 +228,7 @@ TEST(HostileNarrowText, NonAsciiAndDoubleByteTextsAreBytes) {
                     heap_text(as<wchar_t>(expected), 0)};
     };
     const auto qualify = [&](std::string name, std::string directory, std::string expected) {
-        return Case{"MakeFQFN(" + name + ")",
+        return Case{"MakeFQFNAR8J(" + name + ")",
                     [=](HMODULE m) { return native(m, [&] { return e(m).qualify(name.c_str(), directory.c_str()); }); },
                     heap_text(as<wchar_t>(expected))};
     };
@@ -237,7 +244,7 @@ TEST(HostileNarrowText, NonAsciiAndDoubleByteTextsAreBytes) {
                                    "05"),
         qualify("\x95\x5C.txt", "C:\\temp", "\x95\x5C.txt"),
         qualify("caf\xE9.txt", "C:\\d\xE9j\xE0", "C:\\d\xE9j\xE0\\caf\xE9.txt"),
-        {"Extract(non-ASCII digits)",
+        {"ExtractFromYmdHmsAR8J(non-ASCII digits)",
          [=](HMODULE m) { return native(m, [&] { return e(m).extract("\xB2\xB3\xB9\xB9:12:05:07:03:04", 1); }); },
          number(0, 0)},
     });
@@ -249,12 +256,13 @@ TEST(HostileWideText, NonLatinAndSurrogateTextsStayWhole) {
     const auto e = [](HMODULE m) { return test::exports(m).wide; };
     const std::wstring kanji = L"\u8868\u65e5\u672c", emoji = L"\U0001F600", lone = L"\xD800";
     const auto fixup = [&](std::wstring path, INT mode, std::wstring expected) {
-        return Case{"FixupW", [=](HMODULE m) { return native(m, [&] { return e(m).fixup(path.c_str(), mode); }); },
+        return Case{"PathStringFixupWR8J",
+                    [=](HMODULE m) { return native(m, [&] { return e(m).fixup(path.c_str(), mode); }); },
                     heap_text(expected)};
     };
     const auto quote = [&](std::wstring text, INT mode, std::wstring quote_text, std::wstring expected) {
         return Case{
-            "QuoteW",
+            "QuoteStringWR8J",
             [=](HMODULE m) { return native(m, [&] { return e(m).quote(text.c_str(), mode, quote_text.c_str()); }); },
             heap_text(expected)};
     };
@@ -265,24 +273,44 @@ TEST(HostileWideText, NonLatinAndSurrogateTextsStayWhole) {
         quote(kanji + L" " + emoji, 1, L"\u00ab\u00bb", L"\u00ab" + kanji + L" " + emoji + L"\u00ab"),
         quote(emoji, 2, emoji, emoji),
         quote(lone + L"x", 2, L"", L"\"" + lone + L"x\""),
-        {"MakeFQFNW",
+        {"MakeFQFNWR8J",
          [=](HMODULE m) {
              return native(m, [&] { return e(m).qualify((emoji + L".txt").c_str(), (L"C:\\" + kanji).c_str()); });
          },
          heap_text(L"C:\\" + kanji + L"\\" + emoji + L".txt")},
-        {"FormatYmdHmsW",
+        {"FormatYmdHmsWR8J",
          [=](HMODULE m) {
              return native(m, [&] {
                  return e(m).format_ymdhms(L"2008:12:05:07:03:04", (kanji + L"^YYYY" + emoji + L"^DD" + lone).c_str());
              });
          },
          heap_text(kanji + L"2008" + emoji + L"05" + lone, 0)},
-        {"ExtractW(Arabic-Indic digits)",
+        {"ExtractFromYmdHmsWR8J(Arabic-Indic digits)",
          [=](HMODULE m) {
              return native(m, [&] { return e(m).extract(L"\u0662\u0660\u0660\u0668:12:05:07:03:04", 1); });
          },
          number(0, 0)},
     });
+}
+
+// The exports that take integers alone, at the limits of 32 bits.
+TEST(HostileIntegers, ClockFieldsAndGroupedNumbersAtTheLimits) {
+    const auto e = [](HMODULE m) { return test::exports(m); };
+    std::vector<Case> cases;
+    for (const INT utc : {INT_MIN, -1, INT_MAX})
+        for (const DWORD field : {0ul, 8ul, 0x80000000ul, 0xFFFFFFFFul})
+            cases.push_back({"ExtractrFromSystemDateR8J(field at a limit)",
+                             [=](HMODULE m) { return native(m, [&] { return e(m).extract_system(utc, field); }); },
+                             number(0, untouched)});
+    const struct {
+        INT value;
+        const wchar_t *text;
+    } numbers[] = {{INT_MIN, L"-2,147,483,648"}, {INT_MAX, L"2,147,483,647"}, {-1, L"-1"}};
+    for (const auto &n : numbers)
+        cases.push_back({"FormatLongIntR8J(" + std::to_string(n.value) + ")",
+                         [=](HMODULE m) { return native(m, [&] { return e(m).format_long_int(n.value); }); },
+                         heap_text(n.text)});
+    expect_documented(cases);
 }
 
 class HostileFiles : public test::TempFolder {};
@@ -314,7 +342,7 @@ TEST_F(HostileFiles, LogWriterAndCloseAnswerEveryHandle) {
         Expected expected;
     };
     const auto write_case = [&]<typename C>(const Write &w, Arg<C> message) {
-        return Case{std::string("LogMsgAlt") + (sizeof(C) == 1 ? "A" : "W") + "(" + w.name + ")",
+        return Case{std::string("LogMsgAlt") + (sizeof(C) == 1 ? "A" : "W") + "R8J(" + w.name + ")",
                     [=, handle = w.handle, utc = w.utc](HMODULE m) {
                         const HANDLE file = handle();
                         return native(m, [&] { return e(m).template width<C>().log(pointer(message), file, utc); });
@@ -327,7 +355,7 @@ TEST_F(HostileFiles, LogWriterAndCloseAnswerEveryHandle) {
     };
     const auto to = [](HANDLE file) { return [file] { return file; }; };
     const auto close = [&](std::string name, std::function<HANDLE()> handle, Expected expected) {
-        return Case{"CloseFileHandle(" + name + ")",
+        return Case{"CloseFileHandle_R8J(" + name + ")",
                     [=](HMODULE m) {
                         const HANDLE file = handle();
                         return native(m, [&] { return e(m).close(file); });

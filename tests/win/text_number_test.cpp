@@ -169,6 +169,7 @@ TEST_F(FormatLongIntLocale, NarrowsSeparatorsAsTheNarrowLocaleCallDoes) {
                     "234\x92"
                     "567"},
         {L"abcd", "1abcd234abcd567"},
+        {L"abcdef", "1abcdef234abcdef567"},
         {L"abcdefg", "1abcdefg234abcdefg567"},
         {L"\u2019\u0416\u00a0\u2019\u0416\u00a0\u2019", "1\x92?\xa0\x92?\xa0\x92"
                                                         "234\x92?\xa0\x92?\xa0\x92"
@@ -203,7 +204,8 @@ TEST_F(FormatLongIntLocale, ASeparatorLongerThanSevenCharactersFails) {
 }
 
 // Seven digits grouped by ones with four-character separators take 31
-// characters, one more with a minus sign.
+// characters, one more with a minus sign; eight with three-character ones
+// and the sign take 30.
 TEST_F(FormatLongIntLocale, ATextLongerThan31CharactersLeavesAnEmptyBlock) {
     set(LOCALE_SGROUPING, L"1;0");
     const struct {
@@ -229,6 +231,8 @@ TEST_F(FormatLongIntLocale, ATextLongerThan31CharactersLeavesAnEmptyBlock) {
         EXPECT_EQ(owned.text, "");
         EXPECT_EQ(owned.block, 32u);
     }
+    set(LOCALE_STHOUSAND, L"abc");
+    expect_grouped({{-12345678, "-1abc2abc3abc4abc5abc6abc7abc8"}});
 }
 
 // The result block is the one heap request: refused, the call returns the

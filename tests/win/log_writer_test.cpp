@@ -101,8 +101,9 @@ protected:
         const std::string stamp = logged.bytes.substr(at, utc ? 24 : 20);
         expect_stamp(stamp, utc != 0, logged.moment);
         EXPECT_EQ(logged.bytes, test::expand_entry(pattern, stamp, utc != 0, fill));
-        if (size != 0)
+        if (size != 0) {
             EXPECT_EQ(logged.bytes.size(), size);
+        }
     }
 
 private:

@@ -306,10 +306,14 @@ TEST(HostileIntegers, ClockFieldsAndGroupedNumbersAtTheLimits) {
         INT value;
         const wchar_t *text;
     } numbers[] = {{INT_MIN, L"-2,147,483,648"}, {INT_MAX, L"2,147,483,647"}, {-1, L"-1"}};
-    for (const auto &n : numbers)
+    for (const auto &n : numbers) {
         cases.push_back({"FormatLongIntR8J(" + std::to_string(n.value) + ")",
-                         [=](HMODULE m) { return native(m, [&] { return e(m).format_long_int(n.value); }); },
+                         [=](HMODULE m) { return native(m, [&] { return e(m).narrow.format_long_int(n.value); }); },
                          heap_text(n.text)});
+        cases.push_back({"FormatLongIntWR8J(" + std::to_string(n.value) + ")",
+                         [=](HMODULE m) { return native(m, [&] { return e(m).wide.format_long_int(n.value); }); },
+                         heap_text(n.text)});
+    }
     expect_documented(cases);
 }
 

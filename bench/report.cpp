@@ -116,11 +116,12 @@ std::string tables(const std::vector<Results> &builds) {
            "## Where the time of a log entry goes\n\n"
            "The one-line entry, built up step by step with the module's own date and log cores; the steps and the "
            "peer's `WriteFile` of the prebuilt entry run in turn in the same rounds. The floor is what every entry "
-           "pays however it is built: one clock read and one write. The stamp, its template laid out at compile "
-           "time, is written into a buffer on the stack and reads no calendar names; the export adds the call, the "
-           "checks of its arguments and the message's length, and the wide export the message's conversion to "
-           "UTF-8. Both exports are held to 0.85 of the floor's entries per second (the table above). A step is the "
-           "difference of two medians, and on a "
+           "pays however it is built: one clock read and one write. The stamp is written field by field from the "
+           "log core's table of its fields into a buffer on the stack, with no template to match and no calendar "
+           "names to read; the steps are the cores as the benchmark's own compiler builds them, and the export "
+           "adds the call, the checks of its arguments and the message's length, as the DLL's compiler builds "
+           "them, and the wide export the message's conversion to UTF-8. Both exports are held to 0.85 of the "
+           "floor's entries per second (the table above). A step is the difference of two medians, and on a "
            "shared machine a write alone scatters by up to a tenth of a microsecond (the first row shows how "
            "much in this run): read the steps as rough costs, the last row against the floor as the total.\n\n" +
            steps_table(builds) +

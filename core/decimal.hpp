@@ -2,6 +2,7 @@
 // reader of the C runtime's base-10 strtol, and the one digit writer.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <limits>
@@ -45,11 +46,28 @@ constexpr std::size_t digit_count(std::uint32_t value) {
     return count;
 }
 
+// "00" to "99": two digits for one division, which halves the chain of
+// divisions that a number's digits wait on.
+inline constexpr auto digit_pairs = [] {
+    std::array<char, 200> pairs{};
+    for (std::size_t n = 0; n < 100; ++n) {
+        pairs[2 * n] = static_cast<char>('0' + n / 10);
+        pairs[2 * n + 1] = static_cast<char>('0' + n % 10);
+    }
+    return pairs;
+}();
+
 // The last `count` decimal digits of value, most significant first, to
 // out; returns the end. With count from digit_count, the whole number.
 template <typename C> constexpr C *write_digits(std::uint32_t value, std::size_t count, C *out) {
     C *const end = out + count;
-    for (C *digit = end; digit != out; value /= 10)
+    C *digit = end;
+    for (; digit - out >= 2; value /= 100) {
+        const std::size_t pair = value % 100 * 2;
+        *--digit = static_cast<C>(digit_pairs[pair + 1]);
+        *--digit = static_cast<C>(digit_pairs[pair]);
+    }
+    if (digit != out)
         *--digit = static_cast<C>(C('0') + value % 10);
     return end;
 }

@@ -52,7 +52,13 @@ constexpr std::size_t stack_template = 256;
 // writing, so it reads a copy: a caller that changed its text meanwhile (a
 // race on its side) could otherwise make the write overrun the block.
 template <typename C> C *format_date_template(const bw::Date &date, const C *caller_text) {
-    const std::size_t length = bw::text_length(caller_text);
+    // A short template is measured and copied in one go.
+    C local[stack_template];
+    std::size_t length = 0;
+    for (; length < stack_template && caller_text[length]; ++length)
+        local[length] = caller_text[length];
+    if (length == stack_template)
+        length = bw::text_length(caller_text);
     if (length == 0)
         return bw::shared_empty<C>();
     const bw::NameIndices index = bw::name_indices(date);
@@ -60,12 +66,14 @@ template <typename C> C *format_date_template(const bw::Date &date, const C *cal
         SetLastError(index.code);
         return bw::shared_empty<C>();
     }
-    C local[stack_template];
-    C *text = length <= stack_template ? local : static_cast<C *>(bw::heap_alloc(length * sizeof(C)));
-    if (!text)
-        return bw::shared_empty<C>();
-    for (std::size_t i = 0; i < length; ++i)
-        text[i] = caller_text[i];
+    C *text = local;
+    if (length > stack_template) {
+        text = static_cast<C *>(bw::heap_alloc(length * sizeof(C)));
+        if (!text)
+            return bw::shared_empty<C>();
+        for (std::size_t i = 0; i < length; ++i)
+            text[i] = caller_text[i];
+    }
     C names[name_series.size()][name_capacity];
     auto read = [&](bw::NameSeries value, std::basic_string_view<C> &name) {
         const auto k = static_cast<std::size_t>(value);

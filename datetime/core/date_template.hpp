@@ -266,37 +266,69 @@ C *filled_block(std::uint64_t total, Allocate &allocate, Write write) {
     return block;
 }
 
-// What one walk finds in a template before any value is known: the length
-// of its literal text, the occurrences of each token, and the name tokens
-// that somewhere follow a token character, where the name could join it.
+// The name tokens by their series, in the lookup's order.
+inline constexpr auto name_tokens = [] {
+    std::array<std::size_t, 5> order{};
+    std::size_t n = 0;
+    for (std::size_t series = 0; series < name_series_count; ++series)
+        for (std::size_t token = 0; token < date_tokens.size(); ++token)
+            if (static_cast<std::size_t>(date_tokens[token].series) == series)
+                order[n++] = token;
+    return order;
+}();
+
+// A number token's value is its field padded to the token's width; no name
+// is needed for it, so the walk below measures it as it goes and the write
+// writes it without the value record.
+constexpr std::size_t number_size(const DateToken &token, const Date &date) {
+    const std::size_t digits = digit_count(field_of(date, token.field));
+    return digits > token.width ? digits : token.width;
+}
+
+template <typename C> constexpr C *write_number(const DateToken &token, const Date &date, C *out) {
+    return write_padded(field_of(date, token.field), token.width, static_cast<C>(token.pad), out);
+}
+
+// What one walk finds in a template before any name is known: the length of
+// its literal text and its numbers, the occurrences of each name token, and
+// the name tokens that somewhere follow a token character, where the name
+// could join it.
 template <typename C> struct TemplateScan {
     struct Found {
         std::size_t at;
         std::size_t token;
     };
-    std::uint64_t literal = 0;
+    std::uint64_t fixed = 0;
     std::array<std::size_t, date_tokens.size()> count{};
     std::uint32_t after_token_char = 0; // a bit for each token
     // The first tokens found, as many as most templates hold, kept so that
     // writing need not match them again; tokens past these are matched
-    // again.
-    std::array<Found, 8> found{};
+    // again. Entries past found_count are never read, so they are left
+    // unset: clearing them costs a walk of a short template.
+    std::array<Found, 8> found;
     std::size_t found_count = 0;
+    bool found_all = true;
 };
 
-template <typename C> constexpr TemplateScan<C> scan_template(std::basic_string_view<C> text) {
+template <typename C> constexpr TemplateScan<C> scan_template(std::basic_string_view<C> text, const Date &date) {
     TemplateScan<C> scan;
     walk(
         text, [&](std::size_t at) { return token_at(text, at); },
         [&](std::basic_string_view<C> literal, std::size_t token, std::size_t at) {
-            scan.literal += literal.size();
+            scan.fixed += literal.size();
             if (token == no_token)
                 return;
-            ++scan.count[token];
-            if (is_name(date_tokens[token]) && at > 0 && is_token_char(text[at - 1]))
-                scan.after_token_char |= 1u << token;
+            if (!is_name(date_tokens[token])) {
+                scan.fixed += number_size(date_tokens[token], date);
+            } else {
+                ++scan.count[token];
+                if (at > 0 && is_token_char(text[at - 1]))
+                    scan.after_token_char |= 1u << token;
+            }
             if (scan.found_count < scan.found.size())
                 scan.found[scan.found_count++] = {at, token};
+            else
+                scan.found_all = false;
         });
     return scan;
 }
@@ -312,19 +344,11 @@ constexpr bool may_join(const TemplateScan<C> &scan, std::size_t token, const To
     return (scan.after_token_char >> token & 1u) != 0 && (value.size() == 0 || is_token_char(value.first()));
 }
 
-// Whether a scanned template prints a name.
-template <typename C> constexpr bool prints_names(const TemplateScan<C> &scan) {
-    for (std::size_t token = 0; token < date_tokens.size(); ++token)
-        if (scan.count[token] != 0 && is_name(date_tokens[token]))
-            return true;
-    return false;
-}
-
-// The length of a scanned template with the values of its tokens.
+// The length of a scanned template with the values of its names.
 template <typename C, typename Values>
 constexpr std::uint64_t expanded_length(const TemplateScan<C> &scan, const Values &values) {
-    std::uint64_t total = scan.literal;
-    for (std::size_t token = 0; token < date_tokens.size(); ++token)
+    std::uint64_t total = scan.fixed;
+    for (const std::size_t token : name_tokens)
         if (scan.count[token] != 0)
             total += std::uint64_t{scan.count[token]} * values(token).size();
     return total;
@@ -335,16 +359,22 @@ constexpr std::uint64_t expanded_length(const TemplateScan<C> &scan, const Value
 // value joins a token (may_join), which a template without names never has:
 // numbers never join. The tokens that the scan kept are not matched again.
 template <typename C, typename Values>
-constexpr C *write_expanded(std::basic_string_view<C> text, const TemplateScan<C> &scan, const Values &values, C *out) {
+constexpr C *write_expanded(std::basic_string_view<C> text, const TemplateScan<C> &scan, const Date &date,
+                            const Values &values, C *out) {
     std::size_t done = 0;
     for (std::size_t k = 0; k < scan.found_count; ++k) {
         const auto [at, token] = scan.found[k];
         for (std::size_t i = done; i < at; ++i)
             *out++ = text[i];
-        out = values(token).write(out);
+        out = is_name(date_tokens[token]) ? values(token).write(out) : write_number(date_tokens[token], date, out);
         done = at + date_tokens[token].text.size();
     }
     const std::basic_string_view<C> rest(text.data() + done, text.size() - done);
+    if (scan.found_all) {
+        for (const C c : rest)
+            *out++ = c;
+        return out;
+    }
     return write_replaced(
         rest, [&](std::size_t at) { return token_at(rest, at); }, values, out);
 }
@@ -407,17 +437,6 @@ C *expand_by_passes(std::basic_string_view<C> text, const Date &date, Names &nam
     return work;
 }
 
-// The name tokens by their series, in the lookup's order.
-inline constexpr auto name_tokens = [] {
-    std::array<std::size_t, 5> order{};
-    std::size_t n = 0;
-    for (std::size_t series = 0; series < name_series_count; ++series)
-        for (std::size_t token = 0; token < date_tokens.size(); ++token)
-            if (static_cast<std::size_t>(date_tokens[token].series) == series)
-                order[n++] = token;
-    return order;
-}();
-
 // The template expanded into a new block from allocate(n) (room for n
 // characters and a terminator, or null), or null on failure: a name that
 // read(series, name) cannot give, an allocation or a release (release(block),
@@ -433,7 +452,7 @@ template <typename C, typename Read, typename Allocate, typename Release>
 C *expand_date_template(std::basic_string_view<C> text, const Date &date, Read read, Allocate allocate,
                         Release release) {
     NamesOnDemand<C, Read> names{read};
-    const TemplateScan<C> scan = scan_template(text);
+    const TemplateScan<C> scan = scan_template(text, date);
     const auto values = date_values<C>(date, names.names);
     for (const std::size_t token : name_tokens) {
         if (scan.count[token] == 0)
@@ -444,7 +463,7 @@ C *expand_date_template(std::basic_string_view<C> text, const Date &date, Read r
             return expand_by_passes(text, date, names, allocate, release);
     }
     return filled_block<C>(expanded_length(scan, values), allocate,
-                           [&](C *out) { return write_expanded(text, scan, values, out); });
+                           [&](C *out) { return write_expanded(text, scan, date, values, out); });
 }
 
 // The same with all four names at hand.

@@ -11,7 +11,6 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <string_view>
 
 namespace bw::log {
@@ -65,6 +64,11 @@ constexpr std::string_view blank_separator(bool utc) {
     return separators[utc];
 }
 
+// The word-sized moves below are __builtin_memcpy, not std::memcpy: the DLL
+// is compiled with memcpy not taken as a builtin, so that the compiler keeps
+// loops as loops, and there std::memcpy of four bytes is a call of the
+// runtime's copy per word.
+
 // The first line feed in message[from, end), or end. Four bytes at a time
 // while four remain: a word holds a line feed when one of its bytes, XORed
 // with a line feed, is zero.
@@ -72,7 +76,7 @@ inline std::size_t find_line_feed(std::string_view message, std::size_t from, st
     constexpr std::uint32_t ones = 0x01010101, highs = 0x80808080, feeds = 0x0A0A0A0A;
     for (; end - from >= 4; from += 4) {
         std::uint32_t word;
-        std::memcpy(&word, message.data() + from, sizeof word);
+        __builtin_memcpy(&word, message.data() + from, sizeof word);
         const std::uint32_t bytes = word ^ feeds;
         if (((bytes - ones) & ~bytes & highs) != 0)
             break;
@@ -87,8 +91,8 @@ inline std::size_t find_line_feed(std::string_view message, std::size_t from, st
 inline char *copy_piece(std::string_view piece, char *out) {
     std::size_t i = 0;
     for (std::uint32_t word; piece.size() - i >= sizeof word; i += sizeof word) {
-        std::memcpy(&word, piece.data() + i, sizeof word);
-        std::memcpy(out + i, &word, sizeof word);
+        __builtin_memcpy(&word, piece.data() + i, sizeof word);
+        __builtin_memcpy(out + i, &word, sizeof word);
     }
     for (; i < piece.size(); ++i)
         out[i] = piece[i];

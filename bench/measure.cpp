@@ -296,7 +296,8 @@ void log_steps(const Exports &dll, Results &results) {
                             format_now_by_hand(stamp);
                             entry = log_entry(stamp, one_line);
                             char built[4096];
-                            const char *end = bw::log::write_lines(one_line, false, stamped(clock(), built));
+                            const char *end =
+                                bw::log::write_lines(one_line, false, stamped(clock(), built), built + sizeof built);
                             return std::pair{std::string(built, static_cast<std::size_t>(end - built)), entry};
                         }) &&
         same_clock_text(results, "LogMsgAltWR8J", [&] {
@@ -327,7 +328,8 @@ void log_steps(const Exports &dll, Results &results) {
             },
             [&] {
                 char buffer[4096];
-                const char *end = bw::log::write_lines(one_line, false, stamped(clock(), buffer));
+                const char *end =
+                    bw::log::write_lines(one_line, false, stamped(clock(), buffer), buffer + sizeof buffer);
                 write(service_file, buffer, static_cast<std::size_t>(end - buffer));
             },
             [&] { sink = static_cast<char>(dll.log_msg(one_line, service_file.handle, 0)); },

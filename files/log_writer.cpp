@@ -83,14 +83,8 @@ INT log_text(std::string_view text, HANDLE file, INT utc) {
     auto *block = static_cast<char *>(bw::heap_alloc(static_cast<std::size_t>(length)));
     if (!block)
         return fail_with(ERROR_NOT_ENOUGH_MEMORY);
-    // The message is read again to fill the block: a caller that changed it
-    // meanwhile (a race on its side) gets a garbled entry, never a write
-    // past the block's end.
-    char *out = bw::log::write_stamp(in_utc, leading, now, block);
-    char *const end = block + length;
-    bw::log::put_lines(text, in_utc, [&](std::string_view piece) {
-        out = bw::log::copy_piece(piece.substr(0, static_cast<std::size_t>(end - out)), out);
-    });
+    // The message is read again to fill the block, within its bounds.
+    bw::log::write_lines(text, in_utc, bw::log::write_stamp(in_utc, leading, now, block), block + length);
     return release_after(write_entry(file, block, static_cast<DWORD>(length)), block);
 }
 

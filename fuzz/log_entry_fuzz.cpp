@@ -73,7 +73,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const auto length = static_cast<std::size_t>(prefix.size() + measured);
     std::unique_ptr<char[]> block(new char[length]);
     std::memcpy(block.get(), prefix.data(), prefix.size());
-    char *const end = bw::log::write_lines(message, in_utc, block.get() + prefix.size());
+    char *const end = bw::log::write_lines(message, in_utc, block.get() + prefix.size(), block.get() + length);
     fuzz::require(end == block.get() + length, "the walk writes the length it measured");
     fuzz::require(line_feeds == static_cast<std::uint64_t>(std::count(message.begin(), message.end(), '\n')),
                   "every line feed is counted");

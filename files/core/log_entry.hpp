@@ -143,10 +143,14 @@ template <typename Put> std::uint64_t put_lines(std::string_view message, bool u
     return feeds;
 }
 
-// Writes the entry after its prefix to out, which has room for it; returns
-// the end.
-inline char *write_lines(std::string_view message, bool utc, char *out) {
-    put_lines(message, utc, [&](std::string_view piece) { out = copy_piece(piece, out); });
+// Writes the entry after its prefix to [out, end), which the message as it
+// was measured fills; returns the end of what was written. Pieces are cut at
+// end, so a message that another thread changed meanwhile gives a garbled
+// entry, never a write past the block.
+inline char *write_lines(std::string_view message, bool utc, char *out, const char *end) {
+    put_lines(message, utc, [&](std::string_view piece) {
+        out = copy_piece(piece.substr(0, static_cast<std::size_t>(end - out)), out);
+    });
     return out;
 }
 

@@ -38,7 +38,8 @@ Built build(std::string_view message, std::string_view prefix, bool utc) {
     const auto length = static_cast<std::size_t>(prefix.size() + measured);
     auto block = std::make_unique<char[]>(length);
     std::memcpy(block.get(), prefix.data(), prefix.size());
-    EXPECT_EQ(bw::log::write_lines(message, utc, block.get() + prefix.size()), block.get() + length)
+    EXPECT_EQ(bw::log::write_lines(message, utc, block.get() + prefix.size(), block.get() + length),
+              block.get() + length)
         << "the walk writes what it measured";
     return {std::string(block.get(), length), line_feeds};
 }

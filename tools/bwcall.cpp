@@ -180,7 +180,7 @@ std::string described_code(uint32_t code) {
     std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(code));
     if (!tools::code_name(code).empty())
         return text + std::string(" ") + std::string(tools::code_name(code));
-    if (code == tools::unknown_function_code)
+    if (code == BW_UNKNOWN_FUNCTION)
         return "901, an unknown function";
     if ((code & BW_CUSTOMER_FLAG) != 0)
         return text;

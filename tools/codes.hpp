@@ -4,6 +4,7 @@
 #pragma once
 
 #include "BrindlewickCodes.h"
+#include "resources/message_numbers.h"
 
 #include <cstdint>
 #include <string_view>
@@ -14,9 +15,6 @@ struct CodeName {
     std::uint32_t code;
     std::string_view name;
 };
-
-// What the dispatcher records for an id that is no function.
-inline constexpr std::uint32_t unknown_function_code = 901;
 
 #define BW_CODE_NAME(code)                                                                                             \
     CodeName { static_cast<std::uint32_t>(code), #code }

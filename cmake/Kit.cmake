@@ -2,23 +2,9 @@
 # headers, and the ZIP with everything a native caller needs.
 
 # The kit's export definition, from which a caller's tools rebuild an import
-# library: on 32-bit "Symbol@N @ordinal" for dlltool -k and llvm-dlltool -k,
-# which import it as the plain name, and "Symbol@N @ordinal == Export" for
-# the two exports that keep their decoration; "Export @ordinal" on 64-bit.
+# library.
 set(kit_definition ${CMAKE_BINARY_DIR}/kit/Brindlewick.def)
-set(text "LIBRARY Brindlewick.dll\nEXPORTS\n")
-foreach(row IN LISTS export_rows)
-    string(REPLACE " " ";" row "${row}")
-    list(GET row 0 name)
-    list(GET row 1 symbol)
-    list(GET row 2 ordinal)
-    if(name MATCHES "^_")
-        string(APPEND text "    ${symbol} @${ordinal} == ${name}\n")
-    else()
-        string(APPEND text "    ${symbol} @${ordinal}\n")
-    endif()
-endforeach()
-write_if_changed(${kit_definition} "${text}")
+write_definition(${kit_definition} kit "${export_rows}")
 
 # The import libraries, built from the kit's definition and the plain list.
 set(import_libraries ${CMAKE_BINARY_DIR}/lib/libBrindlewick.dll.a ${CMAKE_BINARY_DIR}/lib/Brindlewick.lib)

@@ -65,11 +65,15 @@ function(write_if_changed file text)
     file(REMOVE ${file}.new)
 endfunction()
 
-# The link's definition: "Export = Symbol@N @ordinal" on 32-bit (the export
-# named apart from its stdcall symbol), "Export @ordinal" on 64-bit. It lives
-# in the build folder, so that the PDB's record of the link names no source
-# folder.
-function(write_link_definition file rows)
+# A definition file written from rows of the export list, for the link or
+# for the kit; in the build folder, so that the PDB's record of the link
+# names no source folder. On 64-bit both read "Export @ordinal". On 32-bit
+# the link's reads "Export = Symbol@N @ordinal" (the export named apart from
+# its stdcall symbol); the kit's, from which a caller's tools rebuild an
+# import library, reads "Symbol@N @ordinal" for dlltool -k and llvm-dlltool
+# -k, which import it as the plain name, and "Symbol@N @ordinal == Export"
+# for the two exports that keep their decoration.
+function(write_definition file form rows)
     set(text "LIBRARY Brindlewick.dll\nEXPORTS\n")
     foreach(row IN LISTS rows)
         string(REPLACE " " ";" row "${row}")
@@ -78,8 +82,12 @@ function(write_link_definition file rows)
         list(GET row 2 ordinal)
         if(architecture STREQUAL win64)
             string(APPEND text "    ${name} @${ordinal}\n")
-        else()
+        elseif(form STREQUAL link)
             string(APPEND text "    ${name} = ${symbol} @${ordinal}\n")
+        elseif(name MATCHES "^_")
+            string(APPEND text "    ${symbol} @${ordinal} == ${name}\n")
+        else()
+            string(APPEND text "    ${symbol} @${ordinal}\n")
         endif()
     endforeach()
     write_if_changed(${file} "${text}")
@@ -90,11 +98,11 @@ set(export_table ${CMAKE_BINARY_DIR}/exports.txt)
 list(JOIN export_rows "\n" export_lines)
 write_if_changed(${export_table} "${export_lines}\n")
 set(export_definition ${CMAKE_BINARY_DIR}/Brindlewick.def)
-write_link_definition(${export_definition} "${export_rows}")
+write_definition(${export_definition} link "${export_rows}")
 
 # The test build exports one more function, the allocation-failure switch.
 read_exports(${PROJECT_SOURCE_DIR}/resources/BrindlewickFaults.def faults_rows)
-write_link_definition(${CMAKE_BINARY_DIR}/BrindlewickFaults.def "${export_rows};${faults_rows}")
+write_definition(${CMAKE_BINARY_DIR}/BrindlewickFaults.def link "${export_rows};${faults_rows}")
 
 # The message table resource, where FormatMessage finds a code's text: the
 # string table's numbered texts, those of the extender codes, under each

@@ -7,7 +7,7 @@
 #ifndef _WIN64
 #include "BrindlewickExtender.h"
 #endif
-#include "files/core/log_entry.hpp"
+#include "files/pure/log_entry.hpp"
 #include "module/clock.hpp"
 #include "peers.hpp"
 #include "tools/dll.hpp"

@@ -1,4 +1,4 @@
-# The pure core built for Linux under AddressSanitizer and UBSan: its tests
+# The services' pure parts built for Linux under AddressSanitizer and UBSan: their tests
 # and its fuzzers.
 set(sanitizers -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
 add_subdirectory(tests/native)

@@ -1,5 +1,5 @@
 // The date record that every service reads and the numbers of its fields.
-// Pure, so that the cores below the services share it.
+// Pure, so that the services' pure parts share it.
 #pragma once
 
 #include "BrindlewickCodes.h"

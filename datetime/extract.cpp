@@ -1,6 +1,6 @@
 // One field of a YmdHms text or of the current date, as an integer.
 #include "Brindlewick.h"
-#include "datetime/core/ymdhms.hpp"
+#include "datetime/pure/ymdhms.hpp"
 #include "module/clock.hpp"
 
 namespace {

@@ -1,8 +1,8 @@
 // FormatNow and FormatYmdHms: a date template expanded with the month and
 // weekday names of the user's locale.
 #include "Brindlewick.h"
-#include "datetime/core/date_template.hpp"
-#include "datetime/core/ymdhms.hpp"
+#include "datetime/pure/date_template.hpp"
+#include "datetime/pure/ymdhms.hpp"
 #include "module/clock.hpp"
 #include "module/module.hpp"
 #include "module/narrow.hpp"

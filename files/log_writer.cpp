@@ -7,8 +7,8 @@
 // same entry as the narrow one.
 #include "Brindlewick.h"
 
-#include "files/core/log_entry.hpp"
-#include "files/core/utf8.hpp"
+#include "files/pure/log_entry.hpp"
+#include "files/pure/utf8.hpp"
 #include "module/clock.hpp"
 #include "module/module.hpp"
 

@@ -3,7 +3,7 @@
 // or any name series unreadable: the result is that of the plain
 // pass-by-pass expansion, exactly as long as its block says, no block is
 // lost, and a name series is read once if the passes print it, else never.
-#include "datetime/core/date_template.hpp"
+#include "datetime/pure/date_template.hpp"
 #include "fuzz/input.hpp"
 
 #include <array>

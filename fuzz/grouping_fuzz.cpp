@@ -2,7 +2,7 @@
 // number as the 32-bit runtime's strtol reads it, and the Grouping number
 // whose digits are the group sizes.
 #include "fuzz/input.hpp"
-#include "text/core/grouping.hpp"
+#include "text/pure/grouping.hpp"
 
 #include <algorithm>
 #include <cerrno>

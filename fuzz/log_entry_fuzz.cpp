@@ -2,7 +2,7 @@
 // walk writes exactly the length it measured into a block of that size,
 // the entry is the documented layout of the message's lines, and the bound
 // that refuses a message is at most one byte short of its entry.
-#include "files/core/log_entry.hpp"
+#include "files/pure/log_entry.hpp"
 #include "fuzz/input.hpp"
 
 #include <algorithm>

@@ -2,7 +2,7 @@
 // path, file name, directory and current directory, in both widths: codes
 // in their order, block sizes, and exactly the backslashes documented.
 #include "fuzz/input.hpp"
-#include "text/core/path.hpp"
+#include "text/pure/path.hpp"
 
 #include <string_view>
 

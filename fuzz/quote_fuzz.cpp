@@ -2,7 +2,7 @@
 // the first fault, the block size, and a result that is the text, wrapped
 // in the quote character exactly when the mode asks for it.
 #include "fuzz/input.hpp"
-#include "text/core/quote.hpp"
+#include "text/pure/quote.hpp"
 
 #include <string_view>
 

@@ -1,7 +1,7 @@
 // The YmdHms parse with any text in both widths, and the day number of any
 // date: codes in their order, fields as strtol reads them, and weekdays and
 // day numbers against the standard library's calendar.
-#include "datetime/core/ymdhms.hpp"
+#include "datetime/pure/ymdhms.hpp"
 #include "fuzz/input.hpp"
 
 #include <algorithm>

@@ -8,7 +8,7 @@
 // cannot hold comes out whole.
 #include "Brindlewick.h"
 #include "module/narrow.hpp"
-#include "text/core/grouping.hpp"
+#include "text/pure/grouping.hpp"
 #include "text/results.hpp"
 
 #include <algorithm>

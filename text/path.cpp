@@ -1,5 +1,5 @@
 // Path fix-up and fully qualified names: PathStringFixupA/W and MakeFQFNA/W.
-#include "text/core/path.hpp"
+#include "text/pure/path.hpp"
 #include "Brindlewick.h"
 #include "text/results.hpp"
 

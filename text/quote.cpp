@@ -1,5 +1,5 @@
 // Quoting: QuoteStringA/W.
-#include "text/core/quote.hpp"
+#include "text/pure/quote.hpp"
 #include "Brindlewick.h"
 #include "text/results.hpp"
 

@@ -1,8 +1,8 @@
 // Date template expansion: values and widths, token order, tokens formed
 // across inserted values, failures and blocks, and a randomized comparison
 // with a plain pass-by-pass expansion.
-#include "datetime/core/date_template.hpp"
-#include "datetime/core/ymdhms.hpp"
+#include "datetime/pure/date_template.hpp"
+#include "datetime/pure/ymdhms.hpp"
 #include "tests/ascii_text.hpp"
 #include "tests/cases/date_template.hpp"
 

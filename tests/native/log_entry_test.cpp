@@ -2,7 +2,7 @@
 // length and the bound on it, and a property sweep over random messages.
 // Blocks are exact-size allocations, so a write past the measured length
 // trips ASan.
-#include "files/core/log_entry.hpp"
+#include "files/pure/log_entry.hpp"
 #include "tests/cases/date_template.hpp"
 #include "tests/cases/log_entries.hpp"
 

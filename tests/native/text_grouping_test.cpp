@@ -1,7 +1,7 @@
 // The leading number of a locale item, the grouping text and the decimal
 // text of a value, both widths.
 #include "tests/native/text_strings.hpp"
-#include "text/core/grouping.hpp"
+#include "text/pure/grouping.hpp"
 
 #include <gtest/gtest.h>
 

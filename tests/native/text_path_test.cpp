@@ -1,7 +1,7 @@
 // Path fix-up and the join of a directory with a file name, both widths.
 #include "tests/cases/path.hpp"
 #include "tests/native/text_strings.hpp"
-#include "text/core/path.hpp"
+#include "text/pure/path.hpp"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // further check, both widths.
 #include "tests/cases/quote.hpp"
 #include "tests/native/text_strings.hpp"
-#include "text/core/quote.hpp"
+#include "text/pure/quote.hpp"
 
 #include <gtest/gtest.h>
 

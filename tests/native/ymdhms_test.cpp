@@ -1,5 +1,5 @@
 // YmdHms parsing, day numbers and weekdays, for narrow and both wide widths.
-#include "datetime/core/ymdhms.hpp"
+#include "datetime/pure/ymdhms.hpp"
 #include "tests/ascii_text.hpp"
 
 #include <gtest/gtest.h>

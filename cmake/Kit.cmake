@@ -39,7 +39,7 @@ endforeach()
 # for someone who has only the ZIP, the licence, the notices of the
 # toolchain's libraries linked in, and the changes. The 32-bit kit adds the runner and the extender's
 # header.
-set(kit_headers ${PROJECT_SOURCE_DIR}/include/Brindlewick.h ${PROJECT_SOURCE_DIR}/include/BrindlewickCodes.h
+set(kit_headers ${PROJECT_SOURCE_DIR}/include/Brindlewick.h ${generated}/BrindlewickCodes.h
     ${PROJECT_SOURCE_DIR}/include/BrindlewickVersion.h)
 if(architecture STREQUAL win64)
     set(kit_bits 64)

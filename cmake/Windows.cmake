@@ -58,13 +58,6 @@ function(read_exports list rows)
     set(${rows} "${result}" PARENT_SCOPE)
 endfunction()
 
-# Written only when they change, so that a new configure relinks nothing.
-function(write_if_changed file text)
-    file(WRITE ${file}.new "${text}")
-    file(COPY_FILE ${file}.new ${file} ONLY_IF_DIFFERENT)
-    file(REMOVE ${file}.new)
-endfunction()
-
 # A definition file written from rows of the export list, for the link or
 # for the kit; in the build folder, so that the PDB's record of the link
 # names no source folder. On 64-bit both read "Export @ordinal". On 32-bit
@@ -105,23 +98,26 @@ read_exports(${PROJECT_SOURCE_DIR}/resources/BrindlewickFaults.def faults_rows)
 write_definition(${CMAKE_BINARY_DIR}/BrindlewickFaults.def link "${export_rows};${faults_rows}")
 
 # The message table resource, where FormatMessage finds a code's text: the
-# string table's numbered texts, those of the extender codes, under each
-# full code 0x20000000 + n. Written as the resource's bytes: a block per
-# code (lowest code, highest code, offset of its entry), then each entry
-# (its length, 1 for UTF-16, the text and its terminator, padded to four
-# bytes), as double words (L) and words.
-function(write_message_table strings file)
-    set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${strings})
-    file(STRINGS ${strings} lines REGEX "^[ \t]+[0-9]+, \"")
-    list(LENGTH lines count)
+# codes' messages from the table of codes, each under its full code. Written
+# as the resource's bytes: a block per code (lowest code, highest code,
+# offset of its entry), then each entry (its length, 1 for UTF-16, the text
+# and its terminator, padded to four bytes), as double words (L) and words.
+function(write_message_table rows file)
+    set(with_text)
+    foreach(row IN LISTS rows)
+        if(NOT row MATCHES "\\|-$")
+            list(APPEND with_text "${row}")
+        endif()
+    endforeach()
+    list(LENGTH with_text count)
     math(EXPR offset "4 + 12 * ${count}")
     set(blocks "${count}L /* blocks */")
     set(entries)
-    foreach(line IN LISTS lines)
-        if(NOT line MATCHES "^[ \t]+([0-9]+), \"([]-~ -!#-[]*)\"$")
-            message(FATAL_ERROR "${strings}: a text the message table cannot hold as it stands: ${line}")
+    foreach(row IN LISTS with_text)
+        if(NOT row MATCHES "^(0x[0-9A-F]+)\\|[^|]*\\|[^|]*\\|([]-~ -!#-[]*)$")
+            message(FATAL_ERROR "resources/codes.txt: a message the message table cannot hold as it stands: ${row}")
         endif()
-        math(EXPR code "0x20000000 + ${CMAKE_MATCH_1}" OUTPUT_FORMAT HEXADECIMAL)
+        set(code ${CMAKE_MATCH_1})
         string(LENGTH "${CMAKE_MATCH_2}" length)
         string(HEX "${CMAKE_MATCH_2}" hex)
         string(REGEX REPLACE "(..)" "0x\\1;" words "${hex}")
@@ -137,7 +133,7 @@ function(write_message_table strings file)
     list(JOIN entries ",\n    " entries)
     write_if_changed(${file} "LANGUAGE 9, 1 /* U.S. English */\n1 11 /* RT_MESSAGETABLE */\nBEGIN\n    ${blocks},\n    ${entries}\nEND\n")
 endfunction()
-write_message_table(${PROJECT_SOURCE_DIR}/resources/messages.rc ${CMAKE_BINARY_DIR}/message_table.rc)
+write_message_table("${code_rows}" ${CMAKE_BINARY_DIR}/message_table.rc)
 
 # A build in another folder gives the same bytes: the debug information
 # names the sources relative to the source and build folders (a compiler

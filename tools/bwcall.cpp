@@ -5,6 +5,7 @@
 // a UTF-8 code page manifest is bwcall-utf8.exe.
 #include "Brindlewick.h"
 #include "BrindlewickExtender.h"
+#include "resources/message_numbers.h"
 #include "tools/calls.hpp"
 #include "tools/codes.hpp"
 #include "tools/dll.hpp"

@@ -1,16 +1,15 @@
 // The runner's checks: integer arguments, calls cut from a command line or
 // read from lines, argument counts and types against the table, names, texts
 // turned into the host's code page, success as each function defines it, and
-// a name and a message for every code.
+// the reference's table of codes.
+#include "code_table.hpp"
 #include "tools/calls.hpp"
-#include "tools/codes.hpp"
 
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstdio>
 #include <fstream>
-#include <regex>
-#include <set>
 #include <sstream>
 
 namespace {
@@ -239,30 +238,22 @@ std::string file_text(const std::string &path) {
     return text.str();
 }
 
-// Every code of the public header has its name in the runner and its text in
-// the message table, or is one of the codes that have no text.
-TEST(RunnerCalls, EveryCodeHasItsNameAndMessage) {
-    std::set<unsigned> messages; // by the number each text begins with
-    const std::string table = file_text("resources/messages.rc");
-    const std::regex message(R"rx("(\d{3}):)rx");
-    for (std::sregex_iterator m(table.begin(), table.end(), message), end; m != end; ++m)
-        messages.insert(static_cast<unsigned>(std::stoul((*m)[1])));
-    const std::set<std::string> without_message = {
-        "BW_E_PATH_NULL",       "BW_E_PATH_EMPTY",     "BW_E_NO_MEMORY",       "BW_E_FILE_NAME_NULL",
-        "BW_E_FILE_NAME_EMPTY", "BW_E_DIRECTORY_NULL", "BW_E_QUOTE_TEXT_NULL", "BW_E_QUOTE_TEXT_EMPTY",
-        "BW_E_QUOTE_MODE",      "BW_E_QUOTE_REFUSED",
-    };
-    const std::string header = file_text("include/BrindlewickCodes.h");
-    const std::regex code(R"rx(#define (BW_E_\w+) +0x([0-9A-Fa-f]+)L?)rx");
-    std::size_t codes = 0;
-    for (std::sregex_iterator m(header.begin(), header.end(), code), end; m != end; ++m, ++codes) {
-        const std::string name = (*m)[1];
-        const auto value = static_cast<std::uint32_t>(std::stoul((*m)[2], nullptr, 16));
-        EXPECT_EQ(tools::code_name(value), name) << "the runner's name of " << name;
-        EXPECT_EQ(messages.contains(value - 0x20000000u), !without_message.contains(name))
-            << name << (without_message.contains(name) ? " has a message now" : " has no message");
+// The reference's table of codes is the build's table, row for row.
+TEST(Codes, TheReferenceListsEveryCodeAsTheTableHoldsIt) {
+    std::istringstream reference(file_text("docs/REFERENCE.md"));
+    std::vector<std::string> listed;
+    for (std::string line; std::getline(reference, line);)
+        if (line.starts_with("| 0x2000"))
+            listed.push_back(line);
+    std::vector<std::string> expected;
+    for (const bw::codes::Row &row : bw::codes::rows) {
+        char code[11];
+        std::snprintf(code, sizeof code, "0x%08X", row.code);
+        const std::string message = row.message.empty() ? "(none)" : "\"" + std::string(row.message) + "\"";
+        expected.push_back("| " + std::string(code) + " | `" + std::string(row.name) + "` | " +
+                           std::string(row.raised_when) + " | " + message + " |");
     }
-    EXPECT_EQ(codes, std::size(tools::code_names));
+    EXPECT_EQ(listed, expected);
 }
 
 } // namespace

@@ -1,67 +1,72 @@
 // The resources of either build of the DLL: the message table and the
 // version resource.
+#include "code_table.hpp"
 #include "dll.hpp"
 
 #include <cstring>
 #include <cwchar>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 namespace {
 
-// The string table's texts; those of the extender codes are the first six.
-constexpr const char *texts[] = {
-    "001:Date format string is NULL.",
-    "002:Date format string is empty.",
-    "003:YmdHms string is NULL.",
-    "004:YmdHms string is empty.",
-    "005:YmdHms string is too long - > 19 characters.",
-    "006:YmdHms string format is invalid - colons are are misplaced.",
-    "007:Internal error 1.",
-    "008:Heap corruption error",
-    "009:Undefined internal error",
+// The adapter's own messages, which no code has.
+constexpr std::pair<UINT, const char *> adapter_texts[] = {
+    {7, "007:Internal error 1."},
+    {8, "008:Heap corruption error"},
+    {9, "009:Undefined internal error"},
 };
-constexpr DWORD codes_with_text = 6;
 
-TEST(MessageTable, HoldsTheNineTextsInUsEnglish) {
-    for (UINT n = 1; n <= 9; ++n) {
+// The string table holds each code's message under its low bits, and the
+// adapter's own; other numbers have no text. A buffer too small cuts a text.
+TEST(MessageTable, HoldsEachCodesTextAndTheAdaptersInUsEnglish) {
+    std::vector<std::pair<UINT, std::string>> texts;
+    for (const bw::codes::Row &row : bw::codes::rows)
+        texts.emplace_back(row.code - BW_CUSTOMER_FLAG, row.message);
+    for (const auto &[n, text] : adapter_texts)
+        texts.emplace_back(n, text);
+    for (UINT n : {0u, 10u, 20u, 65u, 66u, 901u, 1000u})
+        texts.emplace_back(n, "");
+    for (const auto &[n, text] : texts) {
         char buffer[256] = "x";
-        EXPECT_EQ(LoadStringA(test::dll(), n, buffer, sizeof buffer), static_cast<int>(std::strlen(texts[n - 1])));
-        EXPECT_STREQ(buffer, texts[n - 1]);
-    }
-    for (UINT n : {0u, 10u, 11u, 20u, 65u, 66u, 901u, 1000u}) {
-        char buffer[256] = "x";
-        EXPECT_EQ(LoadStringA(test::dll(), n, buffer, sizeof buffer), 0) << n;
+        EXPECT_EQ(LoadStringA(test::dll(), n, buffer, sizeof buffer), static_cast<int>(text.size())) << n;
+        if (!text.empty()) {
+            EXPECT_EQ(buffer, text) << n;
+        }
     }
     char cut[10];
     EXPECT_EQ(LoadStringA(test::dll(), 6, cut, sizeof cut), 9);
     EXPECT_STREQ(cut, "006:YmdHm");
 }
 
-// A native caller asks FormatMessage for a code's text; codes without a
-// text, and numbers that are not codes, give none.
+// A native caller asks FormatMessage for a code's text, in either width;
+// codes without a text, and numbers that are not codes, give none.
 TEST(MessageTable, FormatMessageGivesEachCodesTextUnderTheFullCode) {
     constexpr DWORD flags = FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_IGNORE_INSERTS;
-    for (DWORD n = 1; n <= codes_with_text; ++n) {
-        char buffer[256] = "x";
-        const DWORD code = BW_CUSTOMER_FLAG + n;
-        EXPECT_EQ(FormatMessageA(flags, test::dll(), code, 0, buffer, sizeof buffer, nullptr),
-                  std::strlen(texts[n - 1]))
-            << std::hex << code;
-        EXPECT_STREQ(buffer, texts[n - 1]);
-        wchar_t wide[256] = L"x";
-        EXPECT_EQ(FormatMessageW(flags, test::dll(), code, 0, wide, 256, nullptr), std::strlen(texts[n - 1]));
-        EXPECT_EQ(std::string(wide, wide + std::wcslen(wide)), texts[n - 1]);
-    }
-    for (DWORD code : {0ul, 1ul, 5ul, 0x20000007ul, 0x20000009ul, 0x2000000Bul, 0x20000014ul, 0x20010005ul}) {
+    std::vector<std::pair<DWORD, std::string_view>> texts;
+    for (const bw::codes::Row &row : bw::codes::rows)
+        texts.emplace_back(row.code, row.message);
+    for (DWORD code : {0ul, 1ul, 5ul, 0x20000007ul, 0x20000009ul, 0x20010005ul})
+        texts.emplace_back(code, "");
+    for (const auto &[code, text] : texts) {
         char buffer[256] = "x";
         SetLastError(0);
-        EXPECT_EQ(FormatMessageA(flags, test::dll(), code, 0, buffer, sizeof buffer, nullptr), 0u) << std::hex << code;
-        EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_MR_MID_NOT_FOUND)) << std::hex << code;
+        EXPECT_EQ(FormatMessageA(flags, test::dll(), code, 0, buffer, sizeof buffer, nullptr), text.size())
+            << std::hex << code;
+        if (text.empty()) {
+            EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_MR_MID_NOT_FOUND)) << std::hex << code;
+            continue;
+        }
+        EXPECT_EQ(buffer, text);
+        wchar_t wide[256] = L"x";
+        EXPECT_EQ(FormatMessageW(flags, test::dll(), code, 0, wide, 256, nullptr), text.size());
+        EXPECT_EQ(std::string(wide, wide + std::wcslen(wide)), text);
     }
 }
 
-TEST(VersionResource, Is1009ForAUsEnglishDll) {
+TEST(VersionResource, IsTheHeadersVersionForAUsEnglishDll) {
     const std::string path = test::dll_path();
     DWORD ignored = 0;
     const DWORD size = GetFileVersionInfoSizeA(path.c_str(), &ignored);
@@ -71,10 +76,11 @@ TEST(VersionResource, Is1009ForAUsEnglishDll) {
     VS_FIXEDFILEINFO *fixed = nullptr;
     UINT length = 0;
     ASSERT_TRUE(VerQueryValueA(data.data(), "\\", reinterpret_cast<void **>(&fixed), &length));
-    EXPECT_EQ(fixed->dwFileVersionMS, 0x00010000u);
-    EXPECT_EQ(fixed->dwFileVersionLS, 0x00000009u);
-    EXPECT_EQ(fixed->dwProductVersionMS, 0x00010000u);
-    EXPECT_EQ(fixed->dwProductVersionLS, 0x00000009u);
+    constexpr WORD parts[] = {BRINDLEWICK_VERSION_PARTS};
+    EXPECT_EQ(fixed->dwFileVersionMS, static_cast<DWORD>(parts[0] << 16 | parts[1]));
+    EXPECT_EQ(fixed->dwFileVersionLS, static_cast<DWORD>(parts[2] << 16 | parts[3]));
+    EXPECT_EQ(fixed->dwProductVersionMS, fixed->dwFileVersionMS);
+    EXPECT_EQ(fixed->dwProductVersionLS, fixed->dwFileVersionLS);
     EXPECT_EQ(fixed->dwFileFlagsMask, 0x3Fu);
     EXPECT_EQ(fixed->dwFileFlags, 0u);
     EXPECT_EQ(fixed->dwFileOS, 4u);
@@ -99,7 +105,9 @@ TEST(VersionResource, Is1009ForAUsEnglishDll) {
     char *value = nullptr;
     ASSERT_TRUE(VerQueryValueA(data.data(), "\\StringFileInfo\\040904b0\\FileVersion",
                                reinterpret_cast<void **>(&value), &length));
-    EXPECT_STREQ(value, "1, 0, 0, 9");
+    const std::string expected = std::to_string(parts[0]) + ", " + std::to_string(parts[1]) + ", " +
+                                 std::to_string(parts[2]) + ", " + std::to_string(parts[3]);
+    EXPECT_EQ(value, expected);
 }
 
 } // namespace

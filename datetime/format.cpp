@@ -14,14 +14,14 @@ namespace {
 // Characters per name, terminator included.
 constexpr int name_capacity = 64;
 
-// The four name series in the core's order, each by the first type of its
+// The four name series in the engine's order, each by the first type of its
 // series; a month name is the series' first plus the month index, a weekday
 // name plus the weekday index.
-struct NameSeries {
+struct SeriesLookup {
     CALTYPE first;
     bool month;
 };
-constexpr std::array<NameSeries, bw::name_series_count> name_series{{
+constexpr std::array<SeriesLookup, bw::name_series_count> name_series{{
     {CAL_SABBREVMONTHNAME1, true},
     {CAL_SMONTHNAME1, true},
     {CAL_SABBREVDAYNAME1, false},
@@ -77,7 +77,7 @@ template <typename C> C *format_date_template(const bw::Date &date, const C *cal
     C names[name_series.size()][name_capacity];
     auto read = [&](bw::NameSeries value, std::basic_string_view<C> &name) {
         const auto k = static_cast<std::size_t>(value);
-        const NameSeries &series = name_series[k];
+        const SeriesLookup &series = name_series[k];
         if (!calendar_info(series.first + (series.month ? index.month : index.weekday), names[k]))
             return false;
         name = names[k];

@@ -3,12 +3,12 @@
 // or any name series unreadable: the result is that of the plain
 // pass-by-pass expansion, exactly as long as its block says, no block is
 // lost, and a name series is read once if the passes print it, else never.
-#include "datetime/pure/date_template.hpp"
 #include "fuzz/input.hpp"
+#include "tests/date_passes.hpp"
 
 #include <array>
-#include <cstdio>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -18,7 +18,7 @@ namespace {
 // Bits 1 and 2 pick the name series that cannot be read when bit 3 is set.
 enum Flags : std::uint8_t { wide = 1, series_shift = 1, series_mask = 3, fail_name = 8 };
 
-template <typename C> using Text = std::basic_string<C>;
+using test::Text;
 
 // Blocks handed out and not yet released, with their room, and failures on
 // request. A refused release leaves its block with the heap, to be freed at
@@ -59,65 +59,6 @@ template <typename C> struct Heap {
     }
 };
 
-// Token values as the runtime prints them: "%02u", "%1u" and "%4u" for
-// numbers, "%s", "%3s" and "%2s" for names.
-template <typename C> Text<C> printed(unsigned number, const char *conversion) {
-    char digits[16];
-    std::snprintf(digits, sizeof digits, conversion, number);
-    return Text<C>(digits, digits + std::char_traits<char>::length(digits));
-}
-
-template <typename C> Text<C> padded(const Text<C> &name, std::size_t width) {
-    return name.size() >= width ? name : Text<C>(width - name.size(), C(' ')) + name;
-}
-
-template <typename C> Text<C> widened(std::string_view ascii) { return Text<C>(ascii.begin(), ascii.end()); }
-
-// The pass-by-pass meaning: for each token in table order, every
-// occurrence in the text so far becomes its value. A pass that leaves an
-// empty text, or an empty template, gives no result. `series_printed` gets a bit
-// for each name series that a pass inserts (0 abbreviated month, 1 month,
-// 2 abbreviated weekday, 3 weekday).
-template <typename C>
-bool expand_plainly(Text<C> text, const bw::Date &date, const std::array<Text<C>, 4> &names, Text<C> &result,
-                    unsigned &series_printed) {
-    struct Pass {
-        const char *token;
-        Text<C> value;
-        int series; // -1 for a number
-    };
-    const std::array<Pass, 13> passes{{
-        {"^MMMM", names[1], 1},
-        {"^MMM", padded(names[0], 3), 0},
-        {"^MM", printed<C>(date.month, "%02u"), -1},
-        {"^DD", printed<C>(date.day, "%02u"), -1},
-        {"^D", printed<C>(date.day, "%1u"), -1},
-        {"^YYYY", printed<C>(date.year, "%4u"), -1},
-        {"^hh", printed<C>(date.hour, "%02u"), -1},
-        {"^h", printed<C>(date.hour, "%1u"), -1},
-        {"^mm", printed<C>(date.minute, "%02u"), -1},
-        {"^ss", printed<C>(date.second, "%02u"), -1},
-        {"^WWWW", names[3], 3},
-        {"^WWW", padded(names[2], 3), 2},
-        {"^WW", padded(names[2], 2), 2},
-    }};
-    series_printed = 0;
-    for (const Pass &pass : passes) {
-        const Text<C> token = widened<C>(pass.token);
-        std::size_t at = text.find(token);
-        if (at == Text<C>::npos)
-            continue;
-        if (pass.series >= 0)
-            series_printed |= 1u << pass.series;
-        for (; at != Text<C>::npos; at = text.find(token, at + pass.value.size()))
-            text.replace(at, token.size(), pass.value);
-        if (text.empty())
-            return false;
-    }
-    result = text;
-    return !text.empty();
-}
-
 template <typename C> void expand(std::uint8_t flags, fuzz::Bytes in) {
     const auto fail_allocation = fuzz::take<std::uint8_t>(in);
     const auto refuse_release = fuzz::take<std::uint8_t>(in);
@@ -125,7 +66,7 @@ template <typename C> void expand(std::uint8_t flags, fuzz::Bytes in) {
     for (std::uint16_t *field : {&date.year, &date.month, &date.weekday, &date.day, &date.hour, &date.minute,
                                  &date.second, &date.milliseconds})
         *field = fuzz::take<std::uint16_t>(in);
-    std::array<Text<C>, 4> names; // abbreviated month, month, abbreviated weekday, weekday
+    test::NameList<C> names;
     for (Text<C> &name : names)
         name = fuzz::take_text<C>(in);
     const Text<C> text = fuzz::take_text<C>(in);
@@ -145,9 +86,10 @@ template <typename C> void expand(std::uint8_t flags, fuzz::Bytes in) {
         {text_block.get(), text.size()}, date, read, [&](std::size_t n) { return heap.allocate(n); },
         [&](C *block) { return heap.release(block); });
 
-    Text<C> expected;
     unsigned series_printed = 0;
-    const bool expands = expand_plainly(text, date, names, expected, series_printed);
+    const std::optional<Text<C>> plain = test::expand_plainly(text, date, names, &series_printed);
+    const bool expands = plain.has_value();
+    const Text<C> expected = plain.value_or(Text<C>());
     for (int series = 0; series < 4; ++series)
         fuzz::require(reads[series] <= (series_printed >> series & 1u),
                       "a series is read once at most, and only if printed");

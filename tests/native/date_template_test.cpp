@@ -1,10 +1,10 @@
 // Date template expansion: values and widths, token order, tokens formed
 // across inserted values, failures and blocks, and a randomized comparison
 // with a plain pass-by-pass expansion.
-#include "datetime/pure/date_template.hpp"
 #include "datetime/pure/ymdhms.hpp"
 #include "tests/ascii_text.hpp"
 #include "tests/cases/date_template.hpp"
+#include "tests/date_passes.hpp"
 
 #include <gtest/gtest.h>
 
@@ -13,6 +13,7 @@
 #include <optional>
 #include <random>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 namespace {
@@ -62,13 +63,9 @@ struct Blocks {
     }
 };
 
-template <typename C> struct WideNames {
-    std::basic_string<C> month_abbr, month, weekday_abbr, weekday;
-    explicit WideNames(const Names &n)
-        : month_abbr(as<C>(n.month_abbr)), month(as<C>(n.month)), weekday_abbr(as<C>(n.weekday_abbr)),
-          weekday(as<C>(n.weekday)) {}
-    bw::CalendarNames<C> view() const { return {month_abbr, month, weekday_abbr, weekday}; }
-};
+template <typename C> test::NameList<C> name_list(const Names &n) {
+    return {as<C>(n.month_abbr), as<C>(n.month), as<C>(n.weekday_abbr), as<C>(n.weekday)};
+}
 
 // Expands through the core; nullopt on failure. Checks the block is as long
 // as its text and that nothing else is left allocated.
@@ -77,8 +74,7 @@ std::optional<std::basic_string<C>> expand(std::basic_string_view<C> text, const
                                            Blocks *blocks_out = nullptr) {
     Blocks local;
     Blocks &blocks = blocks_out ? *blocks_out : local;
-    const WideNames<C> wide(names);
-    C *result = bw::expand_date_template(text, date, wide.view(), blocks.allocator<C>(), blocks.releaser<C>());
+    C *result = test::expand_with_names(text, date, name_list<C>(names), blocks.allocator<C>(), blocks.releaser<C>());
     if (!result) {
         EXPECT_TRUE(blocks.live.empty());
         return std::nullopt;
@@ -93,38 +89,6 @@ std::optional<std::basic_string<C>> expand(std::basic_string_view<C> text, const
 
 std::optional<std::string> expand(std::string_view text, const bw::Date &date, const Names &names) {
     return expand<char>(text, date, names);
-}
-
-// The passes written out plainly: one token at a time, every occurrence in
-// the whole text replaced by the value printed with its width.
-template <typename C>
-std::optional<std::basic_string<C>> by_passes(std::basic_string<C> text, const bw::Date &date, const Names &names) {
-    const WideNames<C> n(names);
-    auto number = [](unsigned v, std::size_t width, char pad) {
-        std::string digits = std::to_string(v);
-        return as<C>(std::string(width > digits.size() ? width - digits.size() : 0, pad) + digits);
-    };
-    auto name = [](const std::basic_string<C> &v, std::size_t width) {
-        return std::basic_string<C>(width > v.size() ? width - v.size() : 0, C(' ')) + v;
-    };
-    const std::pair<std::string, std::basic_string<C>> passes[] = {
-        {"^MMMM", name(n.month, 0)},          {"^MMM", name(n.month_abbr, 3)},   {"^MM", number(date.month, 2, '0')},
-        {"^DD", number(date.day, 2, '0')},    {"^D", number(date.day, 1, '0')},  {"^YYYY", number(date.year, 4, ' ')},
-        {"^hh", number(date.hour, 2, '0')},   {"^h", number(date.hour, 1, '0')}, {"^mm", number(date.minute, 2, '0')},
-        {"^ss", number(date.second, 2, '0')}, {"^WWWW", name(n.weekday, 0)},     {"^WWW", name(n.weekday_abbr, 3)},
-        {"^WW", name(n.weekday_abbr, 2)},
-    };
-    for (const auto &[token, value] : passes) {
-        const auto pattern = as<C>(token);
-        std::size_t at = text.find(pattern);
-        if (at == std::basic_string<C>::npos)
-            continue;
-        for (; at != std::basic_string<C>::npos; at = text.find(pattern, at + value.size()))
-            text.replace(at, pattern.size(), value);
-        if (text.empty())
-            return std::nullopt;
-    }
-    return text;
 }
 
 struct Case {
@@ -206,12 +170,11 @@ TEST(DateTemplate, NamesAreReadOnlyWhenPrinted) {
         {"^WWW^MMMM", {"May", "Wonder", "Wed", "Wednesday"}, "Wednesdayonder", "mW"},
     };
     for (const auto &c : cases) {
-        const WideNames<char> wide(c.names);
-        const bw::CalendarNames<char> names = wide.view();
+        const test::NameList<char> names = name_list<char>(c.names);
         std::string read;
         auto reader = [&](bw::NameSeries series, std::string_view &name) {
             read += "amwW"[static_cast<int>(series)];
-            name = bw::name_of(names, series);
+            name = names[static_cast<std::size_t>(series)];
             return true;
         };
         Blocks blocks;
@@ -288,10 +251,9 @@ TEST(DateTemplate, FailedAllocationsAndReleasesLeaveNoBlock) {
     for (int n = 1; n <= 2; ++n) {
         Blocks blocks;
         blocks.fail_release = n;
-        const WideNames<char> names(english_december);
-        EXPECT_EQ(
-            bw::expand_date_template(text, december_5, names.view(), blocks.allocator<char>(), blocks.releaser<char>()),
-            nullptr)
+        EXPECT_EQ(test::expand_with_names<char>(text, december_5, name_list<char>(english_december),
+                                                blocks.allocator<char>(), blocks.releaser<char>()),
+                  nullptr)
             << n;
         EXPECT_EQ(blocks.live.size(), 1u) << "only the refused block stays, " << n;
         blocks.release_all();
@@ -302,9 +264,14 @@ TEST(DateTemplate, FailedAllocationsAndReleasesLeaveNoBlock) {
 }
 
 // Random templates of tokens, token fragments and literals, with names that
-// join tokens in every way, against the plain passes.
-template <typename C> void compare_with_passes(unsigned seed) {
-    std::mt19937 random(seed);
+// join tokens in every way, against the plain passes, in each width.
+template <typename C> class OneWalk : public testing::Test {};
+using Widths = testing::Types<char, wchar_t, char16_t>;
+TYPED_TEST_SUITE(OneWalk, Widths);
+
+TYPED_TEST(OneWalk, AgreesWithThePasses) {
+    using C = TypeParam;
+    std::mt19937 random(sizeof(C) + std::is_same_v<C, char16_t>);
     const std::vector<std::string> fragments = {"^MMMM", "^MMM",  "^MM",  "^DD", "^D", "^YYYY", "^hh", "^h", "^mm",
                                                 "^ss",   "^WWWW", "^WWW", "^WW", "^",  "^M",    "^W",  "^Y", "^m",
                                                 "^s",    "M",     "D",    "W",   "Y",  "h",     "m",   "s",  "MM",
@@ -326,7 +293,7 @@ template <typename C> void compare_with_passes(unsigned seed) {
         const auto wide = as<C>(text);
         Blocks blocks;
         const auto got = expand<C>(wide, date, n, &blocks);
-        const auto want = text.empty() ? std::nullopt : by_passes<C>(wide, date, n);
+        const auto want = text.empty() ? std::nullopt : test::expand_plainly<C>(wide, date, name_list<C>(n));
         if (got != want && ++mismatches <= 5)
             ADD_FAILURE() << "template \"" << text << "\" names " << n.month << '|' << n.month_abbr << '|' << n.weekday
                           << '|' << n.weekday_abbr;
@@ -354,14 +321,10 @@ TEST(DateTemplate, LongTemplatesOfNumbersAgreeWithThePasses) {
             text += fragments[random() % fragments.size()];
         Blocks blocks;
         EXPECT_EQ(expand<char>(text, december_5, english_december, &blocks),
-                  by_passes<char>(text, december_5, english_december))
+                  test::expand_plainly<char>(text, december_5, name_list<char>(english_december)))
             << text;
         EXPECT_EQ(blocks.allocations, 1) << text;
     }
 }
-
-TEST(DateTemplate, OneWalkAgreesWithThePassesNarrow) { compare_with_passes<char>(1); }
-TEST(DateTemplate, OneWalkAgreesWithThePassesWide) { compare_with_passes<wchar_t>(2); }
-TEST(DateTemplate, OneWalkAgreesWithThePassesUtf16) { compare_with_passes<char16_t>(3); }
 
 } // namespace

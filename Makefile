@@ -87,7 +87,7 @@ test: test-native test-win
 check: $(NATIVE)/CMakeCache.txt $(WIN)/CMakeCache.txt prefix
 	cmake --build $(NATIVE) -j $(JOBS) --target core_tests
 	cmake --build $(WIN) -j $(JOBS) --target win_tests
-	cd $(NATIVE) && ctest -R '^(core|format)$$' --output-on-failure
+	cd $(NATIVE) && ctest -R '^(core|format|layout)$$' --output-on-failure
 	cd $(WIN) && xvfb-run -a ctest -R '^win\.en_US$$' --output-on-failure
 
 fuzz: native
@@ -95,7 +95,7 @@ fuzz: native
 
 reliability: dll prefix
 	for build in $(WIN) $(WIN64); do \
-		(cd $$build && LC_ALL=en_US.UTF-8 TZ=America/New_York xvfb-run -a wine win_tests.exe --gtest_brief=1 \
+		(cd $$build && LC_ALL=en_US.UTF-8 TZ=America/New_York xvfb-run -a $(CURDIR)/cmake/wine-run win_tests.exe --gtest_brief=1 \
 			--gtest_filter='EveryCall.*:Hostile*:FormatLongIntFailures.*:Threads.*') || exit 1; done
 
 # The machine goes into docs/PERFORMANCE.md with the figures. The locale and

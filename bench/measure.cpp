@@ -93,7 +93,7 @@ template <typename Both> bool same_clock_text(Results &results, const char *what
 }
 
 // An export the rows need; a missing one is a problem, and its rows are left out.
-template <typename F> F find_export(HMODULE module, const char *name, Results &results) {
+template <typename F> F needed_export(HMODULE module, const char *name, Results &results) {
     const F proc = tools::find_export<F>(module, name);
     if (!proc)
         problem(results, std::string("the DLL does not export ") + name + "; its rows are missing");
@@ -102,15 +102,15 @@ template <typename F> F find_export(HMODULE module, const char *name, Results &r
 
 Exports find_exports(HMODULE module, Results &results) {
     Exports e;
-    e.format_now = find_export<decltype(e.format_now)>(module, "FormatNowAR8J", results);
-    e.format_ymdhms = find_export<decltype(e.format_ymdhms)>(module, "FormatYmdHmsAR8J", results);
-    e.log_msg = find_export<decltype(e.log_msg)>(module, "LogMsgAltAR8J", results);
-    e.log_msg_wide = find_export<decltype(e.log_msg_wide)>(module, "LogMsgAltWR8J", results);
-    e.format_long_int = find_export<decltype(e.format_long_int)>(module, "FormatLongIntR8J", results);
-    e.path_fixup = find_export<decltype(e.path_fixup)>(module, "PathStringFixupAR8J", results);
-    e.quote = find_export<decltype(e.quote)>(module, "QuoteStringAR8J", results);
+    e.format_now = needed_export<decltype(e.format_now)>(module, "FormatNowAR8J", results);
+    e.format_ymdhms = needed_export<decltype(e.format_ymdhms)>(module, "FormatYmdHmsAR8J", results);
+    e.log_msg = needed_export<decltype(e.log_msg)>(module, "LogMsgAltAR8J", results);
+    e.log_msg_wide = needed_export<decltype(e.log_msg_wide)>(module, "LogMsgAltWR8J", results);
+    e.format_long_int = needed_export<decltype(e.format_long_int)>(module, "FormatLongIntR8J", results);
+    e.path_fixup = needed_export<decltype(e.path_fixup)>(module, "PathStringFixupAR8J", results);
+    e.quote = needed_export<decltype(e.quote)>(module, "QuoteStringAR8J", results);
 #ifndef _WIN64
-    e.extender2 = find_export<WilExtender2Proc>(module, "_WILExtender2@40", results);
+    e.extender2 = needed_export<WilExtender2Proc>(module, "_WILExtender2@40", results);
 #endif
     return e;
 }

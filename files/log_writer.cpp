@@ -2,7 +2,8 @@
 // stack when it is small and otherwise measured and built in one heap block
 // of exactly its size, then handed to the file in one WriteFile, so that
 // writers sharing a handle never interleave within an entry. The stamp is
-// the date service's template expansion, written straight into the entry.
+// written field by field from the log entry's own table of its fields,
+// straight into the entry.
 // The wide writer turns its message into UTF-8 first and then lays out the
 // same entry as the narrow one.
 #include "Brindlewick.h"
@@ -30,7 +31,7 @@ constexpr std::uint64_t largest_entry = std::numeric_limits<std::size_t>::max() 
 // A failure that no platform call reported, such as a heap request that
 // failed: its code is set as the last error too, so that a stale one (183
 // from an open for appending, say) does not pass for the reason.
-INT fail_with(DWORD code) {
+INT log_failure(DWORD code) {
     SetLastError(code);
     return static_cast<INT>(code);
 }
@@ -72,17 +73,17 @@ INT log_text(std::string_view text, HANDLE file, INT utc) {
         length += piece.size();
     });
     if (bw::log::entry_bound(text.size(), line_feeds, prefix, in_utc) > largest_entry)
-        return fail_with(ERROR_NOT_ENOUGH_MEMORY);
+        return log_failure(ERROR_NOT_ENOUGH_MEMORY);
     // Only a 64-bit build can reach an entry that one WriteFile cannot
     // count; it is refused rather than written in part.
     if (length > std::numeric_limits<DWORD>::max())
-        return fail_with(ERROR_ARITHMETIC_OVERFLOW);
+        return log_failure(ERROR_ARITHMETIC_OVERFLOW);
     if (length <= stack_entry)
         return write_entry(file, small, static_cast<DWORD>(length));
 
     auto *block = static_cast<char *>(bw::heap_alloc(static_cast<std::size_t>(length)));
     if (!block)
-        return fail_with(ERROR_NOT_ENOUGH_MEMORY);
+        return log_failure(ERROR_NOT_ENOUGH_MEMORY);
     // The message is read again to fill the block, within its bounds.
     bw::log::write_lines(text, in_utc, bw::log::write_stamp(in_utc, leading, now, block), block + length);
     return release_after(write_entry(file, block, static_cast<DWORD>(length)), block);
@@ -119,18 +120,18 @@ extern "C" INT WINAPI LogMsgAltWR8J(LPCWSTR message, HANDLE file, INT utc) {
         char small[stack_entry];
         const char *end = bw::utf8::write(text, small, small + stack_entry);
         if (!end)
-            return fail_with(ERROR_NO_UNICODE_TRANSLATION);
+            return log_failure(ERROR_NO_UNICODE_TRANSLATION);
         return log_text(std::string_view(small, static_cast<std::size_t>(end - small)), file, utc);
     }
     const std::optional<std::uint64_t> size = bw::utf8::size_of(text);
     if (!size)
-        return fail_with(ERROR_NO_UNICODE_TRANSLATION);
+        return log_failure(ERROR_NO_UNICODE_TRANSLATION);
     if (*size > largest_entry)
-        return fail_with(ERROR_NOT_ENOUGH_MEMORY);
+        return log_failure(ERROR_NOT_ENOUGH_MEMORY);
     const auto length = static_cast<std::size_t>(*size);
     auto *block = static_cast<char *>(bw::heap_alloc(length));
     if (!block)
-        return fail_with(ERROR_NOT_ENOUGH_MEMORY);
+        return log_failure(ERROR_NOT_ENOUGH_MEMORY);
     // Bounded by the block, as the text is read again.
     bw::utf8::write(text, block, block + length);
     return release_after(log_text(std::string_view(block, length), file, utc), block);

@@ -51,9 +51,6 @@ template <typename C> std::unique_ptr<C[]> exact_copy(std::basic_string_view<C> 
     return block;
 }
 
-// A zero-filled block of exactly n characters, as the heap hands them out.
-template <typename C> std::unique_ptr<C[]> zeroed_block(std::size_t n) { return std::unique_ptr<C[]>(new C[n]()); }
-
 // A broken invariant: report it and abort, so that libFuzzer keeps the
 // input that broke it.
 inline void require(bool holds, const char *invariant) {

@@ -2,6 +2,7 @@
 // path, file name, directory and current directory, in both widths: codes
 // in their order, block sizes, and exactly the backslashes documented.
 #include "fuzz/input.hpp"
+#include "tests/zeroed_block.hpp"
 #include "text/pure/path.hpp"
 
 #include <string_view>
@@ -23,7 +24,7 @@ template <typename C> bool fix_up(const C *path, int mode, Text<C> &result) {
     const bw::Fixup plan = bw::plan_fixup(path, mode);
     if (plan.error)
         return false;
-    const auto out = fuzz::zeroed_block<C>(plan.block_size);
+    const auto out = test::zeroed_block<C>(plan.block_size);
     bw::write_fixup(path, plan, out.get());
     fuzz::require(out[plan.block_size - 1] == C(0), "the zero fill terminates the fix-up");
     const Text<C> whole(out.get(), plan.block_size - 1);
@@ -89,7 +90,7 @@ void check_qualify(const Text<C> &name, const C *name_arg, const Text<C> &direct
         fuzz::require(part.back() == bw::backslash<C>, "the fixed-up directory ends in a backslash");
     }
     const std::size_t block = bw::joined_block(part.size(), name.size());
-    const auto out = fuzz::zeroed_block<C>(block);
+    const auto out = test::zeroed_block<C>(block);
     bw::write_joined<C>(part, name, out.get());
     const Text<C> joined(out.get(), block - 1);
     const std::size_t separators = part.empty() || part.back() != bw::backslash<C> ? 1 : 0;

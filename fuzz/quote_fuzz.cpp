@@ -2,6 +2,7 @@
 // the first fault, the block size, and a result that is the text, wrapped
 // in the quote character exactly when the mode asks for it.
 #include "fuzz/input.hpp"
+#include "tests/zeroed_block.hpp"
 #include "text/pure/quote.hpp"
 
 #include <string_view>
@@ -46,7 +47,7 @@ template <typename C> void quote(fuzz::Bytes in, std::uint8_t flags) {
     fuzz::require((plan.how == bw::Quoting::wrap) == wrap, "wraps iff unquoted and mode 2, or mode 1 with a space");
     fuzz::require(plan.block_size == n + (wrap ? 3 : 1), "block of n + 3 when wrapped, else n + 1");
 
-    const auto out = fuzz::zeroed_block<C>(plan.block_size);
+    const auto out = test::zeroed_block<C>(plan.block_size);
     bw::write_quoted<C>(text, plan, out.get());
     fuzz::require(out[plan.block_size - 1] == C(0), "the zero fill terminates the result");
     const std::basic_string<C> result(out.get(), plan.block_size - 1);

@@ -1,10 +1,15 @@
 #!/usr/bin/env bash
-# reference.sh ROOT EXPORTS: every script function of the table and every
-# export of the list ("name symbol ordinal" a line) is documented in the reference (and in the runner's help pointer).
+# reference.sh ROOT EXPORTS BWCALL: every script function of the DLL's table,
+# as the runner enumerates it (BWCALL --list), and every export of the list
+# ("name symbol ordinal" a line) is documented in the reference (and in the
+# runner's help pointer).
 set -euo pipefail
-root=$1 exports_list=$2
+root=$1 exports_list=$2 bwcall=$3
 doc="$root/docs/REFERENCE.md"
-names=$(grep -oE '(function|constant)\([^"]*"[^"]+"' "$root/extender/script_functions.cpp" | grep -oE '"[^"]+"' | tr -d '"')
+listing=$("$root/cmake/wine-run" "$bwcall" --list | tr -d '\r')
+# A function as "Name(arguments)", a constant as "NAME = value".
+names=$(sed -nE 's/^ *([A-Za-z_][A-Za-z0-9_]*)( = |\().*/\1/p' <<<"$listing")
+[ -n "$names" ] || { echo "bwcall --list named no function"; exit 1; }
 exports=$(awk '{print $1}' "$exports_list")
 missing=0
 for name in $names $exports; do

@@ -1,6 +1,6 @@
 // The leading number of a locale item, the grouping text and the decimal
 // text of a value, both widths.
-#include "tests/native/text_strings.hpp"
+#include "tests/ascii_text.hpp"
 #include "text/pure/grouping.hpp"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,7 @@
 // Path fix-up and the join of a directory with a file name, both widths.
+#include "tests/ascii_text.hpp"
 #include "tests/cases/path.hpp"
-#include "tests/native/text_strings.hpp"
+#include "tests/zeroed_block.hpp"
 #include "text/pure/path.hpp"
 
 #include <gtest/gtest.h>
@@ -16,7 +17,7 @@ TYPED_TEST_SUITE(PathCore, Widths);
 
 // The fixed-up text in a block of exactly the planned size.
 template <typename C> std::basic_string<C> fixed_up(const C *path, const bw::Fixup &plan) {
-    auto block = test::block_of<C>(plan.block_size);
+    auto block = test::zeroed_block<C>(plan.block_size);
     bw::write_fixup(path, plan, block.get());
     EXPECT_EQ(block[plan.block_size - 1], C()) << "unterminated";
     return block.get();
@@ -105,7 +106,7 @@ TYPED_TEST(PathCore, JoinPutsExactlyOneBackslashBetweenDirectoryAndName) {
         const auto directory = as<C>(c.directory), name = as<C>(c.name);
         const std::size_t size = bw::joined_block(directory.size(), name.size());
         EXPECT_EQ(size, directory.size() + name.size() + 2);
-        auto block = test::block_of<C>(size);
+        auto block = test::zeroed_block<C>(size);
         bw::write_joined<C>(directory, name, block.get());
         EXPECT_EQ(std::basic_string<C>(block.get()), as<C>(c.result)) << c.directory;
         EXPECT_EQ(block[size - 1], C());
@@ -114,7 +115,7 @@ TYPED_TEST(PathCore, JoinPutsExactlyOneBackslashBetweenDirectoryAndName) {
 
 TEST(PathCoreWide, JoinKeepsNonLatinLettersWhole) {
     const std::wstring directory = L"C:\\\u0422\u0435\u0441\u0442", name = L"\u65e5\u672c.txt";
-    auto block = test::block_of<wchar_t>(bw::joined_block(directory.size(), name.size()));
+    auto block = test::zeroed_block<wchar_t>(bw::joined_block(directory.size(), name.size()));
     bw::write_joined<wchar_t>(directory, name, block.get());
     EXPECT_EQ(std::wstring(block.get()), directory + L"\\" + name);
 }

@@ -1,7 +1,8 @@
 // Quoting by mode, the quote character, the order of the checks and the
 // further check, both widths.
+#include "tests/ascii_text.hpp"
 #include "tests/cases/quote.hpp"
-#include "tests/native/text_strings.hpp"
+#include "tests/zeroed_block.hpp"
 #include "text/pure/quote.hpp"
 
 #include <gtest/gtest.h>
@@ -17,7 +18,7 @@ TYPED_TEST_SUITE(QuoteCore, Widths);
 
 // The quoted text in a block of exactly the planned size.
 template <typename C> std::basic_string<C> quoted(std::basic_string_view<C> text, const bw::QuotePlan<C> &plan) {
-    auto block = test::block_of<C>(plan.block_size);
+    auto block = test::zeroed_block<C>(plan.block_size);
     bw::write_quoted(text, plan, block.get());
     EXPECT_EQ(block[plan.block_size - 1], C()) << "unterminated";
     return block.get();

@@ -5,11 +5,13 @@
 
 #include "Brindlewick.h"
 #include "tests/ascii_text.hpp"
+#include "tools/dll.hpp"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <string_view>
+#include <type_traits>
 
 namespace test {
 
@@ -17,25 +19,29 @@ HMODULE dll();
 HMODULE faults_dll();
 std::string dll_path();
 
+// An export by name, as a failure of the test when the DLL lacks it.
 template <typename F> F export_of(HMODULE module, const char *name) {
-    auto *proc = GetProcAddress(module, name);
-    EXPECT_NE(proc, nullptr) << name;
-    return reinterpret_cast<F>(reinterpret_cast<void (*)()>(proc));
+    const F function = tools::find_export<F>(module, name);
+    EXPECT_NE(function, nullptr) << name;
+    return function;
 }
 
-// The native exports of one width.
+// The header's declaration of the width C, of a narrow and a wide one.
+template <typename C, typename Narrow, typename Wide> using ByWidth = std::conditional_t<sizeof(C) == 1, Narrow, Wide>;
+
+// The native exports of one width, typed as the header declares them.
 template <typename C> struct WidthExports {
-    C *(WINAPI *format_now)(const C *, INT);
-    C *(WINAPI *format_ymdhms)(const C *, const C *);
-    DWORD(WINAPI *extract)(const C *, DWORD);
-    C *(WINAPI *zone_name)();
-    C *(WINAPI *fixup)(const C *, INT);
-    C *(WINAPI *qualify)(const C *, const C *);
-    C *(WINAPI *quote)(const C *, INT, const C *);
-    HANDLE(WINAPI *open_input)(const C *);
-    HANDLE(WINAPI *open_output)(const C *, INT);
-    INT(WINAPI *log)(const C *, HANDLE, INT);
-    C *(WINAPI *format_long_int)(INT);
+    ByWidth<C, decltype(&FormatNowAR8J), decltype(&FormatNowWR8J)> format_now;
+    ByWidth<C, decltype(&FormatYmdHmsAR8J), decltype(&FormatYmdHmsWR8J)> format_ymdhms;
+    ByWidth<C, decltype(&ExtractFromYmdHmsAR8J), decltype(&ExtractFromYmdHmsWR8J)> extract;
+    ByWidth<C, decltype(&GetTimeZoneNameAR8J), decltype(&GetTimeZoneNameWR8J)> zone_name;
+    ByWidth<C, decltype(&PathStringFixupAR8J), decltype(&PathStringFixupWR8J)> fixup;
+    ByWidth<C, decltype(&MakeFQFNAR8J), decltype(&MakeFQFNWR8J)> qualify;
+    ByWidth<C, decltype(&QuoteStringAR8J), decltype(&QuoteStringWR8J)> quote;
+    ByWidth<C, decltype(&OpenInputFileHandleA_R8J), decltype(&OpenInputFileHandleW_R8J)> open_input;
+    ByWidth<C, decltype(&OpenOutputFileHandleA_R8J), decltype(&OpenOutputFileHandleW_R8J)> open_output;
+    ByWidth<C, decltype(&LogMsgAltAR8J), decltype(&LogMsgAltWR8J)> log;
+    ByWidth<C, decltype(&FormatLongIntR8J), decltype(&FormatLongIntWR8J)> format_long_int;
 };
 
 // Every native export of one build of the DLL: both widths and those
@@ -43,8 +49,8 @@ template <typename C> struct WidthExports {
 struct Exports {
     WidthExports<char> narrow;
     WidthExports<wchar_t> wide;
-    DWORD(WINAPI *extract_system)(INT, DWORD);
-    INT(WINAPI *close)(HANDLE);
+    decltype(&ExtractrFromSystemDateR8J) extract_system;
+    decltype(&CloseFileHandle_R8J) close;
 
     template <typename C> const WidthExports<C> &width() const {
         if constexpr (sizeof(C) == 1)

@@ -173,10 +173,6 @@ Tally &tally() {
     return figures;
 }
 
-namespace {
-
-// The exported names, the extender's without their decoration
-// ("_WILExtender2@40" is WILExtender2).
 std::set<std::string> export_names(HMODULE module) {
     const auto *base = reinterpret_cast<const BYTE *>(module);
     const auto *headers =
@@ -193,6 +189,8 @@ std::set<std::string> export_names(HMODULE module) {
     }
     return exported;
 }
+
+namespace {
 
 // Whether every test of the suites whose names begin with `suites` ran.
 bool ran_whole(std::string_view suites) {

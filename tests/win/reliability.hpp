@@ -11,6 +11,7 @@
 
 #include <functional>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <type_traits>
@@ -137,5 +138,9 @@ struct Tally {
     std::size_t thread_calls = 0;
 };
 Tally &tally();
+
+// The exported names, the extender's without their decoration
+// ("_WILExtender2@40" is WILExtender2).
+std::set<std::string> export_names(HMODULE module);
 
 } // namespace test

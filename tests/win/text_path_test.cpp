@@ -6,6 +6,8 @@
 #endif
 #include "tests/cases/path.hpp"
 
+#include <string>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -23,18 +25,38 @@ TYPED_TEST_SUITE(PathFixup, Widths);
 TYPED_TEST_SUITE(Qualify, Widths);
 TYPED_TEST_SUITE(QualifyInCurrentDirectory, Widths);
 
+// A call that succeeds: its text in a new block of the given size, the last
+// error left alone.
+template <typename C, typename Call>
+void expect_new_block(Call call, std::string_view text, std::size_t block, const std::string &what) {
+    SetLastError(untouched);
+    C *result = call();
+    EXPECT_EQ(GetLastError(), untouched) << what;
+    const test::Owned<C> owned = take(result);
+    EXPECT_EQ(owned.text, as<C>(text)) << what;
+    EXPECT_EQ(owned.block, block) << what;
+}
+
+// A call refused with the shared empty text and its code, keeping no block.
+template <typename C, typename Call> void expect_refusal(Call call, DWORD code, const std::string &what) {
+    const std::size_t busy = test::busy_heap_blocks();
+    SetLastError(0);
+    EXPECT_EQ(static_cast<const C *>(call()), test::shared_empty<C>()) << what;
+    EXPECT_EQ(GetLastError(), code) << what;
+    EXPECT_EQ(test::busy_heap_blocks(), busy) << what;
+}
+
 TYPED_TEST(PathFixup, AddsOrRemovesOneTrailingBackslashInANewBlock) {
     using C = TypeParam;
     const auto fixup = test::exports().width<C>().fixup;
     for (const test::Fixup &c : test::fixups) {
         const auto path = as<C>(c.path);
-        SetLastError(untouched);
-        C *result = fixup(path.c_str(), c.mode);
-        EXPECT_EQ(GetLastError(), untouched) << c.path << " mode " << c.mode;
-        EXPECT_NE(static_cast<const C *>(result), path.c_str());
-        const test::Owned<C> owned = take(result);
-        EXPECT_EQ(owned.text, as<C>(c.result)) << c.path << " mode " << c.mode;
-        EXPECT_EQ(owned.block, c.block) << c.path << " mode " << c.mode;
+        const auto call = [&] {
+            C *result = fixup(path.c_str(), c.mode);
+            EXPECT_NE(static_cast<const C *>(result), path.c_str()) << "a new block, not the path";
+            return result;
+        };
+        expect_new_block<C>(call, c.result, c.block, std::string(c.path) + " mode " + std::to_string(c.mode));
     }
 }
 
@@ -54,13 +76,8 @@ TYPED_TEST(PathFixup, RefusesNullAndEmptyPathsWithTheSharedEmptyText) {
                  {nullptr, 2, BW_E_PATH_NULL},
                  {empty, 1, BW_E_PATH_EMPTY},
                  {empty, 0, BW_E_PATH_EMPTY}};
-    const std::size_t busy = test::busy_heap_blocks();
-    for (const Case &c : cases) {
-        SetLastError(0);
-        EXPECT_EQ(static_cast<const C *>(fixup(c.path, c.mode)), shared);
-        EXPECT_EQ(GetLastError(), c.code);
-    }
-    EXPECT_EQ(test::busy_heap_blocks(), busy);
+    for (const Case &c : cases)
+        expect_refusal<C>([&] { return fixup(c.path, c.mode); }, c.code, "mode " + std::to_string(c.mode));
 }
 
 TEST(PathFixupWide, KeepsNonLatinLettersWhole) {
@@ -93,27 +110,19 @@ TYPED_TEST(Qualify, JoinsAGivenDirectoryWithExactlyOneBackslash) {
     };
     for (const Case &c : cases) {
         const auto name = as<C>(c.name), directory = as<C>(c.directory);
-        SetLastError(untouched);
-        C *result = qualify(name.c_str(), or_null(directory));
-        EXPECT_EQ(GetLastError(), untouched) << c.name << " in " << c.directory;
-        const test::Owned<C> owned = take(result);
-        EXPECT_EQ(owned.text, as<C>(c.result)) << c.name << " in " << c.directory;
-        EXPECT_EQ(owned.block, c.block) << c.name << " in " << c.directory;
+        expect_new_block<C>([&] { return qualify(name.c_str(), or_null(directory)); }, c.result, c.block,
+                            std::string(c.name) + " in " + c.directory);
     }
 }
 
 TYPED_TEST(Qualify, RefusesMissingNamesAndDirectoriesWithTheirCodes) {
     using C = TypeParam;
     const auto qualify = test::exports().width<C>().qualify;
-    const C *shared = test::shared_empty<C>();
-    const std::size_t busy = test::busy_heap_blocks();
     for (const test::QualifyRefusal &c : test::qualify_refusals) {
         const auto name = as<C>(c.name), directory = as<C>(c.directory);
-        SetLastError(0);
-        EXPECT_EQ(static_cast<const C *>(qualify(or_null(name), or_null(directory))), shared);
-        EXPECT_EQ(GetLastError(), c.code) << c.name << " in " << c.directory;
+        expect_refusal<C>([&] { return qualify(or_null(name), or_null(directory)); }, c.code,
+                          std::string(c.name) + " in " + c.directory);
     }
-    EXPECT_EQ(test::busy_heap_blocks(), busy);
 }
 
 TEST(QualifyWide, KeepsNonLatinLettersWhole) {

@@ -27,5 +27,6 @@ int main(void) {
         printf("result %d, %lu bytes: %.*s\n", result, length, (int)length, bytes);
         return 1;
     }
+    printf("the log holds the text in UTF-8\n");
     return 0;
 }

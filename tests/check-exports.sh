@@ -60,8 +60,8 @@ rules=(
 )
 
 # What the checks read of one binary, set by inspect.
-pe= architecture= pointer= writable= dump= readobj= image_base= sections= section_flags= characteristics= pdb_symbols=
-pdb_files= publics= prefix=
+pe='' architecture='' pointer='' writable='' dump='' readobj='' image_base='' sections='' section_flags=''
+characteristics='' pdb_symbols='' pdb_files='' publics='' prefix=
 
 # inspect PE: reads the headers, sections, load configuration and PDB.
 inspect() {

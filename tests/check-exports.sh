@@ -75,7 +75,7 @@ inspect() {
   characteristics=$((16#$(awk '/^DllCharacteristics/ {print $2}' <<<"$dump")))
   sections=$($objdump -h "$pe" | awk '$1 ~ /^[0-9]+$/ {print $3, $4, $6}')
   # Each section's name and characteristics.
-  section_flags=$(llvm-readobj-16 --sections "$pe" | awk '/^    Name:/ {name = $2} /^    Characteristics \[/ {print name, $4}' |
+  section_flags=$(llvm-readobj-16 --sections "$pe" | awk '/^    Name:/ {name = $2} /^    Characteristics \[/ {print name, $3}' |
     tr -d '()')
   # Writable sections as RVA ranges.
   writable=$($objdump -h "$pe" | awk -v base="$image_base" "$hex"'$1 ~ /^[0-9]+$/ {size = $3; vma = $4; next}

@@ -112,7 +112,9 @@ in_writable() { # RVA... -> those inside a writable section
   awk -v ranges="$writable" 'BEGIN {n = split(ranges, r, /[ \n]/)}
     {for (i = 1; i < n; i += 2) if ($1 >= r[i] && $1 < r[i] + r[i + 1]) print $1}'
 }
-load_config() { awk -v field="$1:" '$1 == field {print $2; exit}' <<<"$readobj"; }
+load_config() { # field -> its value, 0 without a load configuration
+  awk -v field="$1:" '$1 == field {value = $2; exit} END {print value == "" ? 0 : value}' <<<"$readobj"
+}
 imported_functions() {
   awk '/^The Import Tables/ {on=1} /^The Export Tables/ {on=0} on && /^\t[0-9a-f]+\t +[0-9]+ +[^ ]+$/ {print $3}' <<<"$dump"
 }

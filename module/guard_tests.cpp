@@ -1,5 +1,5 @@
-// Test build only: the stack guard's test switches. A test calls them from
-// a child process, as an overrun ends it.
+// Test build only: the stack guard's test switches. An overrun ends the
+// process that asks for it, so a test asks for it in a child process.
 #include "module/guards.hpp"
 #include "module/module.hpp"
 

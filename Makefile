@@ -2,7 +2,8 @@
 # make test  builds and passes every test, native and under Wine
 # make check the edit-and-test loop: the core tests, the layout and the 32-bit DLL's main suite
 # make dll   builds build/win32/Brindlewick.dll and build/win64/Brindlewick.dll
-# make package builds both ZIP kits, Brindlewick-<version>-win32.zip and -win64.zip, and SHA256SUMS (build/package)
+# make package builds both ZIP kits, Brindlewick-<version>-win32.zip and -win64.zip, and SHA256SUMS (build/package);
+#              SIGN_CERT=cert.pem SIGN_KEY=key.pem signs every DLL and EXE in them (SIGN_TIMESTAMP_URL adds an RFC 3161 stamp)
 # make fuzz   runs every fuzzer for FUZZ_SECONDS each (make test gives each 10 s)
 # make reliability runs the fault, leak, hostile-input and thread suites of both DLLs and prints their figures
 # make bench  times both DLLs' services against their peers, rewrites docs/PERFORMANCE.md
@@ -52,12 +53,18 @@ prefix: | setup
 	@grep -qx '#arch=win64' "$(WINEPREFIX)/system.reg" 2>/dev/null || \
 		{ echo "could not create a 64-bit Wine prefix $(WINEPREFIX)"; exit 1; }
 
-# Both kits, with SHA256SUMS beside them, in build/package.
+# Both kits, with SHA256SUMS beside them, in build/package. Given a
+# certificate and its key, CPack signs the binaries (cmake/sign-kit.cmake).
 PACKAGE  := $(abspath $(BUILD)/package)
+SIGN_CERT ?=
+SIGN_KEY ?=
+SIGN_TIMESTAMP_URL ?=
+signing = BRINDLEWICK_SIGN_CERT="$(if $(SIGN_CERT),$(abspath $(SIGN_CERT)))" \
+	BRINDLEWICK_SIGN_KEY="$(if $(SIGN_KEY),$(abspath $(SIGN_KEY)))" BRINDLEWICK_SIGN_TIMESTAMP_URL="$(SIGN_TIMESTAMP_URL)"
 package: dll
 	rm -f $(PACKAGE)/Brindlewick-*.zip $(PACKAGE)/SHA256SUMS
-	cd $(WIN) && cpack -G ZIP -B $(PACKAGE)
-	cd $(WIN64) && cpack -G ZIP -B $(PACKAGE)
+	cd $(WIN) && $(signing) cpack -G ZIP -B $(PACKAGE)
+	cd $(WIN64) && $(signing) cpack -G ZIP -B $(PACKAGE)
 	rm -rf $(PACKAGE)/_CPack_Packages
 	cd $(PACKAGE) && sha256sum Brindlewick-*.zip > SHA256SUMS
 

@@ -8,7 +8,7 @@ as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
 packages=(
   cmake make g++ clang clang-format libclang-rt-14-dev llvm lld clang-16 lld-16 llvm-16 unzip pkgconf git
   g++-mingw-w64-i686-posix binutils-mingw-w64-i686 g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 googletest
-  wine wine32:i386 wine64 xvfb xauth locales
+  wine wine32:i386 wine64 xvfb xauth locales osslsigncode openssl
 )
 locales=(en_US.UTF-8 de_DE.UTF-8 hi_IN.UTF-8 fr_FR.UTF-8)
 

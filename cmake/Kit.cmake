@@ -37,8 +37,10 @@ endforeach()
 # symbols), include/, lib/ (import libraries, the export definition, the
 # CMake and pkg-config packages), the reference and the example, a README
 # for someone who has only the ZIP, the licence, the notices of the
-# toolchain's libraries linked in, and the changes. The 32-bit kit adds the runner and the extender's
-# header.
+# toolchain's libraries linked in, and the changes. The 32-bit kit adds the
+# extender's header. The runner is not in it: GCC builds it, without Control
+# Flow Guard or a load configuration, and every binary of a kit passes the
+# security rules.
 set(kit_headers ${PROJECT_SOURCE_DIR}/include/Brindlewick.h ${generated}/BrindlewickCodes.h
     ${PROJECT_SOURCE_DIR}/include/BrindlewickVersion.h)
 if(architecture STREQUAL win64)
@@ -50,7 +52,6 @@ else()
     set(kit_other win64)
     set(kit_other_bits 64)
     list(APPEND kit_headers ${PROJECT_SOURCE_DIR}/include/BrindlewickExtender.h)
-    install(FILES $<TARGET_FILE:bwcall> $<TARGET_FILE:bwcall-utf8> DESTINATION bin)
 endif()
 set(kit_name Brindlewick-${PROJECT_VERSION}-${architecture})
 # The CMake package: this kit's, and the other kit's package alone, which
@@ -100,4 +101,6 @@ set(CPACK_PACKAGE_NAME Brindlewick)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_FILE_NAME ${kit_name})
 set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
+# Signs the binaries when a certificate is given (`make package SIGN_CERT=...`).
+set(CPACK_PRE_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/sign-kit.cmake)
 include(CPack)

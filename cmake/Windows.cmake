@@ -169,8 +169,8 @@ endfunction()
 #
 # clang-16 and lld-16 build it (cmake/clang-dll), as GCC and GNU ld make
 # neither Control Flow Guard nor a PDB. Control Flow Guard with the DLL's
-# own load configuration, and a stack guard of its own, both in
-# module/guards.cpp; no SEH handlers on x86, where the 32-bit DLL registers
+# own load configuration, and a stack guard of its own that the load
+# configuration names for the loader to seed, both in module/guards.cpp; no SEH handlers on x86, where the 32-bit DLL registers
 # none and keeps no unwind tables that nothing registers; CET shadow stacks
 # and high-entropy addresses on x64; a pinned image base.
 #
@@ -183,7 +183,7 @@ function(brindlewick_dll target definition)
     target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR}/include ${PROJECT_SOURCE_DIR})
     target_compile_options(${target} PRIVATE ${warnings} -O2 -fno-exceptions -fno-rtti
         -fno-builtin-memcpy -fno-builtin-memmove -fno-builtin-memset
-        -gdwarf -gcodeview -gno-codeview-command-line ${path_maps} -mguard=cf -fstack-protector-strong)
+        -gdwarf -gcodeview -gno-codeview-command-line "SHELL:-Xclang -gsrc-hash=sha256" ${path_maps} -mguard=cf -fstack-protector-strong)
     # The headers ask for the oldest Windows the DLLs run on, Windows XP and
     # XP x64 (5.1 and 5.2), as before the move to lld, whose default is Vista.
     if(CMAKE_SIZEOF_VOID_P EQUAL 4)
@@ -208,10 +208,11 @@ endfunction()
 brindlewick_dll(Brindlewick ${export_definition})
 set_target_properties(Brindlewick PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 
-# Test build: the same DLL with allocation failures on request.
+# Test build: the same DLL with allocation failures on request and the stack
+# guard's test switches.
 brindlewick_dll(BrindlewickFaults ${CMAKE_BINARY_DIR}/BrindlewickFaults.def
-    ${PROJECT_SOURCE_DIR}/module/heap_faults.cpp)
-target_compile_definitions(BrindlewickFaults PRIVATE BW_HEAP_FAULTS)
+    ${PROJECT_SOURCE_DIR}/module/heap_faults.cpp ${PROJECT_SOURCE_DIR}/module/guard_tests.cpp)
+target_compile_definitions(BrindlewickFaults PRIVATE BW_HEAP_FAULTS BW_GUARD_TESTS)
 set_target_properties(BrindlewickFaults PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/faults)
 set_target_properties(Brindlewick BrindlewickFaults PROPERTIES ARCHIVE_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/linker)
 

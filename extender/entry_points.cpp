@@ -27,7 +27,7 @@ int32_t enumerate(WilFunctionInfo *info, int32_t index) {
         info->reserved = 0;
         info->arg_count = row.arg_count;
         info->name_length = static_cast<uint16_t>(row.name.size());
-        lstrcpyA(info->name, row.name.data());
+        bw::copy_text(info->name, row.name.data(), row.name.size() + 1);
         CharLowerA(info->name);
     }
     return 1;
@@ -40,7 +40,7 @@ extern "C" int32_t WINAPI WILExtenderQuery(int32_t query, void *buffer, int32_t 
     case 1:
         if (buffer && count > 0) {
             bw::load_message(BW_MESSAGE_DESCRIPTION, description, description_capacity);
-            lstrcpynA(static_cast<char *>(buffer), description, count);
+            bw::copy_text(static_cast<char *>(buffer), description, static_cast<std::size_t>(count));
         }
         return WIL_EXTENDER_VERSION;
     case 2: {

@@ -32,8 +32,9 @@ bool heap_free(void *block) { return HeapFree(heap, 0, block) != FALSE; }
 
 // The DLL's entry point (no C runtime start-up runs before it). The module
 // keeps nothing per thread, so it asks for no thread notifications. It seeds
-// the stack guard, so it carries no canary itself.
-extern "C" __attribute__((no_stack_protector)) BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID) {
+// the stack guard, so it keeps no array or addressed local that would give it
+// a canary.
+extern "C" BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID) {
     instance = module;
     if (reason == DLL_PROCESS_ATTACH) {
         bw::seed_stack_guard(module);

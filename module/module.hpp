@@ -32,6 +32,16 @@ template <typename C> std::size_t text_length(const C *text) {
     return n;
 }
 
+// Copies text into out up to capacity - 1 characters, then a terminator;
+// capacity is at least 1. A bad pointer faults here rather than being
+// passed over.
+template <typename C> void copy_text(C *out, const C *text, std::size_t capacity) {
+    std::size_t n = 0;
+    for (; n + 1 < capacity && text[n]; ++n)
+        out[n] = text[n];
+    out[n] = 0;
+}
+
 // The one empty text of each width that failing text functions return. It
 // lives in read-only memory and is never released.
 inline constexpr char empty_narrow[1] = {};

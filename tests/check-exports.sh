@@ -1,25 +1,34 @@
 #!/usr/bin/env bash
 # check-exports.sh DLL EXPORTS [win32|win64]: checks the built DLL against
-# the list of exports ("name symbol ordinal" a line) and against what a DLL that runs inside other people's
-# processes may carry: every name with its ordinal and the ordinal base;
-# imports from nothing but KERNEL32, msvcrt and, for the 32-bit extender,
-# USER32, and none of the thread, process, memory-protection,
-# library-loading or exception functions below; at most 64 KiB; no
-# thread-local data callbacks, constructors or pseudo-relocations, which no
-# start-up code would run; the exploit mitigations switched on; no address
-# the loader relocates (code pointers such as the script table's) and no
-# import address in writable memory; and the PDB beside the DLL, which its
-# debug directory names by file name and which resolves an export to its
-# name and source line. The 64-bit DLL must not export the extender's entry
-# points.
+# the list of exports ("name symbol ordinal" a line) and against what a DLL
+# that runs inside other people's processes may carry: every name with its
+# ordinal and the ordinal base; at most 64 KiB; no thread-local data
+# callbacks, constructors or pseudo-relocations, which no start-up code
+# would run; no address the loader relocates (code pointers such as the
+# script table's) and no import address in writable memory; the PDB beside
+# the DLL, which its debug directory names by file name and which resolves
+# an export to its name and source line; and the security rules below. The
+# 64-bit DLL must not export the extender's entry points.
+#
+# check-exports.sh --scan PE...: applies the security rules alone to each
+# DLL or EXE, as a scanner of a shipped kit does; each reads its PDB from
+# beside it.
 set -euo pipefail
-dll=$1 exports_list=$2 architecture=${3:-win32}
 objdump=x86_64-w64-mingw32-objdump # reads both architectures
-dump=$($objdump -p "$dll")
-fail=0
+hex='function hex(s, n, i) { for (i = 1; i <= length(s); i++) n = n * 16 + index("0123456789abcdef", substr(tolower(s), i, 1)) - 1; return n }'
 
-# What security scanners flag in such a DLL, and what the C++ exception
-# machinery and the C runtime's start-up bring along.
+# Imports that scanners ban: copies, appends and formats without a bound,
+# and the calls that swallow access violations and so hide memory faults.
+banned=(
+  'lstrcpy*' 'lstrcat*' 'StrCpy*' 'StrCat*' 'StrNCat*' 'wnsprintf*' 'wsprintf*' 'wvsprintf*' 'IsBad*Ptr'
+  'strcpy' 'wcscpy' '_mbscpy' 'strcat' 'wcscat' '_mbscat' 'strncpy' 'wcsncpy' 'strncat' 'wcsncat'
+  'sprintf' 'swprintf' 'vsprintf' 'vswprintf' '_stprintf' 'gets' '_getws' 'strtok' 'wcstok'
+  '_makepath' '_wmakepath' '_splitpath' '_wsplitpath' 'scanf' 'wscanf' 'sscanf' 'swscanf'
+)
+# What a DLL inside other people's processes does not call, and what the
+# C++ exception machinery and the C runtime's start-up bring along. The one
+# exception is TerminateProcess, with which a smashed stack canary ends the
+# process on systems without fast fail.
 forbidden=(
   '*Thread' '*ThreadContext' '*ThreadPriority' '*ThreadAffinityMask' 'QueueUserAPC' 'Tls*' 'Sleep*'
   '_beginthread*' '_endthread*'
@@ -28,11 +37,166 @@ forbidden=(
   'LoadLibrary*' 'FreeLibrary*' 'GetProcAddress' 'GetModuleHandle*'
   'RaiseException' '*VectoredExceptionHandler' 'SetUnhandledExceptionFilter' 'IsDebuggerPresent'
 )
+allowed_functions=(TerminateProcess)
+
+# The security rules, one a line: the scanner's rule number (- for none),
+# the check, and what it asks of every shipped DLL and EXE. A check passes
+# (0), fails (1) or does not apply to the architecture (2).
+rules=(
+  'BA2008 cfg             Control Flow Guard, with the table of call targets'
+  'BA2009 aslr            address randomization, with base relocations'
+  'BA2015 high_entropy    high-entropy addresses (x64)'
+  'BA2016 nx              no executable data'
+  'BA2018 safe_seh        no SEH handlers, or only those of a SafeSEH table (x86)'
+  'BA2019 shared_writable no shared writable section'
+  'BA2021 writable_code   no section both writable and executable'
+  'BA2025 cet             CET shadow stack compatible (x64)'
+  'BA2012 cookie_found    the load configuration names a stack cookie holding the default the loader seeds'
+  'BA2013 cookie_used     protected frames check that cookie'
+  'BA2014 safe_buffers    no function marked safe buffers in the PDB'
+  'BA2004 sha256          source files hashed with SHA-256 alone in the PDB, every one of the project'
+  '- banned_imports       no banned import'
+  '- allowed_imports      imports from KERNEL32, msvcrt and (32-bit DLL) USER32 only, none forbidden'
+)
+
+# What the checks read of one binary, set by inspect.
+pe='' architecture='' pointer='' writable='' dump='' readobj='' image_base='' sections='' section_flags=''
+characteristics='' pdb_symbols='' pdb_files='' publics='' prefix=
+
+# inspect PE: reads the headers, sections, load configuration and PDB.
+inspect() {
+  pe=$1
+  architecture=$($objdump -f "$pe" | grep -q 'file format pei-x86-64$' && echo win64 || echo win32)
+  pointer=$([ "$architecture" = win64 ] && echo 8 || echo 4)
+  prefix=$([ "$architecture" = win32 ] && echo _ || true)
+  dump=$($objdump -p "$pe")
+  readobj=$(llvm-readobj-16 --coff-load-config --coff-debug-directory "$pe")
+  image_base=$((16#$(awk '/^ImageBase/ {print $2}' <<<"$dump")))
+  characteristics=$((16#$(awk '/^DllCharacteristics/ {print $2}' <<<"$dump")))
+  sections=$($objdump -h "$pe" | awk '$1 ~ /^[0-9]+$/ {print $3, $4, $6}')
+  # Each section's name and characteristics.
+  section_flags=$(llvm-readobj-16 --sections "$pe" | awk '/^    Name:/ {name = $2} /^    Characteristics \[/ {print name, $3}' |
+    tr -d '()')
+  # Writable sections as RVA ranges.
+  writable=$($objdump -h "$pe" | awk -v base="$image_base" "$hex"'$1 ~ /^[0-9]+$/ {size = $3; vma = $4; next}
+    size != "" && /ALLOC/ && !/READONLY/ {print hex(vma) - base, hex(size)} {size = ""}')
+  local pdb=${pe%.*}.pdb
+  pdb_symbols=$(llvm-pdbutil-16 dump --symbols "$pdb" 2>/dev/null || true)
+  pdb_files=$(llvm-pdbutil-16 dump --files "$pdb" 2>/dev/null || true)
+  publics=$(llvm-pdbutil-16 dump --publics "$pdb" 2>/dev/null || true)
+}
+
+word_at() { # virtual address -> the pointer-sized word there in the file
+  local size vma offset
+  while read -r size vma offset; do
+    if (($1 >= 16#$vma && $1 < 16#$vma + 16#$size)); then
+      od -An -t u$pointer -j $((16#$offset + $1 - 16#$vma)) -N $pointer "$pe" | tr -d ' '
+      return
+    fi
+  done <<<"$sections"
+  echo 0
+}
+address_of() { # public symbol of the PDB -> its virtual address, or 0
+  local place section offset
+  place=$(awk -v name="\`$1\`" '$NF == name {getline; sub(/.*addr = /, ""); print; exit}' <<<"$publics")
+  [ -n "$place" ] || { echo 0; return; }
+  section=$((10#${place%:*})) offset=$((10#${place#*:}))
+  echo $((16#$(awk -v n="$section" 'NR == n {print $2}' <<<"$sections") + offset))
+}
+has_characteristic() { ((characteristics & $1)); }
+sections_with() { # characteristic bit... -> the sections that have them all
+  awk -v bits="$*" "$hex"'{n = split(bits, b, " "); all = 1; for (i = 1; i <= n; i++) if (int(hex(substr($2, 3)) / b[i]) % 2 == 0) all = 0
+    if (all) print $1}' <<<"$section_flags"
+}
+in_writable() { # RVA... -> those inside a writable section
+  awk -v ranges="$writable" 'BEGIN {n = split(ranges, r, /[ \n]/)}
+    {for (i = 1; i < n; i += 2) if ($1 >= r[i] && $1 < r[i] + r[i + 1]) print $1}'
+}
+load_config() { # field -> its value, 0 without a load configuration
+  awk -v field="$1:" '$1 == field {value = $2; exit} END {print value == "" ? 0 : value}' <<<"$readobj"
+}
+imported_functions() {
+  awk '/^The Import Tables/ {on=1} /^The Export Tables/ {on=0} on && /^\t[0-9a-f]+\t +[0-9]+ +[^ ]+$/ {print $3}' <<<"$dump"
+}
+matching() { # pattern... -> the imported functions that match one of them
+  local function pattern
+  for function in $(imported_functions); do
+    for pattern in "$@"; do
+      # shellcheck disable=SC2053
+      [[ $function == $pattern ]] && { echo "$function"; break; }
+    done
+  done
+}
+
+check_cfg() { has_characteristic 0x4000 && grep -q 'GuardCFFunctionTable: 0x[0-9A-F]*[1-9A-F]' <<<"$readobj"; }
+check_aslr() { has_characteristic 0x40 && (($(awk '/Base Relocation Directory/ {print "0x" $4; exit}' <<<"$dump") > 0)); }
+check_high_entropy() { [ "$architecture" = win64 ] || return 2; has_characteristic 0x20; }
+check_nx() { has_characteristic 0x100; }
+check_safe_seh() {
+  [ "$architecture" = win32 ] || return 2
+  has_characteristic 0x400 || (($(load_config SEHandlerCount) > 0))
+}
+check_shared_writable() { [ -z "$(sections_with $((0x10000000)) $((0x80000000)))" ]; }
+check_writable_code() { [ -z "$(sections_with $((0x20000000)) $((0x80000000)))" ]; }
+check_cet() { [ "$architecture" = win64 ] || return 2; grep -q IMAGE_DLL_CHARACTERISTICS_EX_CET_COMPAT <<<"$readobj"; }
+check_cookie_found() {
+  local cookie default
+  cookie=$(load_config SecurityCookie)
+  [ -n "$cookie" ] && ((cookie != 0)) || return 1
+  default=$([ "$architecture" = win64 ] && echo $((0x00002B992DDFA232)) || echo $((0xBB40E64E)))
+  [ "$(word_at $((cookie)))" = "$default" ] && [ -n "$(in_writable <<<$((cookie - image_base)))" ]
+}
+check_cookie_used() {
+  (($(address_of "${prefix}__stack_chk_guard") == $(load_config SecurityCookie))) &&
+    grep -q 'flags = secure checks' <<<"$pdb_symbols"
+}
+check_safe_buffers() { [ -n "$pdb_symbols" ] && ! grep -q 'safe buffers' <<<"$pdb_symbols"; }
+check_sha256() {
+  ! grep -qE '^- \((MD5|SHA-1|SHA1)' <<<"$pdb_files" && grep -qF '(SHA-256' <<<"$pdb_files" &&
+    ! grep -E '^- \(' <<<"$pdb_files" | grep -v '^- (SHA-256' | grep -qF 'C:\build\'
+}
+check_banned_imports() { [ -z "$(matching "${banned[@]}")" ]; }
+check_allowed_imports() {
+  local allowed=' KERNEL32.dll msvcrt.dll ' name function
+  [ "$architecture" = win32 ] && [[ $pe == *.dll ]] && allowed+='USER32.dll '
+  for name in $(awk '/DLL Name:/ {print $3}' <<<"$dump" | sort -u); do
+    [[ $allowed == *" $name "* ]] || return 1
+  done
+  for function in $(matching "${forbidden[@]}"); do
+    [[ " ${allowed_functions[*]} " == *" $function "* ]] || return 1
+  done
+}
+
+# scan PE: the rules' verdicts, a line each; 1 when one failed.
+scan() {
+  local id check title status failed=0
+  inspect "$1"
+  while read -r id check title; do
+    status=0
+    "check_$check" || status=$?
+    case $status in
+      0) echo "$(basename "$pe"): ok   $id $title" ;;
+      2) echo "$(basename "$pe"): n/a  $id $title" ;;
+      *) echo "$(basename "$pe"): FAIL $id $title"; failed=1 ;;
+    esac
+  done < <(printf '%s\n' "${rules[@]}")
+  return $failed
+}
+
+if [ "$1" = --scan ]; then
+  shift
+  fail=0
+  for binary in "$@"; do scan "$binary" || fail=1; done
+  exit "$fail"
+fi
+
+dll=$1 exports_list=$2 expected_architecture=${3:-win32}
+fail=0
+scan "$dll" || fail=1
 largest_size=65536
 most_tls_callbacks=0
 
-format=$([ "$architecture" = win64 ] && echo pei-x86-64 || echo pei-i386)
-grep -q "file format $format\$" <<<"$($objdump -f "$dll")" || { echo "not a $format file"; fail=1; }
+[ "$architecture" = "$expected_architecture" ] || { echo "not a $expected_architecture DLL"; fail=1; }
 grep -qE '^Name[[:space:]]+[0-9a-f]+ Brindlewick\.dll$' <<<"$dump" || { echo "export directory does not name Brindlewick.dll"; fail=1; }
 
 lowest=$(awk '{print $3}' "$exports_list" | sort -n | head -1)
@@ -52,41 +216,11 @@ if [ "$exported" != "$expected" ]; then
   fail=1
 fi
 
-allowed_imports=' KERNEL32.dll msvcrt.dll '
-[ "$architecture" = win32 ] && allowed_imports+='USER32.dll '
-imports=$(awk '/DLL Name:/ {print $3}' <<<"$dump" | sort -u | tr '\n' ' ')
-for name in $imports; do
-  [[ $allowed_imports == *" $name "* ]] || { echo "unexpected import: $name"; fail=1; }
-done
-
-# Imported functions: the member names under each "DLL Name:".
-functions=$(awk '/^The Import Tables/ {on=1} /^The Export Tables/ {on=0} on && /^\t[0-9a-f]+\t +[0-9]+ +[^ ]+$/ {print $3}' <<<"$dump")
-for function in $functions; do
-  for pattern in "${forbidden[@]}"; do
-    # shellcheck disable=SC2053
-    [[ $function == $pattern ]] && { echo "forbidden import: $function"; fail=1; }
-  done
-done
-
 size=$(stat -c %s "$dll")
 [ "$size" -le "$largest_size" ] || { echo "the DLL has $size bytes, more than $largest_size"; fail=1; }
 
 # TLS callbacks: the directory's AddressOfCallBacks (its fourth pointer)
-# points to a list of addresses that ends with 0. Addresses are mapped to
-# the file through the section table.
-pointer=$([ "$architecture" = win64 ] && echo 8 || echo 4)
-image_base=$((16#$(awk '/^ImageBase/ {print $2}' <<<"$dump")))
-sections=$($objdump -h "$dll" | awk '$1 ~ /^[0-9]+$/ {print $3, $4, $6}')
-word_at() { # virtual address -> the pointer-sized word there
-  local size vma offset
-  while read -r size vma offset; do
-    if (($1 >= 16#$vma && $1 < 16#$vma + 16#$size)); then
-      od -An -t u$pointer -j $((16#$offset + $1 - 16#$vma)) -N $pointer "$dll" | tr -d ' '
-      return
-    fi
-  done <<<"$sections"
-  echo 0
-}
+# points to a list of addresses that ends with 0.
 tls_callbacks=0
 tls_directory=$((16#$(awk '/Thread Storage Directory/ {print $3}' <<<"$dump")))
 if ((tls_directory != 0)); then
@@ -105,32 +239,7 @@ for field in OSystem Subsystem; do
   [ "$version" = "$oldest" ] || { echo "the headers ask for Windows $version ($field), not $oldest"; fail=1; }
 done
 
-# The exploit mitigations: address randomization, no executable data,
-# Control Flow Guard; on x64 high-entropy addresses and CET shadow stacks, on
-# x86 no SEH handlers or only those of a SafeSEH table.
-characteristics=$((16#$(awk '/^DllCharacteristics/ {print $2}' <<<"$dump")))
-mitigations=(DYNAMIC_BASE:0x40 NX_COMPAT:0x100 GUARD_CF:0x4000)
-readobj=$(llvm-readobj-16 --coff-load-config --coff-debug-directory "$dll")
-if [ "$architecture" = win64 ]; then
-  mitigations+=(HIGH_ENTROPY_VA:0x20)
-  grep -q IMAGE_DLL_CHARACTERISTICS_EX_CET_COMPAT <<<"$readobj" || { echo "not marked CET-compatible"; fail=1; }
-elif (($(awk '/SEHandlerCount:/ {print $2}' <<<"$readobj") == 0)); then
-  mitigations+=(NO_SEH:0x400)
-fi
-for mitigation in "${mitigations[@]}"; do
-  ((characteristics & ${mitigation#*:})) || { echo "no ${mitigation%:*}"; fail=1; }
-done
-grep -q 'GuardCFFunctionTable: 0x[0-9A-F]*[1-9A-F]' <<<"$readobj" || { echo "no Control Flow Guard function table"; fail=1; }
-
-# Writable sections as RVA ranges; no base relocation and no import address
-# may lie in one.
-hex='function hex(s, n, i) { for (i = 1; i <= length(s); i++) n = n * 16 + index("0123456789abcdef", substr(tolower(s), i, 1)) - 1; return n }'
-writable=$($objdump -h "$dll" | awk -v base="$image_base" "$hex"'$1 ~ /^[0-9]+$/ {size = $3; vma = $4; next}
-  size != "" && /ALLOC/ && !/READONLY/ {print hex(vma) - base, hex(size)} {size = ""}')
-in_writable() { # RVA... -> those inside a writable section
-  awk -v ranges="$writable" 'BEGIN {n = split(ranges, r, /[ \n]/)}
-    {for (i = 1; i < n; i += 2) if ($1 >= r[i] && $1 < r[i] + r[i + 1]) print $1}'
-}
+# No base relocation and no import address may lie in a writable section.
 relocated=$(awk "$hex"'/^\treloc / && $6 != "ABSOLUTE" {gsub(/[][]/, "", $5); print hex($5)}' <<<"$dump" | in_writable)
 [ -z "$relocated" ] || { echo "addresses the loader relocates lie in writable sections: $(wc -w <<<"$relocated")"; fail=1; }
 iat=$(awk "$hex"'/Import Address Table Directory/ {print hex($3)}' <<<"$dump" | in_writable)
@@ -140,15 +249,7 @@ iat=$(awk "$hex"'/Import Address Table Directory/ {print hex($3)}' <<<"$dump" | 
 # symbols also place the lists that a C runtime's start-up would walk.
 pdb=${dll%.dll}.pdb
 grep -q "pdb $(basename "$pdb"))\$" <<<"$dump" || { echo "the debug directory does not name $(basename "$pdb")"; fail=1; }
-publics=$(llvm-pdbutil-16 dump --publics "$pdb" 2>&1) || { echo "no PDB $pdb"; fail=1; }
-address_of() { # public symbol -> its virtual address, or 0
-  local place section offset
-  place=$(awk -v name="\`$1\`" '$NF == name {getline; sub(/.*addr = /, ""); print; exit}' <<<"$publics")
-  [ -n "$place" ] || { echo 0; return; }
-  section=$((10#${place%:*})) offset=$((10#${place#*:}))
-  echo $((16#$(awk -v n="$section" 'NR == n {print $2}' <<<"$sections") + offset))
-}
-prefix=$([ "$architecture" = win32 ] && echo _ || true)
+[ -n "$publics" ] || { echo "no PDB $pdb"; fail=1; }
 constructors=$(address_of "${prefix}__CTOR_LIST__")
 ((constructors == 0)) || (($(word_at $((constructors + pointer))) == 0)) || { echo "constructors to run"; fail=1; }
 (($(address_of "${prefix}__RUNTIME_PSEUDO_RELOC_LIST__") == $(address_of "${prefix}__RUNTIME_PSEUDO_RELOC_LIST_END__"))) ||
@@ -157,6 +258,8 @@ export=$([ "$architecture" = win32 ] && echo _FormatNowAR8J@8 || echo FormatNowA
 symbolized=$(llvm-symbolizer-16 --obj="$dll" "$(address_of "$export")" 2>&1 | head -2 | tr '\n' ' ')
 [[ $symbolized =~ ^FormatNowAR8J\ .*format\.cpp:[1-9] ]] || { echo "the PDB resolves FormatNowAR8J to: $symbolized"; fail=1; }
 
+functions=$(imported_functions)
+imports=$(awk '/DLL Name:/ {print $3}' <<<"$dump" | sort -u | tr '\n' ' ')
 [ "$fail" -eq 0 ] && echo "exports and imports as defined: $(wc -l <<<"$expected") exports; imports" \
   "$(wc -w <<<"$functions") functions from $imports; $size bytes; $tls_callbacks TLS callbacks;" \
   "mitigations and the PDB in place"

@@ -5,6 +5,8 @@
 # on the search path too) and runs it under Wine; a project of the other
 # architecture must be refused with a message naming the right kit. Import
 # libraries rebuilt from the kit's .def with either dlltool link the example.
+# Every DLL and EXE of the kit passes the security rules; none is signed,
+# and a kit made with a throwaway certificate has each signed and verified.
 set -euo pipefail
 src=$1 build=$2 kit=$3 architecture=$4
 case "$architecture" in
@@ -24,12 +26,30 @@ files=(README.md LICENSE CHANGELOG.md THIRD-PARTY-NOTICES.md bin/Brindlewick.dll
   lib/Brindlewick.def lib/cmake/Brindlewick/BrindlewickConfig.cmake
   lib/cmake/Brindlewick/BrindlewickConfigVersion.cmake lib/pkgconfig/brindlewick.pc
   share/doc/Brindlewick/REFERENCE.md share/doc/Brindlewick/examples/log_example.c)
-[ "$architecture" = win64 ] || files+=(include/BrindlewickExtender.h bin/bwcall.exe)
+[ "$architecture" = win64 ] || files+=(include/BrindlewickExtender.h)
 for file in "${files[@]}"; do
   [ -s "$package/$file" ] || { echo "$kit.zip lacks $file"; exit 1; }
 done
 [ "$architecture" = win32 ] || [ ! -e "$package/include/BrindlewickExtender.h" ] ||
   { echo "$kit.zip holds the 32-bit extender header"; exit 1; }
+
+mapfile -t binaries < <(find "$package" -name '*.dll' -o -name '*.exe')
+"$src/tests/check-exports.sh" --scan "${binaries[@]}" || { echo "a binary of $kit.zip breaks a security rule"; exit 1; }
+for binary in "${binaries[@]}"; do
+  ! osslsigncode verify -in "$binary" >/dev/null 2>&1 || { echo "$binary is signed though no certificate was given"; exit 1; }
+done
+openssl req -x509 -newkey rsa:2048 -nodes -keyout "$work/key.pem" -out "$work/certificate.pem" -days 1 \
+  -subj "/CN=Brindlewick kit test" -addext extendedKeyUsage=codeSigning -addext keyUsage=digitalSignature,keyCertSign \
+  2>/dev/null
+(cd "$build" && BRINDLEWICK_SIGN_CERT="$work/certificate.pem" BRINDLEWICK_SIGN_KEY="$work/key.pem" \
+  cpack -G ZIP -B "$work/signed" >/dev/null)
+unzip -q "$work/signed/$kit.zip" -d "$work/signed/kit"
+signed=0
+while read -r binary; do
+  osslsigncode verify -CAfile "$work/certificate.pem" -in "$binary" >/dev/null || { echo "$binary: no valid signature"; exit 1; }
+  signed=$((signed + 1))
+done < <(find "$work/signed/kit" -name '*.dll' -o -name '*.exe')
+[ "$signed" = "${#binaries[@]}" ] || { echo "$signed of ${#binaries[@]} binaries signed"; exit 1; }
 
 # The symbols: a DLL without them that names its .debug file by name and
 # CRC-32 (the gzip trailer's), and the file that has them.

@@ -68,7 +68,7 @@ template <typename C> C *format_date_template(const bw::Date &date, const C *cal
     }
     C *text = local;
     if (length > stack_template) {
-        text = static_cast<C *>(bw::heap_alloc(length * sizeof(C)));
+        text = bw::new_work_block<C>(length);
         if (!text)
             return bw::shared_empty<C>();
         for (std::size_t i = 0; i < length; ++i)
@@ -87,7 +87,7 @@ template <typename C> C *format_date_template(const bw::Date &date, const C *cal
         {text, length}, date, read, [](std::size_t n) { return bw::new_block<C>(n + 1); },
         [](C *used) { return bw::heap_free(used); });
     if (text != local)
-        bw::heap_free(text);
+        bw::work_free(text);
     return result ? result : bw::shared_empty<C>();
 }
 

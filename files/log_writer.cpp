@@ -47,7 +47,7 @@ INT write_entry(HANDLE file, const char *entry, DWORD length) {
 // reports its own error, not the release's.
 INT release_after(INT result, char *block) {
     const DWORD error = GetLastError();
-    const bool released = bw::heap_free(block);
+    const bool released = bw::work_free(block);
     if (result != BW_LOG_OK) {
         SetLastError(error);
         return result;
@@ -81,7 +81,7 @@ INT log_text(std::string_view text, HANDLE file, INT utc) {
     if (length <= stack_entry)
         return write_entry(file, small, static_cast<DWORD>(length));
 
-    auto *block = static_cast<char *>(bw::heap_alloc(static_cast<std::size_t>(length)));
+    auto *block = static_cast<char *>(bw::work_alloc(static_cast<std::size_t>(length)));
     if (!block)
         return log_failure(ERROR_NOT_ENOUGH_MEMORY);
     // The message is read again to fill the block, within its bounds.
@@ -129,7 +129,7 @@ extern "C" INT WINAPI LogMsgAltWR8J(LPCWSTR message, HANDLE file, INT utc) {
     if (*size > largest_entry)
         return log_failure(ERROR_NOT_ENOUGH_MEMORY);
     const auto length = static_cast<std::size_t>(*size);
-    auto *block = static_cast<char *>(bw::heap_alloc(length));
+    auto *block = static_cast<char *>(bw::work_alloc(length));
     if (!block)
         return log_failure(ERROR_NOT_ENOUGH_MEMORY);
     // Bounded by the block, as the text is read again.

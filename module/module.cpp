@@ -20,13 +20,15 @@ void *heap_alloc(std::size_t bytes) {
     return HeapAlloc(heap, HEAP_ZERO_MEMORY, bytes);
 }
 
-void *heap_realloc(void *block, std::size_t bytes) {
+bool heap_free(void *block) { return HeapFree(heap, 0, block) != FALSE; }
+
+void *work_alloc(std::size_t bytes) {
     if (heap_fault_now())
         return nullptr;
-    return HeapReAlloc(heap, HEAP_ZERO_MEMORY, block, bytes);
+    return place_work_block(heap, bytes);
 }
 
-bool heap_free(void *block) { return HeapFree(heap, 0, block) != FALSE; }
+bool work_free(void *block) { return release_work_block(heap, block); }
 
 } // namespace bw
 

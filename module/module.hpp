@@ -14,15 +14,21 @@ namespace bw {
 // The module's own handle, for its resources.
 HINSTANCE module_instance();
 
-// Blocks of the process heap. Allocations and growth are zero-filled;
-// callers release with HeapFree on the process heap.
+// Blocks of the process heap, zero-filled; callers release with HeapFree
+// on the process heap.
 void *heap_alloc(std::size_t bytes);
-void *heap_realloc(void *block, std::size_t bytes);
 bool heap_free(void *block);
+
+// Blocks for the DLL's own work, released by the DLL before the call
+// returns, zero-filled. The test build places them where a touch past
+// their end faults.
+void *work_alloc(std::size_t bytes);
+bool work_free(void *block);
 
 // A zero-filled block of n characters, the one way a text result is
 // allocated, or null.
 template <typename C> C *new_block(std::size_t n) { return static_cast<C *>(heap_alloc(n * sizeof(C))); }
+template <typename C> C *new_work_block(std::size_t n) { return static_cast<C *>(work_alloc(n * sizeof(C))); }
 
 template <typename C> std::size_t text_length(const C *text) {
     std::size_t n = 0;

@@ -8,18 +8,20 @@
 
 namespace {
 
-template <typename C> C *fixup(const C *path, int mode) {
+// Into a block from allocate(n): a result, or a directory for the call's own
+// work.
+template <typename C, typename Allocate> C *fixup(const C *path, int mode, Allocate allocate) {
     const bw::Fixup plan = bw::plan_fixup(path, mode);
     if (plan.error)
         return bw::fail_with<C>(plan.error);
-    C *block = bw::new_block<C>(plan.block_size);
+    C *block = allocate(plan.block_size);
     if (!block)
         return bw::fail_with<C>(BW_E_NO_MEMORY);
     bw::write_fixup(path, plan, block);
     return block;
 }
 
-// A directory in a heap block of its own; a null block when it could not be
+// A directory in a work block of its own; a null block when it could not be
 // had, the last error saying why.
 template <typename C> struct DirectoryPart {
     C *block;
@@ -27,7 +29,7 @@ template <typename C> struct DirectoryPart {
 };
 
 template <typename C> DirectoryPart<C> given_directory(const C *directory) {
-    C *fixed = fixup(directory, bw::ensure_backslash);
+    C *fixed = fixup(directory, bw::ensure_backslash, bw::new_work_block<C>);
     if (bw::is_shared_empty(fixed))
         return {nullptr, 0};
     return {fixed, bw::text_length(fixed)};
@@ -43,7 +45,7 @@ constexpr int directory_reads = 4;
 
 template <typename C> DirectoryPart<C> current_directory() {
     DWORD size = MAX_PATH;
-    C *buffer = bw::new_block<C>(size);
+    C *buffer = bw::new_work_block<C>(size);
     if (!buffer) {
         SetLastError(BW_E_NO_MEMORY);
         return {nullptr, 0};
@@ -56,16 +58,18 @@ template <typename C> DirectoryPart<C> current_directory() {
         if (answer == 0 || read == directory_reads) {
             if (answer != 0)
                 SetLastError(ERROR_INSUFFICIENT_BUFFER);
-            bw::release_keeping_error(buffer);
+            const DWORD error = GetLastError();
+            bw::work_free(buffer);
+            SetLastError(error);
             return {nullptr, 0};
         }
-        C *grown = static_cast<C *>(bw::heap_realloc(buffer, answer * sizeof(C)));
-        if (!grown) {
-            bw::heap_free(buffer);
+        // The next read fills the whole buffer again.
+        bw::work_free(buffer);
+        buffer = bw::new_work_block<C>(answer);
+        if (!buffer) {
             SetLastError(BW_E_NO_MEMORY);
             return {nullptr, 0};
         }
-        buffer = grown;
         size = answer;
     }
 }
@@ -89,13 +93,15 @@ template <typename C> C *qualify(const C *file_name, const C *directory) {
     C *joined = bw::new_block<C>(bw::joined_block(part.length, name.size()));
     if (joined)
         bw::write_joined<C>({part.block, part.length}, name, joined);
-    bw::heap_free(part.block);
+    bw::work_free(part.block);
     return joined ? joined : bw::fail_with<C>(BW_E_NO_MEMORY);
 }
 
 } // namespace
 
-extern "C" LPSTR WINAPI PathStringFixupAR8J(LPCSTR path, INT mode) { return fixup(path, mode); }
-extern "C" LPWSTR WINAPI PathStringFixupWR8J(LPCWSTR path, INT mode) { return fixup(path, mode); }
+extern "C" LPSTR WINAPI PathStringFixupAR8J(LPCSTR path, INT mode) { return fixup(path, mode, bw::new_block<char>); }
+extern "C" LPWSTR WINAPI PathStringFixupWR8J(LPCWSTR path, INT mode) {
+    return fixup(path, mode, bw::new_block<wchar_t>);
+}
 extern "C" LPSTR WINAPI MakeFQFNAR8J(LPCSTR file_name, LPCSTR directory) { return qualify(file_name, directory); }
 extern "C" LPWSTR WINAPI MakeFQFNWR8J(LPCWSTR file_name, LPCWSTR directory) { return qualify(file_name, directory); }

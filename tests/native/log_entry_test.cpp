@@ -55,6 +55,25 @@ TEST(LogEntry, EntriesByteForByte) {
         }
 }
 
+// A message that another thread lengthens between the measure and the
+// write must not take the walk past its block: every row written into
+// exact blocks one byte, two bytes, half and all of it short of the entry
+// gets the entry's start and nothing past the block.
+TEST(LogEntry, WritingStopsAtTheEndOfAShortBlock) {
+    for (const bool utc : {false, true})
+        for (const test::LogEntry &c : test::log_entries) {
+            const std::string message = test::message_of(c, utc);
+            const std::string entry = build(message, "", utc).entry;
+            for (const std::size_t shorter : {std::size_t{1}, std::size_t{2}, entry.size() / 2, entry.size()}) {
+                const std::size_t length = entry.size() - shorter;
+                const auto block = std::make_unique<char[]>(length);
+                EXPECT_EQ(bw::log::write_lines(message, utc, block.get(), block.get() + length), block.get() + length);
+                EXPECT_EQ(std::string_view(block.get(), length), std::string_view(entry).substr(0, length))
+                    << testing::PrintToString(c.message) << " utc " << utc << " " << shorter << " short";
+            }
+        }
+}
+
 TEST(LogEntry, SeparatorsIndentUnderTheStamp) {
     for (const bool utc : {false, true}) {
         const std::size_t indent = (utc ? utc_stamp : local_stamp).size();

@@ -80,22 +80,24 @@ protected:
     };
 
     // One entry into a new file.
-    template <typename C> Logged log_to_new_file(std::string_view name, const C *message, INT utc) const {
+    template <typename C>
+    Logged log_to_new_file(std::string_view name, const C *message, INT utc, HMODULE module = test::dll()) const {
         HANDLE file = open_output(path(name), 1);
         EXPECT_NE(file, nullptr);
         Moment moment{now(utc), {}};
-        const INT result = log_msg<C>()(message, file, utc);
+        const INT result = test::exports(module).width<C>().log(message, file, utc);
         moment.after = now(utc);
         close(file);
         return {result, read(name), moment};
     }
 
-    // One entry into a new file, byte for byte as the pattern has it (with
-    // `fill` bytes of message at its mark) and of `size` bytes when that is
-    // given, the stamp checked against the clock.
+    // One entry into a new file by a build of the DLL, byte for byte as the
+    // pattern has it (with `fill` at its mark) and of `size` bytes when that
+    // is given, the stamp checked against the clock.
     template <typename C>
-    void expect_entry(const C *message, std::string_view pattern, INT utc, std::size_t fill = 0, std::size_t size = 0) {
-        const Logged logged = log_to_new_file("entry" + std::to_string(++serial) + ".log", message, utc);
+    void expect_entry(const C *message, std::string_view pattern, INT utc, std::string_view fill = {},
+                      std::size_t size = 0, HMODULE module = test::dll()) {
+        const Logged logged = log_to_new_file("entry" + std::to_string(++serial) + ".log", message, utc, module);
         EXPECT_EQ(logged.result, 0);
         const std::size_t at = message[0] == '\n' ? 2 : 0;
         const std::string stamp = logged.bytes.substr(at, utc ? 24 : 20);
@@ -116,20 +118,36 @@ template <typename C> class LogWriterOf : public LogWriter {};
 using Widths = ::testing::Types<char, wchar_t>;
 TYPED_TEST_SUITE(LogWriterOf, Widths);
 
-// A message of the table in the width C; null stays null.
-template <typename C> std::basic_string<C> widened(const char *message) { return test::as<C>(message ? message : ""); }
+// A message of the table in the width C, UTF-8 as UTF-16 for the wide
+// writer; null stays null.
+template <typename C> std::basic_string<C> widened(const char *message) {
+    const std::string text = message ? message : "";
+    if constexpr (sizeof(C) == 1) {
+        return text;
+    } else {
+        const int length = static_cast<int>(text.size());
+        std::wstring wide(static_cast<std::size_t>(MultiByteToWideChar(CP_UTF8, 0, text.data(), length, nullptr, 0)),
+                          L'\0');
+        MultiByteToWideChar(CP_UTF8, 0, text.data(), length, wide.data(), static_cast<int>(wide.size()));
+        return wide;
+    }
+}
 template <typename C> const C *pointer(const char *message, const std::basic_string<C> &text) {
     return message ? text.c_str() : nullptr;
 }
 
+// Through the shipped DLL and the test build, whose work blocks fault when
+// touched past their end.
 TYPED_TEST(LogWriterOf, EntriesByteForByteWithLocalAndUtcStamps) {
-    for (const INT utc : {0, 1, -3})
-        for (const test::LogEntry &c : test::log_entries) {
-            SCOPED_TRACE(testing::PrintToString(std::string(c.message)) + " utc " + std::to_string(utc));
-            const std::string message = test::message_of(c, utc != 0);
-            this->expect_entry(widened<TypeParam>(message.c_str()).c_str(), c.pattern, utc, test::fill_of(c, utc != 0),
-                               c.entry_size);
-        }
+    for (const HMODULE module : {test::dll(), test::faults_dll()})
+        for (const INT utc : {0, 1, -3})
+            for (const test::LogEntry &c : test::log_entries) {
+                SCOPED_TRACE(testing::PrintToString(std::string(c.message)) + " utc " + std::to_string(utc) + " " +
+                             std::to_string(c.characters));
+                const std::string message = test::message_of(c, utc != 0);
+                this->expect_entry(widened<TypeParam>(message.c_str()).c_str(), c.pattern, utc,
+                                   test::fill_of(c, utc != 0), c.entry_size, module);
+            }
 }
 
 TYPED_TEST(LogWriterOf, ResultCodesForMissingMessageOrHandle) {
@@ -332,13 +350,16 @@ TEST_F(LogWriter, ScriptCallsDeliverTheResultAndRecordIt) {
 
 // Every heap request of a call fails in turn: a call then writes a whole
 // entry or nothing and keeps no block. An entry of up to 4 KiB, and the
-// UTF-8 text of a wide message of up to 1365 characters, are built on the
-// stack and make no request; a larger one answers 8 when its block cannot
-// be had. Sized exactly, an entry is never enlarged, so
+// UTF-8 text of a wide message of up to 1365 characters (1365 of two bytes
+// each here), are built on the stack and make no request; a larger one
+// answers 8 when its block cannot be had. Sized exactly, an entry is never enlarged, so
 // no call answers -6.
 TYPED_TEST(LogWriterOf, FailedAllocationsWriteNothingAndKeepNothing) {
     const auto log = test::exports(test::faults_dll()).width<TypeParam>().log;
     const std::string long_message = std::string(5000, 'x') + "\nlast line";
+    std::string fits_the_stack;
+    for (int i = 0; i < 1365; ++i)
+        fits_the_stack += "\xC3\xA9";
     struct Case {
         const char *message;
         std::string_view ending;
@@ -349,6 +370,7 @@ TYPED_TEST(LogWriterOf, FailedAllocationsWriteNothingAndKeepNothing) {
         {"a\n\nb", "b\r\n", false},
         {"\n\nabc", "abc\r\n", false},
         {long_message.c_str(), "last line\r\n", true},
+        {fits_the_stack.c_str(), "\xC3\xA9\r\n", false},
     };
     int serial = 0;
     for (const Case &c : cases) {
@@ -408,13 +430,17 @@ TEST_F(LogWriter, WideMessagesAreWrittenInUtf8) {
 }
 
 // A lone surrogate has no UTF-8 form: refused with 1113, also as the last
-// error, after the handle's check, and nothing is written or kept.
+// error, after the handle's check, and nothing is written or kept. A high
+// surrogate pairs only with a low one that follows it: not with another
+// high one, a letter or the end of the text.
 TEST_F(LogWriter, WideMessageWithALoneSurrogateIsRefused) {
     constexpr wchar_t high = 0xD83D, low = 0xDE00;
     HANDLE file = open_output(path("refused.log"), 1);
     const std::size_t blocks = test::busy_heap_blocks();
-    for (const std::wstring &message : {std::wstring{high}, std::wstring{L'a', low, L'b'}, std::wstring{low, high},
-                                        std::wstring{high, high, low}, std::wstring(5000, L'x') + high}) {
+    for (const std::wstring &message :
+         {std::wstring{high}, std::wstring{L'a', high}, std::wstring{high, high}, std::wstring{high, L'\u65e5'},
+          std::wstring{L'a', low, L'b'}, std::wstring{low, high}, std::wstring{low, L'a'},
+          std::wstring{high, high, low}, std::wstring(5000, L'x') + high}) {
         EXPECT_EQ(log_msg<wchar_t>()(message.c_str(), nullptr, 0), BW_LOG_NO_HANDLE);
         SetLastError(0);
         EXPECT_EQ(log_msg<wchar_t>()(message.c_str(), file, 0), ERROR_NO_UNICODE_TRANSLATION) << message.size();

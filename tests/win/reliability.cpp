@@ -139,7 +139,7 @@ void sweep_heap_faults(const std::string &what, const Run &run, const std::vecto
 // The C runtime's blocks (the outcome's copy of a text) come from a heap of
 // its own, so only the DLL's blocks count.
 Outcome leak_checked(const std::string &what, const Run &run) {
-    checked_call(what, run, dll());
+    checked_call(what, run, faults_dll());
     const std::size_t busy = busy_heap_blocks();
     const Outcome outcome = checked_call(what, run, dll());
     EXPECT_EQ(busy_heap_blocks(), busy) << what << ": blocks left behind";

@@ -114,9 +114,10 @@ template <typename C> std::string export_name(std::string_view stem, std::string
 // gives. Runs on the test build.
 void sweep_heap_faults(const std::string &what, const Run &run, const std::vector<Expected> &failures);
 
-// Runs the call on the shipped DLL once to warm up the platform's own
-// caches, then again counting the busy blocks of the process heap: the
-// count must be the same once the result has been released.
+// Runs the call once on the test build, where a read or write past a work
+// block faults, which also warms up the platform's own caches; then on the
+// shipped DLL counting the busy blocks of the process heap: the count must
+// be the same once the result has been released.
 Outcome leak_checked(const std::string &what, const Run &run);
 
 // Dismisses the message boxes that this thread shows, with OK, while it

@@ -36,3 +36,6 @@ for l in "${locales[@]}"; do
   fi
 done
 [ "$generate" -eq 0 ] || as_root locale-gen >/dev/null
+
+# A kernel without IA-32 emulation runs the 32-bit Wine loader under qemu-i386.
+as_root bash "$(dirname "$0")/tools/i386-emulation/install.sh"

@@ -3,25 +3,16 @@
 // the loader, the call checks the loader may replace, and the stack guard
 // with its fail-fast routine.
 #include "module/guards.hpp"
+#include "module/processor.hpp"
 
 #include <windows.h>
 
 #include <cstddef>
 #include <cstdint>
-#include <intrin.h>
 
 namespace {
 
-// Until a loader that enforces the guard replaces them, indirect calls go
-// unchecked. On x86 the compiler calls the check with the target in ECX and
-// then calls the target; on x64 it jumps through the dispatch with the
-// target in RAX.
-void __fastcall check_unchecked(void *) {}
-#ifdef _WIN64
-[[gnu::naked]] void dispatch_unchecked() { asm("jmp *%rax"); }
-#endif
-
-// The load configuration's layout, common to both architectures: the fields
+// The load configuration's layout, common to every architecture: the fields
 // mingw-w64's header knows, then the Control Flow Guard fields. GuardFlags
 // is 32 bits wide; the linker gives its value as the address of an absolute
 // symbol, so one pointer-sized field holds it and, on x64, the first four
@@ -47,9 +38,9 @@ static_assert(sizeof(LoadConfiguration) == (sizeof(void *) == 8 ? 192 : 120));
 extern "C" {
 
 // The loader replaces these pointers in a process that enforces the guard.
-[[gnu::section(".00cfg")]] extern constinit void(__fastcall *const __guard_check_icall_fptr)(void *) = &check_unchecked;
-#ifdef _WIN64
-[[gnu::section(".00cfg")]] extern constinit void (*const __guard_dispatch_icall_fptr)() = &dispatch_unchecked;
+[[gnu::section(".00cfg")]] extern constinit const bw::GuardCheck __guard_check_icall_fptr = &bw::check_unchecked;
+#ifdef __x86_64__
+[[gnu::section(".00cfg")]] extern constinit void (*const __guard_dispatch_icall_fptr)() = &bw::dispatch_unchecked;
 #endif
 
 // Tables and counts the linker makes; a count or the flags is the address
@@ -61,7 +52,7 @@ extern const std::byte __guard_longjmp_table[], __guard_longjmp_count;
 [[gnu::used]] constinit extern const LoadConfiguration _load_config_used = {
     .base = {.Size = sizeof(LoadConfiguration)},
     .check_function_pointer = &__guard_check_icall_fptr,
-#ifdef _WIN64
+#ifdef __x86_64__
     .dispatch_function_pointer = &__guard_dispatch_icall_fptr,
 #else
     .dispatch_function_pointer = nullptr,
@@ -82,22 +73,19 @@ std::uintptr_t __stack_chk_guard = static_cast<std::uintptr_t>(0x2B992DDFA232 & 
 
 // A smashed canary ends the process at once, without unwinding or handlers:
 // nothing on that stack can be trusted.
-[[noreturn]] void __stack_chk_fail() {
-    asm volatile("int $0x29" ::"c"(FAST_FAIL_STACK_COOKIE_CHECK_FAILURE));
-    __builtin_unreachable();
-}
+[[noreturn]] void __stack_chk_fail() { bw::fail_fast(FAST_FAIL_STACK_COOKIE_CHECK_FAILURE); }
 
 } // extern "C"
 
 namespace bw {
 
 // What differs per process and per load, without a further import: the
-// time stamp counter, the stack's address and the module's address, both
+// processor's counter, the stack's address and the module's address, both
 // randomized by the loader, mixed so that each bit depends on all of them.
 __attribute__((no_stack_protector)) void seed_stack_guard(HINSTANCE module) {
     int here = 0;
     std::uint64_t mixed =
-        __rdtsc() ^ (reinterpret_cast<std::uintptr_t>(&here) << 20) ^ reinterpret_cast<std::uintptr_t>(module);
+        cycle_counter() ^ (reinterpret_cast<std::uintptr_t>(&here) << 20) ^ reinterpret_cast<std::uintptr_t>(module);
     mixed = (mixed ^ (mixed >> 30)) * 0xBF58476D1CE4E5B9;
     mixed = (mixed ^ (mixed >> 27)) * 0x94D049BB133111EB;
     mixed ^= mixed >> 31;

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# check-exports.sh DLL EXPORTS [win32|win64]: checks the built DLL against
+# check-exports.sh DLL EXPORTS [win32|win64|arm64]: checks the built DLL against
 # the list of exports ("name symbol ordinal" a line) and against what a DLL that runs inside other people's
 # processes may carry: every name with its ordinal and the ordinal base;
 # imports from nothing but KERNEL32, msvcrt and, for the 32-bit extender,
@@ -10,11 +10,13 @@
 # the loader relocates (code pointers such as the script table's) and no
 # import address in writable memory; and the PDB beside the DLL, which its
 # debug directory names by file name and which resolves an export to its
-# name and source line. The 64-bit DLL must not export the extender's entry
-# points.
+# name and source line. The 64-bit and ARM64 DLLs must not export the
+# extender's entry points.
 set -euo pipefail
 dll=$1 exports_list=$2 architecture=${3:-win32}
-objdump=x86_64-w64-mingw32-objdump # reads both architectures
+# The mingw-w64 objdump reads both x86 architectures, Debian's multiarch
+# one ARM64 too.
+objdump=$([ "$architecture" = arm64 ] && echo objdump || echo x86_64-w64-mingw32-objdump)
 dump=$($objdump -p "$dll")
 fail=0
 
@@ -31,7 +33,11 @@ forbidden=(
 largest_size=65536
 most_tls_callbacks=0
 
-format=$([ "$architecture" = win64 ] && echo pei-x86-64 || echo pei-i386)
+case "$architecture" in
+  win32) format=pei-i386 ;;
+  win64) format=pei-x86-64 ;;
+  arm64) format=pei-aarch64-little ;;
+esac
 grep -q "file format $format\$" <<<"$($objdump -f "$dll")" || { echo "not a $format file"; fail=1; }
 grep -qE '^Name[[:space:]]+[0-9a-f]+ Brindlewick\.dll$' <<<"$dump" || { echo "export directory does not name Brindlewick.dll"; fail=1; }
 
@@ -40,10 +46,11 @@ base=$(awk '/^Ordinal Base/ {print $3}' <<<"$dump")
 [ "$base" = "$lowest" ] || { echo "ordinal base $base, expected $lowest"; fail=1; }
 
 # Exported names with their ordinals, as the export address table lists them.
-exported=$(awk '/\[Ordinal\/Name Pointer\] Table/ {on=1; next} on && NF==0 {on=0} on {gsub(/[][]/, " "); print $1 + '"$base"', $2}' <<<"$dump" | sort)
+# The table ends at the first line that is not an entry (objdump may warn right after it).
+exported=$(awk '/\[Ordinal\/Name Pointer\] Table/ {on=1; next} on && !/^\t\[/ {on=0} on {gsub(/[][]/, " "); print $1 + '"$base"', $2}' <<<"$dump" | sort)
 expected=$(awk '{print $3, $1}' "$exports_list" | sort)
-if [ "$architecture" = win64 ] && grep -q WILExtender <<<"$exported$expected"; then
-  echo "the 64-bit DLL exports the extender's entry points, whose records are 32-bit"
+if [ "$architecture" != win32 ] && grep -q WILExtender <<<"$exported$expected"; then
+  echo "the $architecture DLL exports the extender's entry points, whose records are 32-bit"
   fail=1
 fi
 if [ "$exported" != "$expected" ]; then
@@ -54,13 +61,24 @@ fi
 
 allowed_imports=' KERNEL32.dll msvcrt.dll '
 [ "$architecture" = win32 ] && allowed_imports+='USER32.dll '
-imports=$(awk '/DLL Name:/ {print $3}' <<<"$dump" | sort -u | tr '\n' ' ')
+# objdump 2.40 reads ARM64's import lookup entries as 32-bit ones and lists
+# only the first function of each DLL: llvm-readobj lists ARM64's imports.
+if [ "$architecture" = arm64 ]; then
+  import_dump=$(llvm-readobj-16 --coff-imports "$dll")
+  imports=$(awk '/^  Name:/ {print $2}' <<<"$import_dump" | sort -u | tr '\n' ' ')
+else
+  imports=$(awk '/DLL Name:/ {print $3}' <<<"$dump" | sort -u | tr '\n' ' ')
+fi
 for name in $imports; do
   [[ $allowed_imports == *" $name "* ]] || { echo "unexpected import: $name"; fail=1; }
 done
 
 # Imported functions: the member names under each "DLL Name:".
-functions=$(awk '/^The Import Tables/ {on=1} /^The Export Tables/ {on=0} on && /^\t[0-9a-f]+\t +[0-9]+ +[^ ]+$/ {print $3}' <<<"$dump")
+if [ "$architecture" = arm64 ]; then
+  functions=$(awk '/^  Symbol:/ {print $2}' <<<"$import_dump")
+else
+  functions=$(awk '/^The Import Tables/ {on=1} /^The Export Tables/ {on=0} on && /^\t[0-9a-f]+\t +[0-9]+ +[^ ]+$/ {print $3}' <<<"$dump")
+fi
 for function in $functions; do
   for pattern in "${forbidden[@]}"; do
     # shellcheck disable=SC2053
@@ -74,7 +92,7 @@ size=$(stat -c %s "$dll")
 # TLS callbacks: the directory's AddressOfCallBacks (its fourth pointer)
 # points to a list of addresses that ends with 0. Addresses are mapped to
 # the file through the section table.
-pointer=$([ "$architecture" = win64 ] && echo 8 || echo 4)
+pointer=$([ "$architecture" = win32 ] && echo 4 || echo 8)
 image_base=$((16#$(awk '/^ImageBase/ {print $2}' <<<"$dump")))
 sections=$($objdump -h "$dll" | awk '$1 ~ /^[0-9]+$/ {print $3, $4, $6}')
 word_at() { # virtual address -> the pointer-sized word there
@@ -98,22 +116,30 @@ if ((tls_directory != 0)); then
 fi
 [ "$tls_callbacks" -le "$most_tls_callbacks" ] || { echo "$tls_callbacks TLS callbacks, at most $most_tls_callbacks"; fail=1; }
 
-# The oldest Windows that loads the DLL: XP, and XP x64 for the 64-bit one.
-oldest=$([ "$architecture" = win64 ] && echo 5.2 || echo 5.1)
+# The oldest Windows that loads the DLL: XP, XP x64 for the 64-bit one, and
+# Windows 10, the first ARM64 Windows.
+case "$architecture" in
+  win32) oldest=5.1 ;;
+  win64) oldest=5.2 ;;
+  arm64) oldest=10.0 ;;
+esac
 for field in OSystem Subsystem; do
   version=$(awk "/^Major${field}Version/ {major = \$2} /^Minor${field}Version/ {print major \".\" \$2}" <<<"$dump")
   [ "$version" = "$oldest" ] || { echo "the headers ask for Windows $version ($field), not $oldest"; fail=1; }
 done
 
 # The exploit mitigations: address randomization, no executable data,
-# Control Flow Guard; on x64 high-entropy addresses and CET shadow stacks, on
-# x86 no SEH handlers or only those of a SafeSEH table.
+# Control Flow Guard; on x64 and ARM64 high-entropy addresses, on x64 CET
+# shadow stacks, which ARM64 does not have, on x86 no SEH handlers or only
+# those of a SafeSEH table.
 characteristics=$((16#$(awk '/^DllCharacteristics/ {print $2}' <<<"$dump")))
 mitigations=(DYNAMIC_BASE:0x40 NX_COMPAT:0x100 GUARD_CF:0x4000)
 readobj=$(llvm-readobj-16 --coff-load-config --coff-debug-directory "$dll")
 if [ "$architecture" = win64 ]; then
   mitigations+=(HIGH_ENTROPY_VA:0x20)
   grep -q IMAGE_DLL_CHARACTERISTICS_EX_CET_COMPAT <<<"$readobj" || { echo "not marked CET-compatible"; fail=1; }
+elif [ "$architecture" = arm64 ]; then
+  mitigations+=(HIGH_ENTROPY_VA:0x20)
 elif (($(awk '/SEHandlerCount:/ {print $2}' <<<"$readobj") == 0)); then
   mitigations+=(NO_SEH:0x400)
 fi

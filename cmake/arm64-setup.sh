@@ -39,7 +39,7 @@ if ! current wine "$wine_version"; then
   (cd "$work/debs" && apt-get install -s --no-install-recommends wine64:arm64 libwine:arm64 |
     awk '/^Inst / {print $2}' | xargs apt-get download)
   for deb in "$work"/debs/*.deb; do dpkg-deb -x "$deb" "$work/wine"; done
-  sed -i 's|^wineserver\(32\|64\)=.*|wineserver\1=$(dirname "$0")/wineserver\1|' "$work/wine/usr/lib/wine/wineserver"
+  sed -i 's#^wineserver\(32\|64\)=.*#wineserver\1=$(dirname "$0")/wineserver\1#' "$work/wine/usr/lib/wine/wineserver"
   rm -rf "$root/wine"
   mv "$work/wine" "$root/wine"
   echo "$wine_version" >"$root/wine.stamp"

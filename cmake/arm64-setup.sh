@@ -15,9 +15,10 @@ mkdir -p "$root"
 exec 9>"$root/.lock"
 flock 9
 
-# The versions of Debian's packages each part is made from.
-version() { apt-cache show --no-all-versions "$1" 2>/dev/null | awk '/^Version:/ {print $2; exit}'; }
-wine_version=$(version wine64:arm64)
+# The versions of Debian's packages each part is made from, as installed
+# here (the arm64 Wine is the same version as the x86 one).
+version() { dpkg-query -W -f='${Version}' "$1"; }
+wine_version=$(version wine64)
 mingw_version=$(version mingw-w64-common)
 llvm_version=$(version llvm-16)
 current() { [ -f "$root/$1.stamp" ] && [ "$(cat "$root/$1.stamp")" = "$2" ]; }

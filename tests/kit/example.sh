@@ -40,9 +40,10 @@ done
   { echo "$kit.zip holds the 32-bit extender header"; exit 1; }
 
 # The symbols: a DLL without them that names its .debug file by name and
-# CRC-32 (the gzip trailer's), and the file that has them.
+# CRC-32 (the gzip trailer's), and the file that has them. objcopy writes a copy:
+# given the DLL alone, it would rewrite the DLL that the example runs with.
 dll="$package/bin/Brindlewick.dll"
-"$objcopy" --dump-section .gnu_debuglink="$work/debuglink" "$dll"
+"$objcopy" --dump-section .gnu_debuglink="$work/debuglink" "$dll" "$work/copy.dll"
 crc=$(gzip -c "$dll.debug" | tail -c 8 | head -c 4 | od -An -tx4 | tr -d ' ')
 link=$(od -An -tx4 -j $(( $(stat -c %s "$work/debuglink") - 4 )) "$work/debuglink" | tr -d ' ')
 [ "$(head -c 21 "$work/debuglink")" = Brindlewick.dll.debug ] && [ "$crc" = "$link" ] ||

@@ -1,15 +1,17 @@
 # make run   builds the DLL and the bwcall runner and runs the runner's demo
 # make test  builds and passes every test, native and under Wine
 # make check the edit-and-test loop: the core tests, the layout and the 32-bit DLL's main suite
-# make dll   builds build/win32/Brindlewick.dll and build/win64/Brindlewick.dll
-# make package builds both ZIP kits, Brindlewick-<version>-win32.zip and -win64.zip, and SHA256SUMS (build/package);
-#              SIGN_CERT=cert.pem SIGN_KEY=key.pem signs every DLL and EXE in them (SIGN_TIMESTAMP_URL adds an RFC 3161 stamp)
+# make dll   builds build/win32/Brindlewick.dll, build/win64/Brindlewick.dll and build/arm64/Brindlewick.dll
+# make package builds the three ZIP kits, Brindlewick-<version>-win32.zip, -win64.zip and -arm64.zip, and
+#            SHA256SUMS (build/package); SIGN_CERT=cert.pem SIGN_KEY=key.pem signs every DLL and EXE in them
+#            (SIGN_TIMESTAMP_URL adds an RFC 3161 stamp)
 # make fuzz   runs every fuzzer for FUZZ_SECONDS each (make test gives each 10 s)
 # make reliability runs the fault, leak, hostile-input and thread suites of both DLLs and prints their figures
 # make bench  times both DLLs' services against their peers, rewrites docs/PERFORMANCE.md
 BUILD    := build
 WIN      := $(BUILD)/win32
 WIN64    := $(BUILD)/win64
+ARM64    := $(BUILD)/arm64
 NATIVE   := $(BUILD)/native
 JOBS     ?= $(shell nproc)
 ARGS     ?= --demo
@@ -31,12 +33,16 @@ $(WIN)/CMakeCache.txt: | setup
 $(WIN64)/CMakeCache.txt: | setup
 	cmake -S . -B $(WIN64) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake -DCMAKE_BUILD_TYPE=Release
 
+$(ARM64)/CMakeCache.txt: | setup
+	cmake -S . -B $(ARM64) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-aarch64.cmake -DCMAKE_BUILD_TYPE=Release
+
 $(NATIVE)/CMakeCache.txt: | setup
 	CC=clang CXX=clang++ cmake -S . -B $(NATIVE) -DCMAKE_BUILD_TYPE=Debug
 
-dll: $(WIN)/CMakeCache.txt $(WIN64)/CMakeCache.txt
+dll: $(WIN)/CMakeCache.txt $(WIN64)/CMakeCache.txt $(ARM64)/CMakeCache.txt
 	cmake --build $(WIN) -j $(JOBS)
 	cmake --build $(WIN64) -j $(JOBS)
+	cmake --build $(ARM64) -j $(JOBS)
 
 native: $(NATIVE)/CMakeCache.txt
 	cmake --build $(NATIVE) -j $(JOBS)
@@ -53,7 +59,7 @@ prefix: | setup
 	@grep -qx '#arch=win64' "$(WINEPREFIX)/system.reg" 2>/dev/null || \
 		{ echo "could not create a 64-bit Wine prefix $(WINEPREFIX)"; exit 1; }
 
-# Both kits, with SHA256SUMS beside them, in build/package. Given a
+# The three kits, with SHA256SUMS beside them, in build/package. Given a
 # certificate and its key, CPack signs the binaries (cmake/sign-kit.cmake).
 PACKAGE  := $(abspath $(BUILD)/package)
 SIGN_CERT ?=
@@ -65,6 +71,7 @@ package: dll
 	rm -f $(PACKAGE)/Brindlewick-*.zip $(PACKAGE)/SHA256SUMS
 	cd $(WIN) && $(signing) cpack -G ZIP -B $(PACKAGE)
 	cd $(WIN64) && $(signing) cpack -G ZIP -B $(PACKAGE)
+	cd $(ARM64) && $(signing) cpack -G ZIP -B $(PACKAGE)
 	rm -rf $(PACKAGE)/_CPack_Packages
 	cd $(PACKAGE) && sha256sum Brindlewick-*.zip > SHA256SUMS
 
@@ -84,9 +91,12 @@ test-native: native
 	cd $(NATIVE) && ctest --output-on-failure --timeout 900
 
 # The message box tests need a display: the whole run goes under xvfb-run.
+# The ARM64 programs run under the arm64 Wine in qemu, in a prefix of their
+# own (cmake/wine-run-arm64).
 test-win: dll prefix
 	cd $(WIN) && xvfb-run -a ctest --output-on-failure --timeout 900
 	cd $(WIN64) && xvfb-run -a ctest --output-on-failure --timeout 900
+	cd $(ARM64) && xvfb-run -a ctest --output-on-failure --timeout 900
 
 test: test-native test-win
 

@@ -1,9 +1,11 @@
 # The DLL, its test build, the runner and the Windows-side tests under Wine.
 enable_language(RC)
 
-# The 64-bit build has the same services and leaves the script-host adapter
-# out: its records are those of 32-bit hosts.
-if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+# The 64-bit and ARM64 builds have the same services and leave the
+# script-host adapter out: its records are those of 32-bit hosts.
+if(CMAKE_SYSTEM_PROCESSOR STREQUAL ARM64)
+    set(architecture arm64)
+elseif(CMAKE_SIZEOF_VOID_P EQUAL 8)
     set(architecture win64)
 else()
     set(architecture win32)
@@ -30,8 +32,8 @@ set(resource_sources
 # here alone. Every script and test reads the plain list written from it for
 # this architecture, exports.txt ("name symbol ordinal" a line); the link
 # and the kit get definition files written from the same rows. The 64-bit
-# DLL takes the names plain, as x64 has no stdcall decoration, and leaves out
-# the extender's entry points, whose names alone are decorated.
+# and ARM64 DLLs take the names plain, as they have no stdcall decoration,
+# and leave out the extender's entry points, whose names alone are decorated.
 function(read_exports list rows)
     set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${list})
     file(STRINGS ${list} lines)
@@ -41,7 +43,7 @@ function(read_exports list rows)
             set(name ${CMAKE_MATCH_1})
             set(symbol ${CMAKE_MATCH_2}@${CMAKE_MATCH_3})
             set(ordinal ${CMAKE_MATCH_4})
-            if(architecture STREQUAL win64)
+            if(NOT architecture STREQUAL win32)
                 if(name MATCHES "^_")
                     continue()
                 endif()
@@ -52,15 +54,15 @@ function(read_exports list rows)
             message(FATAL_ERROR "${list}: not an export \"Export = Symbol@N @ordinal\": ${line}")
         endif()
     endforeach()
-    if(architecture STREQUAL win64 AND result MATCHES "WILExtender")
-        message(FATAL_ERROR "The 64-bit DLL would export the extender's entry points, whose records are 32-bit")
+    if(NOT architecture STREQUAL win32 AND result MATCHES "WILExtender")
+        message(FATAL_ERROR "The ${architecture} DLL would export the extender's entry points, whose records are 32-bit")
     endif()
     set(${rows} "${result}" PARENT_SCOPE)
 endfunction()
 
 # A definition file written from rows of the export list, for the link or
 # for the kit; in the build folder, so that the PDB's record of the link
-# names no source folder. On 64-bit both read "Export @ordinal". On 32-bit
+# names no source folder. On 64-bit and ARM64 both read "Export @ordinal". On 32-bit
 # the link's reads "Export = Symbol@N @ordinal" (the export named apart from
 # its stdcall symbol); the kit's, from which a caller's tools rebuild an
 # import library, reads "Symbol@N @ordinal" for dlltool -k and llvm-dlltool
@@ -73,7 +75,7 @@ function(write_definition file form rows)
         list(GET row 0 name)
         list(GET row 1 symbol)
         list(GET row 2 ordinal)
-        if(architecture STREQUAL win64)
+        if(NOT architecture STREQUAL win32)
             string(APPEND text "    ${name} @${ordinal}\n")
         elseif(form STREQUAL link)
             string(APPEND text "    ${name} = ${symbol} @${ordinal}\n")
@@ -172,10 +174,28 @@ endfunction()
 # own load configuration, and a stack guard of its own that the load
 # configuration names for the loader to seed, both in module/guards.cpp; no SEH handlers on x86, where the 32-bit DLL registers
 # none and keeps no unwind tables that nothing registers; CET shadow stacks
-# and high-entropy addresses on x64; a pinned image base.
+# and high-entropy addresses on x64, high-entropy addresses on ARM64; a
+# pinned image base.
+#
+# Debian has no import libraries or compiler runtime for aarch64 Windows:
+# the ARM64 DLL links none of the toolchain's libraries, but import
+# libraries made from the lists in module/arm64 and its own stack probe.
 #
 # Loops stay loops: the texts are short, and a call of the runtime's copy
 # costs more than copying inline.
+if(architecture STREQUAL arm64)
+    set(system_import_libraries)
+    file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/system)
+    foreach(library kernel32 msvcrt)
+        set(import_library ${CMAKE_BINARY_DIR}/system/lib${library}.a)
+        add_custom_command(OUTPUT ${import_library}
+            COMMAND llvm-dlltool-16 -m arm64 -d ${PROJECT_SOURCE_DIR}/module/arm64/${library}.def -l ${import_library}
+            DEPENDS ${PROJECT_SOURCE_DIR}/module/arm64/${library}.def)
+        list(APPEND system_import_libraries ${import_library})
+    endforeach()
+    add_custom_target(system_import_libraries DEPENDS ${system_import_libraries})
+    list(APPEND module_sources ${PROJECT_SOURCE_DIR}/module/arm64/chkstk.cpp)
+endif()
 function(brindlewick_dll target definition)
     add_library(${target} SHARED ${module_sources} ${service_sources} ${extender_sources} ${resource_sources} ${definition} ${ARGN})
     set_target_properties(${target} PROPERTIES PREFIX "" OUTPUT_NAME Brindlewick
@@ -185,20 +205,27 @@ function(brindlewick_dll target definition)
         -fno-builtin-memcpy -fno-builtin-memmove -fno-builtin-memset
         -gdwarf -gcodeview -gno-codeview-command-line "SHELL:-Xclang -gsrc-hash=sha256" ${path_maps} -mguard=cf -fstack-protector-strong)
     # The headers ask for the oldest Windows the DLLs run on, Windows XP and
-    # XP x64 (5.1 and 5.2), as before the move to lld, whose default is Vista.
-    if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    # XP x64 (5.1 and 5.2), as before the move to lld, whose default is Vista,
+    # and Windows 10 (10.0), the first for ARM64.
+    if(architecture STREQUAL win32)
         target_compile_options(${target} PRIVATE -fno-asynchronous-unwind-tables)
         set(architecture_link_options -Wl,--entry,_DllMain@12 -Wl,--image-base=0x10000000 -Wl,--no-seh
             -Wl,--major-os-version=5 -Wl,--minor-os-version=1 -Wl,--major-subsystem-version=5
-            -Wl,--minor-subsystem-version=1)
+            -Wl,--minor-subsystem-version=1 -static-libgcc -static-libstdc++)
         target_link_libraries(${target} PRIVATE user32)
-    else()
+    elseif(architecture STREQUAL win64)
         set(architecture_link_options -Wl,--entry,DllMain -Wl,--image-base=0x180000000 -Wl,--high-entropy-va
             -Wl,--major-os-version=5 -Wl,--minor-os-version=2 -Wl,--major-subsystem-version=5
             -Wl,--minor-subsystem-version=2
-            -Wl,--Xlink=-cetcompat)
+            -Wl,--Xlink=-cetcompat -static-libgcc -static-libstdc++)
+    else()
+        set(architecture_link_options -nostdlib -Wl,--entry,DllMain -Wl,--image-base=0x180000000 -Wl,--high-entropy-va
+            -Wl,--major-os-version=10 -Wl,--minor-os-version=0 -Wl,--major-subsystem-version=10
+            -Wl,--minor-subsystem-version=0)
+        target_link_libraries(${target} PRIVATE ${system_import_libraries})
+        add_dependencies(${target} system_import_libraries)
     endif()
-    target_link_options(${target} PRIVATE -static -static-libgcc -static-libstdc++ -nostartfiles
+    target_link_options(${target} PRIVATE -static -nostartfiles
         ${architecture_link_options} -Wl,--enable-stdcall-fixup -Wl,--dynamicbase -Wl,--nxcompat
         -Wl,--no-insert-timestamp -Wl,--guard-cf -Wl,--pdb= -Wl,--Xlink=-pdbaltpath:Brindlewick.pdb
         -Wl,--Xlink=-pdbsourcepath:C:/build -Wl,--Xlink=-merge:.00cfg=.rdata)

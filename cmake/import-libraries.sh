@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # import-libraries.sh ARCHITECTURE DEF EXPORTS OUTDIR: the import libraries
-# of Brindlewick.dll, for win32 or win64, from the kit's export definition
-# and the plain list of exports ("name symbol ordinal" a line):
-#   libBrindlewick.dll.a  for MinGW (GNU dlltool)
+# of Brindlewick.dll, for win32, win64 or arm64, from the kit's export
+# definition and the plain list of exports ("name symbol ordinal" a line):
+#   libBrindlewick.dll.a  for MinGW (GNU dlltool; llvm-dlltool on ARM64,
+#                         which GNU dlltool does not know)
 #   Brindlewick.lib       short-import library for MSVC-style linkers
 # On win32 both resolve a caller's decorated stdcall symbols
 # (_FormatNowAR8J@8) to the export names (FormatNowAR8J, or the decorated
@@ -11,8 +12,9 @@ set -euo pipefail
 architecture=$1 def=$2 exports=$3 out=$4
 dll=Brindlewick.dll
 case "$architecture" in
-  win32) dlltool=i686-w64-mingw32-dlltool machine=i386 ;;
-  win64) dlltool=x86_64-w64-mingw32-dlltool machine=i386:x86-64 ;;
+  win32) dlltool=(i686-w64-mingw32-dlltool) machine=i386 ;;
+  win64) dlltool=(x86_64-w64-mingw32-dlltool) machine=i386:x86-64 ;;
+  arm64) dlltool=(llvm-dlltool -m arm64) machine=arm64 ;;
   *) echo "import-libraries.sh: unknown architecture $architecture" >&2; exit 2 ;;
 esac
 mkdir -p "$out"
@@ -21,7 +23,7 @@ trap 'rm -rf "$work"' EXIT
 
 # dlltool names the members after the library's path: given from the output
 # folder, the library is the same wherever it is built.
-(cd "$out" && "$dlltool" -k -d "$def" -D "$dll" -l libBrindlewick.dll.a)
+(cd "$out" && "${dlltool[@]}" -k -d "$def" -D "$dll" -l libBrindlewick.dll.a)
 
 # llvm-dlltool reads "==" as an alias, not as the name to import: it gets
 # the plain exports, and the decorated ones go in as short import members of

@@ -3,7 +3,6 @@
 // the loader and names the stack guard for it to seed, the call checks the
 // loader may replace, and the stack guard with its fail-fast routine.
 #include "module/guards.hpp"
-
 #include "module/processor.hpp"
 
 #include <windows.h>
@@ -13,21 +12,12 @@
 
 namespace {
 
-// Until a loader that enforces the guard replaces them, indirect calls go
-// unchecked. On x86 the compiler calls the check with the target in ECX and
-// then calls the target; on x64 it jumps through the dispatch with the
-// target in RAX.
-void __fastcall check_unchecked(void *) {}
-#ifdef _WIN64
-[[gnu::naked]] void dispatch_unchecked() { asm("jmp *%rax"); }
-#endif
-
-// The load configuration's layout, common to both architectures: the fields
+// The load configuration's layout, common to every architecture: the fields
 // mingw-w64's header knows, of which the DLL sets the size and the stack
 // guard's address, then the Control Flow Guard fields. GuardFlags is 32 bits
 // wide; the linker gives its value as the address of an absolute symbol, so
-// one pointer-sized field holds it and, on x64, the first four bytes of the
-// code-integrity record after it, which stay 0.
+// one pointer-sized field holds it and, on 64-bit, the first four bytes of
+// the code-integrity record after it, which stay 0.
 struct LoadConfiguration {
     DWORD size;
     std::byte unset_fields[offsetof(IMAGE_LOAD_CONFIG_DIRECTORY, SecurityCookie) - sizeof(DWORD)];
@@ -96,9 +86,9 @@ constexpr std::uint64_t scramble(std::uint64_t state) {
 extern "C" {
 
 // The loader replaces these pointers in a process that enforces the guard.
-[[gnu::section(".00cfg")]] extern constinit void(__fastcall *const __guard_check_icall_fptr)(void *) = &check_unchecked;
-#ifdef _WIN64
-[[gnu::section(".00cfg")]] extern constinit void (*const __guard_dispatch_icall_fptr)() = &dispatch_unchecked;
+[[gnu::section(".00cfg")]] extern constinit const bw::GuardCheck __guard_check_icall_fptr = &bw::check_unchecked;
+#ifdef __x86_64__
+[[gnu::section(".00cfg")]] extern constinit void (*const __guard_dispatch_icall_fptr)() = &bw::dispatch_unchecked;
 #endif
 
 // Tables and counts the linker makes; a count or the flags is the address
@@ -119,7 +109,7 @@ std::uintptr_t __stack_chk_guard = bw::default_stack_guard;
     .safe_handler_table = nullptr,
     .safe_handler_count = nullptr,
     .check_function_pointer = &__guard_check_icall_fptr,
-#ifdef _WIN64
+#ifdef __x86_64__
     .dispatch_function_pointer = &__guard_dispatch_icall_fptr,
 #else
     .dispatch_function_pointer = nullptr,

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# check-exports.sh DLL EXPORTS [win32|win64]: checks the built DLL against
+# check-exports.sh DLL EXPORTS [win32|win64|arm64]: checks the built DLL against
 # the list of exports ("name symbol ordinal" a line) and against what a DLL
 # that runs inside other people's processes may carry: every name with its
 # ordinal and the ordinal base; at most 64 KiB; no thread-local data
@@ -8,13 +8,12 @@
 # script table's) and no import address in writable memory; the PDB beside
 # the DLL, which its debug directory names by file name and which resolves
 # an export to its name and source line; and the security rules below. The
-# 64-bit DLL must not export the extender's entry points.
+# 64-bit and ARM64 DLLs must not export the extender's entry points.
 #
 # check-exports.sh --scan PE...: applies the security rules alone to each
 # DLL or EXE, as a scanner of a shipped kit does; each reads its PDB from
 # beside it.
 set -euo pipefail
-objdump=x86_64-w64-mingw32-objdump # reads both architectures
 hex='function hex(s, n, i) { for (i = 1; i <= length(s); i++) n = n * 16 + index("0123456789abcdef", substr(tolower(s), i, 1)) - 1; return n }'
 
 # Imports that scanners ban: copies, appends and formats without a bound,
@@ -45,7 +44,7 @@ allowed_functions=(TerminateProcess)
 rules=(
   'BA2008 cfg             Control Flow Guard, with the table of call targets'
   'BA2009 aslr            address randomization, with base relocations'
-  'BA2015 high_entropy    high-entropy addresses (x64)'
+  'BA2015 high_entropy    high-entropy addresses (x64, ARM64)'
   'BA2016 nx              no executable data'
   'BA2018 safe_seh        no SEH handlers, or only those of a SafeSEH table (x86)'
   'BA2019 shared_writable no shared writable section'
@@ -60,14 +59,21 @@ rules=(
 )
 
 # What the checks read of one binary, set by inspect.
-pe='' architecture='' pointer='' writable='' dump='' readobj='' image_base='' sections='' section_flags=''
+pe='' architecture='' objdump='' pointer='' writable='' dump='' readobj='' image_base='' sections='' section_flags=''
 characteristics='' pdb_symbols='' pdb_files='' publics='' prefix=
 
 # inspect PE: reads the headers, sections, load configuration and PDB.
 inspect() {
   pe=$1
-  architecture=$($objdump -f "$pe" | grep -q 'file format pei-x86-64$' && echo win64 || echo win32)
-  pointer=$([ "$architecture" = win64 ] && echo 8 || echo 4)
+  case $(llvm-readobj-16 --file-headers "$pe" | awk '/^Format:/ {print $2}') in
+    COFF-x86-64) architecture=win64 ;;
+    COFF-ARM64) architecture=arm64 ;;
+    *) architecture=win32 ;;
+  esac
+  # The mingw-w64 objdump reads both x86 architectures, Debian's multiarch
+  # one ARM64 too.
+  objdump=$([ "$architecture" = arm64 ] && echo objdump || echo x86_64-w64-mingw32-objdump)
+  pointer=$([ "$architecture" = win32 ] && echo 4 || echo 8)
   prefix=$([ "$architecture" = win32 ] && echo _ || true)
   dump=$($objdump -p "$pe")
   readobj=$(llvm-readobj-16 --coff-load-config --coff-debug-directory "$pe")
@@ -115,8 +121,21 @@ in_writable() { # RVA... -> those inside a writable section
 load_config() { # field -> its value, 0 without a load configuration
   awk -v field="$1:" '$1 == field {value = $2; exit} END {print value == "" ? 0 : value}' <<<"$readobj"
 }
+# objdump 2.40 reads ARM64's import lookup entries as 32-bit ones and lists
+# only the first function of each DLL: llvm-readobj lists ARM64's imports.
 imported_functions() {
-  awk '/^The Import Tables/ {on=1} /^The Export Tables/ {on=0} on && /^\t[0-9a-f]+\t +[0-9]+ +[^ ]+$/ {print $3}' <<<"$dump"
+  if [ "$architecture" = arm64 ]; then
+    llvm-readobj-16 --coff-imports "$pe" | awk '/^  Symbol:/ {print $2}'
+  else
+    awk '/^The Import Tables/ {on=1} /^The Export Tables/ {on=0} on && /^\t[0-9a-f]+\t +[0-9]+ +[^ ]+$/ {print $3}' <<<"$dump"
+  fi
+}
+imported_dlls() {
+  if [ "$architecture" = arm64 ]; then
+    llvm-readobj-16 --coff-imports "$pe" | awk '/^  Name:/ {print $2}' | sort -u
+  else
+    awk '/DLL Name:/ {print $3}' <<<"$dump" | sort -u
+  fi
 }
 matching() { # pattern... -> the imported functions that match one of them
   local function pattern
@@ -130,7 +149,7 @@ matching() { # pattern... -> the imported functions that match one of them
 
 check_cfg() { has_characteristic 0x4000 && grep -q 'GuardCFFunctionTable: 0x[0-9A-F]*[1-9A-F]' <<<"$readobj"; }
 check_aslr() { has_characteristic 0x40 && (($(awk '/Base Relocation Directory/ {print "0x" $4; exit}' <<<"$dump") > 0)); }
-check_high_entropy() { [ "$architecture" = win64 ] || return 2; has_characteristic 0x20; }
+check_high_entropy() { [ "$architecture" != win32 ] || return 2; has_characteristic 0x20; }
 check_nx() { has_characteristic 0x100; }
 check_safe_seh() {
   [ "$architecture" = win32 ] || return 2
@@ -143,7 +162,7 @@ check_cookie_found() {
   local cookie default
   cookie=$(load_config SecurityCookie)
   [ -n "$cookie" ] && ((cookie != 0)) || return 1
-  default=$([ "$architecture" = win64 ] && echo $((0x00002B992DDFA232)) || echo $((0xBB40E64E)))
+  default=$([ "$architecture" = win32 ] && echo $((0xBB40E64E)) || echo $((0x00002B992DDFA232)))
   [ "$(word_at $((cookie)))" = "$default" ] && [ -n "$(in_writable <<<$((cookie - image_base)))" ]
 }
 check_cookie_used() {
@@ -159,7 +178,7 @@ check_banned_imports() { [ -z "$(matching "${banned[@]}")" ]; }
 check_allowed_imports() {
   local allowed=' KERNEL32.dll msvcrt.dll ' name function
   [ "$architecture" = win32 ] && [[ $pe == *.dll ]] && allowed+='USER32.dll '
-  for name in $(awk '/DLL Name:/ {print $3}' <<<"$dump" | sort -u); do
+  for name in $(imported_dlls); do
     [[ $allowed == *" $name "* ]] || return 1
   done
   for function in $(matching "${forbidden[@]}"); do
@@ -204,10 +223,11 @@ base=$(awk '/^Ordinal Base/ {print $3}' <<<"$dump")
 [ "$base" = "$lowest" ] || { echo "ordinal base $base, expected $lowest"; fail=1; }
 
 # Exported names with their ordinals, as the export address table lists them.
-exported=$(awk '/\[Ordinal\/Name Pointer\] Table/ {on=1; next} on && NF==0 {on=0} on {gsub(/[][]/, " "); print $1 + '"$base"', $2}' <<<"$dump" | sort)
+# The table ends at the first line that is not an entry (objdump may warn right after it).
+exported=$(awk '/\[Ordinal\/Name Pointer\] Table/ {on=1; next} on && !/^\t\[/ {on=0} on {gsub(/[][]/, " "); print $1 + '"$base"', $2}' <<<"$dump" | sort)
 expected=$(awk '{print $3, $1}' "$exports_list" | sort)
-if [ "$architecture" = win64 ] && grep -q WILExtender <<<"$exported$expected"; then
-  echo "the 64-bit DLL exports the extender's entry points, whose records are 32-bit"
+if [ "$architecture" != win32 ] && grep -q WILExtender <<<"$exported$expected"; then
+  echo "the $architecture DLL exports the extender's entry points, whose records are 32-bit"
   fail=1
 fi
 if [ "$exported" != "$expected" ]; then
@@ -232,8 +252,13 @@ if ((tls_directory != 0)); then
 fi
 [ "$tls_callbacks" -le "$most_tls_callbacks" ] || { echo "$tls_callbacks TLS callbacks, at most $most_tls_callbacks"; fail=1; }
 
-# The oldest Windows that loads the DLL: XP, and XP x64 for the 64-bit one.
-oldest=$([ "$architecture" = win64 ] && echo 5.2 || echo 5.1)
+# The oldest Windows that loads the DLL: XP, XP x64 for the 64-bit one, and
+# Windows 10, the first ARM64 Windows.
+case "$architecture" in
+  win32) oldest=5.1 ;;
+  win64) oldest=5.2 ;;
+  arm64) oldest=10.0 ;;
+esac
 for field in OSystem Subsystem; do
   version=$(awk "/^Major${field}Version/ {major = \$2} /^Minor${field}Version/ {print major \".\" \$2}" <<<"$dump")
   [ "$version" = "$oldest" ] || { echo "the headers ask for Windows $version ($field), not $oldest"; fail=1; }
@@ -259,7 +284,7 @@ symbolized=$(llvm-symbolizer-16 --obj="$dll" "$(address_of "$export")" 2>&1 | he
 [[ $symbolized =~ ^FormatNowAR8J\ .*format\.cpp:[1-9] ]] || { echo "the PDB resolves FormatNowAR8J to: $symbolized"; fail=1; }
 
 functions=$(imported_functions)
-imports=$(awk '/DLL Name:/ {print $3}' <<<"$dump" | sort -u | tr '\n' ' ')
+imports=$(imported_dlls | tr '\n' ' ')
 [ "$fail" -eq 0 ] && echo "exports and imports as defined: $(wc -l <<<"$expected") exports; imports" \
   "$(wc -w <<<"$functions") functions from $imports; $size bytes; $tls_callbacks TLS callbacks;" \
   "mitigations and the PDB in place"

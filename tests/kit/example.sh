@@ -4,15 +4,23 @@
 # example against it with find_package alone (with the other kit's package
 # on the search path too) and runs it under Wine; a project of the other
 # architecture must be refused with a message naming the right kit. Import
-# libraries rebuilt from the kit's .def with either dlltool link the example.
-# Every DLL and EXE of the kit passes the security rules; none is signed,
-# and a kit made with a throwaway certificate has each signed and verified.
+# libraries rebuilt from the kit's .def with either dlltool (llvm-dlltool
+# alone for ARM64, which GNU dlltool does not know) link the example. Every
+# DLL and EXE of the kit passes the security rules; none is signed, and a
+# kit made with a throwaway certificate has each signed and verified.
 set -euo pipefail
 src=$1 build=$2 kit=$3 architecture=$4
+bin=$src/cmake
 case "$architecture" in
   win32) toolchain=mingw-i686 prefix=i686-w64-mingw32 other=win64 other_toolchain=mingw-x86_64 machine=i386 cpu=i686 ;;
   win64) toolchain=mingw-x86_64 prefix=x86_64-w64-mingw32 other=win32 other_toolchain=mingw-i686 machine=i386:x86-64 cpu=x86_64 ;;
+  arm64) toolchain=mingw-aarch64 prefix=aarch64-w64-mingw32 other=win64 other_toolchain=mingw-x86_64 machine=arm64 cpu=aarch64 ;;
 esac
+if [ "$architecture" = arm64 ]; then
+  cc=$bin/$prefix-clang objcopy=objcopy objdump=objdump dlltools=(llvm-dlltool) run=$bin/wine-run-arm64
+else
+  cc=$prefix-gcc objcopy=$prefix-objcopy objdump=$prefix-objdump dlltools=(dlltool llvm-dlltool) run=$bin/wine-run
+fi
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
@@ -26,7 +34,7 @@ files=(README.md LICENSE CHANGELOG.md THIRD-PARTY-NOTICES.md bin/Brindlewick.dll
   lib/Brindlewick.def lib/cmake/Brindlewick/BrindlewickConfig.cmake
   lib/cmake/Brindlewick/BrindlewickConfigVersion.cmake lib/pkgconfig/brindlewick.pc
   share/doc/Brindlewick/REFERENCE.md share/doc/Brindlewick/examples/log_example.c)
-[ "$architecture" = win64 ] || files+=(include/BrindlewickExtender.h)
+[ "$architecture" != win32 ] || files+=(include/BrindlewickExtender.h)
 for file in "${files[@]}"; do
   [ -s "$package/$file" ] || { echo "$kit.zip lacks $file"; exit 1; }
 done
@@ -52,15 +60,16 @@ done < <(find "$work/signed/kit" -name '*.dll' -o -name '*.exe')
 [ "$signed" = "${#binaries[@]}" ] || { echo "$signed of ${#binaries[@]} binaries signed"; exit 1; }
 
 # The symbols: a DLL without them that names its .debug file by name and
-# CRC-32 (the gzip trailer's), and the file that has them.
+# CRC-32 (the gzip trailer's), and the file that has them. objcopy writes a copy:
+# given the DLL alone, it would rewrite the DLL that the example runs with.
 dll="$package/bin/Brindlewick.dll"
-"$prefix-objcopy" --dump-section .gnu_debuglink="$work/debuglink" "$dll"
+"$objcopy" --dump-section .gnu_debuglink="$work/debuglink" "$dll" "$work/copy.dll"
 crc=$(gzip -c "$dll.debug" | tail -c 8 | head -c 4 | od -An -tx4 | tr -d ' ')
 link=$(od -An -tx4 -j $(( $(stat -c %s "$work/debuglink") - 4 )) "$work/debuglink" | tr -d ' ')
 [ "$(head -c 21 "$work/debuglink")" = Brindlewick.dll.debug ] && [ "$crc" = "$link" ] ||
   { echo "the DLL does not link its debug symbols"; exit 1; }
-"$prefix-objdump" -h "$dll.debug" | grep -q '\.debug_info' || { echo "no debug information"; exit 1; }
-! "$prefix-objdump" -h "$dll" | grep -q '\.debug_' || { echo "the DLL is not stripped"; exit 1; }
+"$objdump" -h "$dll.debug" | grep -q '\.debug_info' || { echo "no debug information"; exit 1; }
+! "$objdump" -h "$dll" | grep -q '\.debug_' || { echo "the DLL is not stripped"; exit 1; }
 
 # configure FOLDER TOOLCHAIN PREFIX_PATH
 configure() {
@@ -107,18 +116,19 @@ llvm-readobj --coff-imports "$work/clang/build/caller.dll" | grep -q 'Symbol: Fo
 
 # pkg-config gives what a build without CMake needs.
 flags=$(PKG_CONFIG_PATH="$package/lib/pkgconfig" pkg-config --cflags --libs brindlewick)
-"$prefix-gcc" -Wall -Wextra -Werror "$package/share/doc/Brindlewick/examples/log_example.c" $flags -o "$work/pkg-config.exe"
+"$cc" -Wall -Wextra -Werror "$package/share/doc/Brindlewick/examples/log_example.c" $flags -o "$work/pkg-config.exe"
 
 # The kit's .def rebuilds an import library with GNU dlltool and with
 # llvm-dlltool; the example linked against either imports what it imports
 # through the kit's own library.
 imports() {
-  "$prefix-objdump" -p "$1" | awk '/DLL Name: Brindlewick.dll/ {on=1; getline; next} on && NF==0 {on=0} on {print $2, $3}' | sort
+  "$objdump" -p "$1" | awk '/DLL Name: Brindlewick.dll/ {on=1; getline; next} on && NF==0 {on=0} on {print $2, $3}' | sort
 }
-"$prefix-dlltool" -k -d "$package/lib/Brindlewick.def" -D Brindlewick.dll -l "$work/dlltool.a"
+[ "$architecture" = arm64 ] || "$prefix-dlltool" -k -d "$package/lib/Brindlewick.def" -D Brindlewick.dll -l "$work/dlltool.lib"
 llvm-dlltool -m "$machine" -k -d "$package/lib/Brindlewick.def" -D Brindlewick.dll -l "$work/llvm-dlltool.lib"
-for library in dlltool.a llvm-dlltool.lib; do
-  "$prefix-gcc" -Wall -Wextra -Werror "$package/share/doc/Brindlewick/examples/log_example.c" -I"$package/include" \
+for dlltool in "${dlltools[@]}"; do
+  library=$dlltool.lib
+  "$cc" -Wall -Wextra -Werror "$package/share/doc/Brindlewick/examples/log_example.c" -I"$package/include" \
     "$work/$library" -o "$work/$library.exe"
   [ -n "$(imports "$work/$library.exe")" ] && [ "$(imports "$work/$library.exe")" = "$(imports "$work/pkg-config.exe")" ] ||
     { echo "the import library that $library rebuilt from the kit's .def imports otherwise"; exit 1; }
@@ -126,7 +136,7 @@ done
 
 cd "$work/example"
 printf 'earlier entry\r\n' > example.log
-output=$("$src/cmake/wine-run" log_example.exe example.log | tr -d '\r')
+output=$("$run" log_example.exe example.log | tr -d '\r')
 echo "$output"
 expected=$'Friday, 30 May 2008 at 14:07\n-1,234,567'
 [ "$output" = "$expected" ] || { echo "expected:"; echo "$expected"; exit 1; }

@@ -1,21 +1,23 @@
 #!/usr/bin/env bash
 # import-libraries.sh ARCHITECTURE EXPORTS LIBDIR: links a consumer that calls
 # every export through each import library and checks that every call imports
-# the export name with its ordinal hint: the MinGW library with GNU ld, the
-# MSVC-style one with lld-link. ARCHITECTURE is win32 or win64; EXPORTS is
-# the list of exports, "name symbol ordinal" a line.
+# the export name with its ordinal hint: the MinGW library with GNU ld (lld
+# in MinGW mode on ARM64, which GNU ld does not know), the MSVC-style one with
+# lld-link. ARCHITECTURE is win32, win64 or arm64; EXPORTS is the list of
+# exports, "name symbol ordinal" a line.
 set -euo pipefail
 architecture=$1 exports_list=$2 libdir=$3
 case "$architecture" in
-  win32) gcc=i686-w64-mingw32-gcc machine=x86 ;;
-  win64) gcc=x86_64-w64-mingw32-gcc machine=x64 ;;
+  win32) gcc=i686-w64-mingw32-gcc machine=x86 entry=(-Wl,-e,0) ;;
+  win64) gcc=x86_64-w64-mingw32-gcc machine=x64 entry=(-Wl,-e,0) ;;
+  arm64) gcc="$(dirname "$0")/../../cmake/aarch64-w64-mingw32-clang" machine=arm64 entry=(-nostdlib -Wl,-e,consume) ;;
   *) echo "unknown architecture $architecture"; exit 2 ;;
 esac
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
 # A stdcall symbol Name@N -> a declaration with N / 4 int arguments; a
-# plain one (win64) -> one without.
+# plain one (win64, arm64) -> one without.
 entries=$(awk '{print $1, ($2 ~ /@/ ? $2 : $2 "@0"), $3}' "$exports_list")
 {
   while read -r export symbol ordinal; do
@@ -34,13 +36,15 @@ entries=$(awk '{print $1, ($2 ~ /@/ ? $2 : $2 "@0"), $3}' "$exports_list")
 expected=$(awk '{print $3, $1}' "$exports_list" | sort)
 
 "$gcc" -c "$work/consumer.c" -o "$work/consumer.o"
-"$gcc" -shared -nostartfiles -Wl,-e,0 -o "$work/mingw.dll" "$work/consumer.o" "$libdir/libBrindlewick.dll.a"
-mingw=$(x86_64-w64-mingw32-objdump -p "$work/mingw.dll" |
-  awk '/DLL Name: Brindlewick.dll/ {on=1; getline; next} on && NF==0 {on=0} on {print $2, $3}' | sort)
+"$gcc" -shared -nostartfiles "${entry[@]}" -o "$work/mingw.dll" "$work/consumer.o" "$libdir/libBrindlewick.dll.a"
+imports() {
+  llvm-readobj --coff-imports "$1" |
+    awk '/Name: Brindlewick.dll/ {on=1} /^}/ {on=0} on && /Symbol:/ {gsub(/[()]/, "", $3); print $3, $2}' | sort
+}
+mingw=$(imports "$work/mingw.dll")
 
 lld-link -dll -noentry -machine:$machine -safeseh:no -out:"$work/msvc.dll" "$work/consumer.o" "$libdir/Brindlewick.lib" >/dev/null
-msvc=$(llvm-readobj --coff-imports "$work/msvc.dll" |
-  awk '/Name: Brindlewick.dll/ {on=1} /^}/ {on=0} on && /Symbol:/ {gsub(/[()]/, "", $3); print $3, $2}' | sort)
+msvc=$(imports "$work/msvc.dll")
 
 fail=0
 for kind in mingw msvc; do

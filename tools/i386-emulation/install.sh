@@ -2,8 +2,11 @@
 # Lets a kernel without IA-32 emulation run i386 Linux programs, the 32-bit
 # Wine loader among them: binfmt_misc hands them to qemu-i386 built from
 # Debian's QEMU source with qemu-i386-wine.patch, which places mappings
-# top-down below 4 GiB (Wine reserves the low 1 GiB and 0x7ffe0000) and
-# honours MAP_FIXED_NOREPLACE. Does nothing where i386 programs run natively.
+# top-down below 4 GiB (Wine reserves the low 1 GiB and 0x7ffe0000),
+# honours MAP_FIXED_NOREPLACE, gives each thread its own GDT, as the kernel
+# keeps TLS entries per thread (else threads share one %gs base and crash),
+# and puts the CPU exception's number in a signal frame's trapno.
+# Does nothing where i386 programs run natively.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 probe=/usr/lib/wine/wine
@@ -20,6 +23,8 @@ if [ -e "$entry" ]; then
   if ours && "$probe" --version >/dev/null 2>&1; then exit 0; fi
   echo 0 > "$entry"
   if "$probe" --version >/dev/null 2>&1; then echo 1 > "$entry"; exit 0; fi
+  # Not native: the entry as it was serves other users while this one builds.
+  echo 1 > "$entry"
 elif "$probe" --version >/dev/null 2>&1; then
   exit 0  # the kernel runs i386 programs natively
 fi

@@ -426,6 +426,12 @@ bool run(Host &host, const std::string &where, const tools::Checked &checked) {
     }
     const tools::Outcome &outcome = delivery.outcome;
     const bool error_status = outcome.status != WIL_STATUS_OK;
+    // A result goes out as UTF-8: bytes that are no text of the ANSI code
+    // page would turn into U+FFFD on the way.
+    if (outcome.text && !error_status && !ansi && !delivery.text.empty() &&
+        MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, delivery.text.data(), static_cast<int>(delivery.text.size()),
+                            nullptr, 0) == 0)
+        return skipped("the result is no text of the ANSI code page " + std::to_string(GetACP()));
     if (outcome.text && !error_status)
         show(delivery.text);
     else if (!error_status)

@@ -43,8 +43,8 @@ row 2 'bwcall: these calls need a command line of about 34[0-9]{3} UTF-16 units.
 # Standard output carries the results alone; a lost result fails the run.
 [ "$("$bwcall" FormatYmdHMSR8J 2008-05:30 ^YYYY 2>/dev/null; echo "$?")" = $'\n1' ] || fail "a failure's standard output"
 "$bwcall" FormatLongIntR8J 5 >/dev/full 2>/dev/null && fail "a result written to /dev/full"
-printf 'KeltLastErrorR8J\nQuoteStringR8J "a\0b" 1\n' >nul.calls
-row 2 'bwcall: nul.calls:2: holds a NUL byte.*' --file nul.calls
+printf 'KeltLastErrorR8J\nQuoteStringR8J "a\0b" 1\n' >zero.calls
+row 2 'bwcall: zero.calls:2: holds a NUL byte.*' --file zero.calls
 printf 'QuoteStringR8J "é x" 1\n' | iconv -t UTF-16 >utf16.calls
 row 0 '"é x"' --file utf16.calls
 # Any locale: a text passes exactly or is refused.

@@ -20,7 +20,7 @@
 
 namespace {
 
-constexpr const char *usage = R"(usage: bwcall [OPTION...] FUNCTION [ARGUMENT...] [-- FUNCTION [ARGUMENT...]]...
+constexpr const char *usage = R"(usage: bwcall [OPTION...] [--] FUNCTION [ARGUMENT...] [-- FUNCTION [ARGUMENT...]]...
        bwcall [OPTION...] --file FILE
        bwcall --list | --demo | --help [FUNCTION]
 
@@ -29,7 +29,14 @@ its table by name, in order and in one process, so that each call finds the
 module's state as the calls before it left it (KeltLastErrorR8J reports the
 call before it). Names match without regard to case. A constant prints its
 value, as a host puts it in place of the name; id:N calls function id N
-through the module, an id that is no function too (which records 901).
+through the module, an id that is no function too (which records 901), and
+prints what the module returned when it delivers nothing (id:-1 counts the
+table).
+
+Options come first; -- ends them. From a function's name on every word is
+an argument, whatever it looks like, and -- starts the next call (a text
+that is -- itself goes in a call file). --help NAME alone asks for one
+function's help.
 
 Arguments are converted by the types the table declares. A text is taken as
 it stands and goes to the module in the ANSI code page; a character that
@@ -38,18 +45,22 @@ is decimal from -2147483648 to 2147483647, or 0x hexadecimal up to
 0xFFFFFFFF taken as the 32 bits (0xFFFFFFFF is -1), with an optional sign.
 @append:PATH in place of a file handle opens PATH for appending and passes
 its handle; the same file named again gets the same handle, and every such
-file is closed at the end. All calls are checked before the first one runs.
-Options may stand anywhere; a text that reads as one goes in a call file.
+file is closed at the end. While another program holds the file open, the
+runner tries again for up to 30 seconds. Windows' device names are refused.
+All calls are checked before the first one runs.
 
-Output is UTF-8 with a line feed after each result; the bytes inside a
-result are those the module delivered, line ends included. An error
-delivery prints its status, the recorded code (KeltLastErrorR8J right after
-the call) with its name, and the delivered message.
+Standard output carries the results alone, one line per call in call order,
+UTF-8 in any locale with a line feed after each; the bytes inside a result
+are those the module delivered, line ends included. A call that delivered
+an error status, or that did not run, gives an empty line. Every reason
+goes to standard error, naming the call, with the code it recorded, its
+name and Windows' text. A result that cannot be written stops the run.
 
-A call file holds one call per line, in UTF-8, its words apart by blanks. A
-word in double quotes may hold blanks and line breaks (each becomes a line
-feed); "" in it stands for one quote, and backslashes are plain characters.
-Blank lines and lines that begin with # are skipped:
+A call file holds one call per line, in UTF-8 (or UTF-16 with its
+byte-order mark), its words apart by blanks. A word in double quotes may
+hold blanks and line breaks (each becomes a line feed); "" in it stands for
+one quote, and backslashes are plain characters. Blank lines and lines that
+begin with # are skipped; a NUL byte is refused:
 
   # two log entries, and the result the second one recorded
   LogMsgAltR8J "copied 2 files:
@@ -59,7 +70,7 @@ Blank lines and lines that begin with # are skipped:
   KeltLastErrorR8J
 
   --dll PATH    load PATH (by default the Brindlewick.dll beside bwcall.exe)
-  --file FILE   make the calls of FILE; - reads them from standard input
+  --file FILE   make the calls of FILE (once); - reads them from standard input
   --echo        print each call, written as in a call file, before its result
   --ansi        print exactly the bytes the host receives: the ANSI code
                 page, CR LF after each result
@@ -70,10 +81,9 @@ Blank lines and lines that begin with # are skipped:
   -h, --help    this text; --help FUNCTION tells of one function
 
 Exit status: 0 when every call succeeded as the reference defines success
-for its function; 1 when one failed (a line on standard error names the
-call and the reason) or a file could not be opened or closed; 2 when the
-command line or a call is wrong (nothing runs then) or the DLL cannot be
-loaded.
+for its function; 1 when one failed, a file could not be opened or closed
+or the results could not be written; 2 when the command line or a call is
+wrong (nothing runs then) or the DLL cannot be loaded.
 
 The reference of every function is docs/REFERENCE.md.
 )";
@@ -143,37 +153,6 @@ bool encode_ansi(char32_t c, std::string &out) {
     return true;
 }
 
-// Text straight to a standard handle, so that standard output and standard
-// error keep their order in one pipe. A console gets wide text.
-void put(DWORD which, std::string_view text, UINT code_page) {
-    HANDLE handle = GetStdHandle(which);
-    DWORD mode = 0, written = 0;
-    if (GetConsoleMode(handle, &mode)) {
-        const std::wstring wide = widened(text, code_page);
-        WriteConsoleW(handle, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
-        return;
-    }
-    const std::string bytes =
-        ansi || code_page == CP_UTF8 ? std::string(text) : narrowed(widened(text, code_page), CP_UTF8);
-    WriteFile(handle, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-}
-
-// The runner's own text, in UTF-8, its lines ending in "\n".
-void say(DWORD which, std::string_view text) {
-    if (!ansi)
-        return put(which, text, CP_UTF8);
-    std::string lines;
-    for (const char c : text)
-        lines += c == '\n' ? "\r\n" : std::string(1, c);
-    put(which, narrowed(widened(lines, CP_UTF8), CP_ACP), CP_ACP);
-}
-
-void say(std::string_view text) { say(STD_OUTPUT_HANDLE, text); }
-void complain(std::string_view text) { say(STD_ERROR_HANDLE, "bwcall: " + std::string(text) + "\n"); }
-
-// A text as the module delivered it, byte for byte in the ANSI code page.
-void show(std::string_view text) { put(STD_OUTPUT_HANDLE, text, CP_ACP); }
-
 // "0x2000000C BW_E_PATH_EMPTY", "901, an unknown function", "The system
 // cannot find the path specified. (3)".
 std::string described_code(uint32_t code) {
@@ -195,6 +174,52 @@ std::string described_code(uint32_t code) {
         said.pop_back();
     return said + " (" + std::to_string(code) + ")";
 }
+
+void complain(std::string_view text);
+
+// Text straight to a standard handle, so that standard output and standard
+// error keep their order in one pipe. A console gets wide text. Results that
+// cannot all be written stop the run at once: a script would take the part
+// that arrived for all of them.
+void put(DWORD which, std::string_view text, UINT code_page) {
+    HANDLE handle = GetStdHandle(which);
+    DWORD mode = 0, written = 0;
+    std::size_t size = 0;
+    bool whole = false;
+    if (GetConsoleMode(handle, &mode)) {
+        const std::wstring wide = widened(text, code_page);
+        size = wide.size();
+        whole = WriteConsoleW(handle, wide.data(), static_cast<DWORD>(size), &written, nullptr);
+    } else {
+        const std::string bytes =
+            ansi || code_page == CP_UTF8 ? std::string(text) : narrowed(widened(text, code_page), CP_UTF8);
+        size = bytes.size();
+        whole = WriteFile(handle, bytes.data(), static_cast<DWORD>(size), &written, nullptr);
+    }
+    if (which == STD_OUTPUT_HANDLE && (!whole || written != size)) {
+        const DWORD error = whole ? 0 : GetLastError();
+        complain("cannot write the results to standard output: " +
+                 (whole ? std::to_string(written) + " of " + std::to_string(size) + " bytes written"
+                        : described_code(error)));
+        ExitProcess(1);
+    }
+}
+
+// The runner's own text, in UTF-8, its lines ending in "\n".
+void say(DWORD which, std::string_view text) {
+    if (!ansi)
+        return put(which, text, CP_UTF8);
+    std::string lines;
+    for (const char c : text)
+        lines += c == '\n' ? "\r\n" : std::string(1, c);
+    put(which, narrowed(widened(lines, CP_UTF8), CP_ACP), CP_ACP);
+}
+
+void say(std::string_view text) { say(STD_OUTPUT_HANDLE, text); }
+void complain(std::string_view text) { say(STD_ERROR_HANDLE, "bwcall: " + std::string(text) + "\n"); }
+
+// A text as the module delivered it, byte for byte in the ANSI code page.
+void show(std::string_view text) { put(STD_OUTPUT_HANDLE, text, CP_ACP); }
 
 struct Host {
     WilExtender2Proc extender = nullptr;
@@ -239,6 +264,10 @@ bool load(const std::string &path, Host &host) {
         }
         host.table.push_back(std::move(entry));
     }
+    if (host.table.empty()) {
+        complain(path + " enumerates no functions");
+        return false;
+    }
     return true;
 }
 
@@ -273,6 +302,7 @@ int help(const Host &host, const std::string &name) {
 // releases a heap text as soon as the callback returns.
 struct Delivery {
     int calls = 0;
+    int32_t returned = 0; // by the extender
     tools::Outcome outcome;
     std::string text;
 };
@@ -290,10 +320,12 @@ int32_t WINAPI record(int32_t status, intptr_t host_a, intptr_t, WilValue *resul
 
 Delivery call(const Host &host, int32_t id, std::vector<WilValue> args) {
     const auto count = static_cast<int32_t>(args.size());
-    args.emplace_back(); // a host's array is never empty
+    // A host's array is never empty, and id -2 fills it as a table row.
+    args.resize(std::max(args.size() + 1, sizeof(WilFunctionInfo) / sizeof(WilValue) + 1));
     Delivery delivery;
     WilValue result{};
-    host.extender(nullptr, 0, reinterpret_cast<intptr_t>(&delivery), id, record, 0, 0, args.data(), count, &result);
+    delivery.returned =
+        host.extender(nullptr, 0, reinterpret_cast<intptr_t>(&delivery), id, record, 0, 0, args.data(), count, &result);
     delivery.outcome.delivered = delivery.text;
     return delivery;
 }
@@ -303,11 +335,13 @@ std::string recorded_code(const Host &host) {
     const tools::Checked kelt = tools::check(host.table, {{}, {"KeltLastErrorR8J"}}, encode_ansi);
     if (!kelt.error.empty())
         return "not known";
-    return described_code(static_cast<uint32_t>(call(host, kelt.entry.id, {}).outcome.integer));
+    const auto code = static_cast<uint32_t>(call(host, kelt.entry.id, {}).outcome.integer);
+    return code == 0 ? "none recorded" : described_code(code);
 }
 
-// The handle of a file named by @append:, opened at its first mention.
-HANDLE append_handle(Host &host, const std::string &where, const std::string &path) {
+// The handle of a file named by @append:, opened at its first mention; or
+// nullptr and the reason.
+HANDLE append_handle(Host &host, const std::string &path, std::string &reason) {
     const std::wstring wide = widened(path, CP_UTF8);
     wchar_t full[MAX_PATH];
     const DWORD n = GetFullPathNameW(wide.c_str(), MAX_PATH, full, nullptr);
@@ -316,16 +350,41 @@ HANDLE append_handle(Host &host, const std::string &where, const std::string &pa
         if (_wcsicmp(name.c_str(), key.c_str()) == 0)
             return handle;
     HANDLE handle = host.open_output(wide.c_str(), 1);
+    // Another runner holds the file open only while it runs: wait for it.
+    for (const ULONGLONG until = GetTickCount64() + 30000;
+         !handle && GetLastError() == ERROR_SHARING_VIOLATION && GetTickCount64() < until;) {
+        Sleep(20);
+        handle = host.open_output(wide.c_str(), 1);
+    }
     if (!handle) {
-        complain(where + ": cannot open " + path + " for appending: " + described_code(GetLastError()));
+        reason = "cannot open " + path + " for appending: " + described_code(GetLastError());
         return nullptr;
     }
     host.files.emplace_back(key, handle);
     return handle;
 }
 
-// Makes one checked call and prints what the host received; false when the
-// call failed, after a line on standard error that names it and the reason.
+// A call that resolves a name against the current folder gets the folder's
+// name in the ANSI code page, where Windows puts stand-ins for what that
+// code page cannot hold. The fault, or empty.
+std::string current_folder_fault(const tools::Checked &checked) {
+    if (!checked.entry.about || !checked.entry.about->current_folder || checked.args.size() < 2)
+        return {};
+    const std::string_view directory = checked.args[1].text;
+    const bool absolute = directory.starts_with("\\\\") || (directory.size() >= 3 && directory[1] == ':' &&
+                                                            (directory[2] == '\\' || directory[2] == '/'));
+    if (absolute)
+        return {};
+    wchar_t folder[MAX_PATH];
+    const DWORD n = GetCurrentDirectoryW(MAX_PATH, folder);
+    const std::string name = narrowed(std::wstring_view(folder, n < MAX_PATH ? n : 0), CP_UTF8);
+    const tools::Narrowed held = tools::narrowed(name, encode_ansi);
+    return held.error.empty() ? "" : "the current folder " + name + " " + held.error;
+}
+
+// Makes one checked call and prints what the host received, an empty line
+// when it did not run or delivered an error status; false when the call
+// failed, after a line on standard error that names it and the reason.
 bool run(Host &host, const std::string &where, const tools::Checked &checked) {
     const tools::Entry &entry = checked.entry;
     const std::string named = where + ", " + entry.name;
@@ -333,6 +392,13 @@ bool run(Host &host, const std::string &where, const tools::Checked &checked) {
         say(std::to_string(static_cast<int32_t>(entry.value)) + "\n");
         return true;
     }
+    const auto skipped = [&](const std::string &reason) {
+        say("\n");
+        complain(named + ": " + reason);
+        return false;
+    };
+    if (const std::string fault = current_folder_fault(checked); !fault.empty())
+        return skipped(fault);
     std::vector<WilValue> args(checked.args.size());
     for (std::size_t k = 0; k < args.size(); ++k) {
         const tools::Arg &arg = checked.args[k];
@@ -342,30 +408,41 @@ bool run(Host &host, const std::string &where, const tools::Checked &checked) {
         } else if (arg.kind == tools::ArgKind::integer) {
             args[k].integer = arg.integer;
         } else {
-            HANDLE handle = append_handle(host, named, arg.text);
+            std::string reason;
+            HANDLE handle = append_handle(host, arg.text, reason);
             if (!handle)
-                return false;
+                return skipped(reason);
             args[k].integer = static_cast<int32_t>(reinterpret_cast<intptr_t>(handle));
         }
     }
     const Delivery delivery = call(host, entry.id, std::move(args));
     if (delivery.calls == 0) {
-        complain(named + ": delivered nothing");
+        // The extender's own ids (-1 counts the table, -3 tells it is
+        // there, -2 fills a row) deliver nothing and return their answer.
+        say(std::to_string(delivery.returned) + "\n");
+        if (entry.id < 0)
+            return true;
+        complain(named + " failed: delivered nothing; the module returned " + std::to_string(delivery.returned));
         return false;
     }
     const tools::Outcome &outcome = delivery.outcome;
-    if (outcome.status != WIL_STATUS_OK) {
-        say("status " + std::to_string(outcome.status) + ", code " + recorded_code(host) + ", message \"");
+    const bool error_status = outcome.status != WIL_STATUS_OK;
+    // A result goes out as UTF-8: bytes that are no text of the ANSI code
+    // page would turn into U+FFFD on the way.
+    if (outcome.text && !error_status && !ansi && !delivery.text.empty() &&
+        MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, delivery.text.data(), static_cast<int>(delivery.text.size()),
+                            nullptr, 0) == 0)
+        return skipped("the result is no text of the ANSI code page " + std::to_string(GetACP()));
+    if (outcome.text && !error_status)
         show(delivery.text);
-        say("\"\n");
-    } else if (outcome.text) {
-        show(delivery.text);
-        say("\n");
-    } else {
-        say(std::to_string(outcome.integer) + "\n");
-    }
+    else if (!error_status)
+        say(std::to_string(outcome.integer));
+    say("\n");
     const std::optional<tools::Failure> failed = tools::failure(checked, outcome);
-    if (failed)
+    if (failed && error_status)
+        complain(named + " failed: " + failed->reason + ", code " + recorded_code(host) + ", message \"" +
+                 narrowed(widened(delivery.text, CP_ACP), CP_UTF8) + "\"");
+    else if (failed)
         complain(named + " failed: " + failed->reason + (failed->code ? ", " + described_code(failed->code) : ""));
     return !failed;
 }
@@ -455,54 +532,6 @@ int demo(Host &host) {
     return 0;
 }
 
-struct Options {
-    std::string dll;
-    std::string file;  // --file
-    std::string about; // --help FUNCTION
-    bool echo = false, list = false, demo = false, help = false, utf8_acp = false;
-    std::vector<std::string> words; // the calls of the command line
-};
-
-// Options stand anywhere; every other word belongs to the calls.
-std::string parse(const std::vector<std::string> &argv, Options &options) {
-    for (std::size_t i = 1; i < argv.size(); ++i) {
-        const std::string_view word = argv[i];
-        if (word == "-h" || word == "--help") {
-            options.help = true;
-            if (i + 1 < argv.size() && !argv[i + 1].starts_with("-"))
-                options.about = argv[++i];
-            continue;
-        }
-        if (!word.starts_with("--") || word == "--") {
-            options.words.push_back(argv[i]);
-            continue;
-        }
-        if ((word == "--dll" || word == "--file") && i + 1 == argv.size())
-            return std::string(word) + " needs a value";
-        if (word == "--dll")
-            options.dll = argv[++i];
-        else if (word == "--file")
-            options.file = argv[++i];
-        else if (word == "--ansi")
-            ansi = true;
-        else if (word == "--utf8-acp")
-            options.utf8_acp = true;
-        else if (word == "--echo")
-            options.echo = true;
-        else if (word == "--list")
-            options.list = true;
-        else if (word == "--demo")
-            options.demo = true;
-        else
-            return "unknown option " + std::string(word);
-    }
-    const bool calls = std::ranges::any_of(options.words, [](const std::string &w) { return w != "--"; });
-    const int modes = options.list + options.demo + !options.file.empty() + calls;
-    if (!options.help && modes != 1)
-        return modes == 0 ? "nothing to call" : "choose one of calls, --file, --list and --demo";
-    return {};
-}
-
 // --utf8-acp: the same command line run by bwcall-utf8.exe beside this
 // program, whose manifest makes UTF-8 its ANSI code page. Its exit status.
 int run_in_utf8_process() {
@@ -541,11 +570,12 @@ int wmain(int argc, wchar_t **wide_argv) {
         say(STD_ERROR_HANDLE, usage);
         return 2;
     }
-    Options options;
-    if (const std::string error = parse(argv, options); !error.empty()) {
+    tools::Options options;
+    if (const std::string error = tools::parse_options(argv, options); !error.empty()) {
         complain(error + " (bwcall --help tells more)");
         return 2;
     }
+    ansi = options.ansi;
     if (options.help && options.about.empty()) {
         say(usage);
         return 0;
@@ -567,9 +597,13 @@ int wmain(int argc, wchar_t **wide_argv) {
         }
         calls = std::move(read.calls);
     }
+    const tools::Narrowed dll = tools::narrowed(options.dll, encode_ansi);
+    if (!dll.error.empty()) {
+        complain("--dll " + options.dll + " " + dll.error);
+        return 2;
+    }
     Host host;
-    if (!load(options.dll.empty() ? tools::dll_beside_program() : narrowed(widened(options.dll, CP_UTF8), CP_ACP),
-              host))
+    if (!load(options.dll.empty() ? tools::dll_beside_program() : dll.bytes, host))
         return 2;
     if (options.help)
         return help(host, options.about);

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cstdio>
 #include <numeric>
+#include <tuple>
 #include <utility>
 
 namespace tools {
@@ -81,6 +82,41 @@ std::pair<char32_t, std::size_t> next_character(std::string_view text) {
     return {c, length};
 }
 
+// UTF-16 bytes, little-endian unless big, as UTF-8; or the fault, "line:
+// what", when they are no UTF-16 text.
+std::pair<std::string, std::string> from_utf16(std::string_view bytes, bool big) {
+    std::string text;
+    int line = 1;
+    const auto unit = [&](std::size_t i) -> char32_t {
+        const auto first = static_cast<unsigned char>(bytes[i]), second = static_cast<unsigned char>(bytes[i + 1]);
+        return big ? first << 8 | second : second << 8 | first;
+    };
+    for (std::size_t i = 0; i < bytes.size(); i += 2) {
+        if (i + 1 == bytes.size())
+            return {{}, std::to_string(line) + ": ends in half a UTF-16 unit"};
+        char32_t c = unit(i);
+        if (c >= 0xD800 && c <= 0xDBFF && i + 3 < bytes.size() && unit(i + 2) >= 0xDC00 && unit(i + 2) <= 0xDFFF) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (unit(i + 2) - 0xDC00);
+            i += 2;
+        } else if (c >= 0xD800 && c <= 0xDFFF) {
+            return {{}, std::to_string(line) + ": holds a lone UTF-16 surrogate"};
+        }
+        line += c == '\n';
+        if (c < 0x80) {
+            text += static_cast<char>(c);
+        } else if (c < 0x800) {
+            text += {static_cast<char>(0xC0 | c >> 6), static_cast<char>(0x80 | (c & 0x3F))};
+        } else if (c < 0x10000) {
+            text += {static_cast<char>(0xE0 | c >> 12), static_cast<char>(0x80 | (c >> 6 & 0x3F)),
+                     static_cast<char>(0x80 | (c & 0x3F))};
+        } else {
+            text += {static_cast<char>(0xF0 | c >> 18), static_cast<char>(0x80 | (c >> 12 & 0x3F)),
+                     static_cast<char>(0x80 | (c >> 6 & 0x3F)), static_cast<char>(0x80 | (c & 0x3F))};
+        }
+    }
+    return {text, {}};
+}
+
 } // namespace
 
 std::string describe(Entry &entry) {
@@ -129,6 +165,14 @@ std::vector<Call> split_command_line(const std::vector<std::string> &words) {
 }
 
 Calls read_lines(std::string_view text, std::string_view source) {
+    std::string utf8;
+    if (text.starts_with("\xFF\xFE") || text.starts_with("\xFE\xFF")) {
+        std::string fault;
+        std::tie(utf8, fault) = from_utf16(text.substr(2), text[0] == '\xFE');
+        if (!fault.empty())
+            return {{}, std::string(source) + ":" + fault};
+        text = utf8;
+    }
     if (text.starts_with("\xEF\xBB\xBF"))
         text.remove_prefix(3);
     Calls out;
@@ -144,6 +188,8 @@ Calls read_lines(std::string_view text, std::string_view source) {
     };
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
+        if (c == '\0')
+            return {{}, where(line) + ": holds a NUL byte, which no text carries (UTF-16 needs its byte-order mark)"};
         const bool line_feed_next = i + 1 < text.size() && text[i + 1] == '\n';
         if (in_quote) {
             if (c == '"' && i + 1 < text.size() && text[i + 1] == '"')
@@ -185,6 +231,49 @@ Calls read_lines(std::string_view text, std::string_view source) {
     return out;
 }
 
+std::string parse_options(const std::vector<std::string> &argv, Options &options) {
+    std::size_t i = 1;
+    for (; i < argv.size(); ++i) {
+        const std::string &word = argv[i];
+        if (word == "--") {
+            ++i;
+            break;
+        }
+        if (!word.starts_with("-"))
+            break; // the first function's name
+        if (word == "-h" || word == "--help") {
+            options.help = true;
+            if (i + 1 < argv.size() && !argv[i + 1].starts_with("-"))
+                options.about = argv[++i];
+        } else if (word == "--dll" || word == "--file") {
+            std::string &value = word == "--dll" ? options.dll : options.file;
+            if (!value.empty())
+                return word + " given twice";
+            if (i + 1 == argv.size() || argv[i + 1].empty())
+                return word + " needs a value";
+            value = argv[++i];
+        } else if (word == "--ansi") {
+            options.ansi = true;
+        } else if (word == "--utf8-acp") {
+            options.utf8_acp = true;
+        } else if (word == "--echo") {
+            options.echo = true;
+        } else if (word == "--list") {
+            options.list = true;
+        } else if (word == "--demo") {
+            options.demo = true;
+        } else {
+            return "unknown option " + word + " (options come before the first function; -- ends them)";
+        }
+    }
+    options.words.assign(argv.begin() + static_cast<std::ptrdiff_t>(i), argv.end());
+    const bool calls = std::ranges::any_of(options.words, [](const std::string &w) { return w != "--"; });
+    const int modes = options.list + options.demo + !options.file.empty() + calls;
+    if (!options.help && modes != 1)
+        return modes == 0 ? "nothing to call" : "choose one of calls, --file, --list and --demo";
+    return {};
+}
+
 std::string quoted(std::string_view word) {
     if (!word.empty() && word.find_first_of(" \t\r\n\"#") == std::string_view::npos)
         return std::string(word);
@@ -224,15 +313,30 @@ std::vector<std::string> nearest_names(const std::vector<Entry> &table, std::str
 }
 
 bool device_name(std::string_view path) {
+    const auto separator = [](char c) { return c == '\\' || c == '/'; };
+    if (path.size() >= 4 && separator(path[0]) && separator(path[1]) && (path[2] == '.' || path[2] == '?') &&
+        separator(path[3])) {
+        // Past \\?\ Windows reads no device names, but a drive or a share
+        // is all that names a file there.
+        const std::string_view rest = path.substr(4);
+        const bool drive = rest.size() >= 3 && rest[1] == ':' && separator(rest[2]);
+        const bool share = rest.size() >= 4 && starts_with_name(rest, "unc") && separator(rest[3]);
+        return path[2] == '.' || !(drive || share);
+    }
+    while (!path.empty() && (path.back() == ' ' || path.back() == '.' || path.back() == ':'))
+        path.remove_suffix(1);
     std::string_view name = path.substr(path.find_last_of("/\\:") + 1);
     name = name.substr(0, name.find('.'));
     while (name.ends_with(' '))
         name.remove_suffix(1);
-    for (const std::string_view device : {"con", "prn", "aux", "nul"})
+    for (const std::string_view device : {"con", "prn", "aux", "nul", "conin$", "conout$"})
         if (same_name(name, device))
             return true;
-    return name.size() == 4 && (starts_with_name(name, "com") || starts_with_name(name, "lpt")) && name[3] >= '1' &&
-           name[3] <= '9';
+    if (!starts_with_name(name, "com") && !starts_with_name(name, "lpt"))
+        return false;
+    const std::string_view digit = name.substr(3);
+    return (digit.size() == 1 && digit[0] >= '1' && digit[0] <= '9') || digit == "\xC2\xB9" || digit == "\xC2\xB2" ||
+           digit == "\xC2\xB3";
 }
 
 Narrowed narrowed(std::string_view utf8, Encoder encode) {

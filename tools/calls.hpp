@@ -75,9 +75,25 @@ std::vector<Call> split_command_line(const std::vector<std::string> &words);
 
 // One call per line: words apart by blanks, a word in double quotes may hold
 // blanks and line breaks (each a line feed) and "" stands for one quote;
-// blank lines and lines that begin with # are skipped, and so is a UTF-8
-// byte-order mark. source names the text in messages, which say source:line.
+// blank lines and lines that begin with # are skipped. The text is UTF-8,
+// or UTF-16 with its byte-order mark; a UTF-8 byte-order mark is skipped,
+// and a NUL is refused. source names the text in messages, which say
+// source:line.
 Calls read_lines(std::string_view text, std::string_view source);
+
+// The command line of the runner: options, then the calls. -- ends the
+// options; from a function's name on every word is an argument, and --
+// starts the next call.
+struct Options {
+    std::string dll;
+    std::string file;  // --file
+    std::string about; // --help FUNCTION
+    bool echo = false, ansi = false, list = false, demo = false, help = false, utf8_acp = false;
+    std::vector<std::string> words; // the calls
+};
+
+// The options of argv (its program name first), or the fault.
+std::string parse_options(const std::vector<std::string> &argv, Options &options);
 
 // The word as read_lines reads it back, quoted only when it must be.
 std::string quoted(std::string_view word);
@@ -90,8 +106,11 @@ std::string signature(const Entry &entry);
 // when nothing is close.
 std::vector<std::string> nearest_names(const std::vector<Entry> &table, std::string_view name);
 
-// Whether Windows takes the path's last part for a device (CON, PRN, AUX,
-// NUL, COM1 to COM9, LPT1 to LPT9, with any extension) instead of a file.
+// Whether Windows takes the path for a device instead of a file: a last part
+// CON, PRN, AUX, NUL, CONIN$, CONOUT$, COM1 to COM9 or LPT1 to LPT9 (also
+// with the digits ¹ ² ³), with any extension, trailing blanks, dots or
+// colon; or a path in the device namespace, \\.\ or \\?\ other than a
+// drive or a share.
 bool device_name(std::string_view path);
 
 // Appends the bytes of c in the host's code page to out; false when the code

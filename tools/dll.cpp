@@ -1,6 +1,7 @@
 #include "dll.hpp"
 
 #include <cstdio>
+#include <cstring>
 
 namespace tools {
 
@@ -12,8 +13,14 @@ std::string dll_beside_program() {
 
 HMODULE load_dll(const char *program, const std::string &path) {
     HMODULE module = LoadLibraryA(path.c_str());
-    if (!module)
-        std::fprintf(stderr, "%s: cannot load %s (error %lu)\n", program, path.c_str(), GetLastError());
+    if (!module) {
+        const DWORD error = GetLastError();
+        char text[256] = "";
+        FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0, text, sizeof text,
+                       nullptr);
+        text[std::strcspn(text, "\r\n")] = '\0';
+        std::fprintf(stderr, "%s: cannot load %s: %s (%lu)\n", program, path.c_str(), text, error);
+    }
     return module;
 }
 

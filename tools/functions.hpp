@@ -26,6 +26,7 @@ struct Function {
     std::string_view result;
     std::string_view records; // what KeltLastErrorR8J reads afterwards
     Success success;
+    bool current_folder = false; // resolves a relative name against the current folder
 };
 
 inline constexpr std::string_view handle_argument = "handle";
@@ -76,7 +77,8 @@ inline constexpr Function functions[] = {
      {"name", "directory"},
      "the fully qualified name of the file in the directory",
      "0, 0x2000000D to 0x20000010 or the system's code",
-     Success::status},
+     Success::status,
+     true},
     {"GetTimeZoneNameR8J", {}, "the current time zone's name", "0 or the system's code", Success::status},
     {"QuoteStringR8J",
      {"text", "mode", "quote"},

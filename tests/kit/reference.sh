@@ -7,8 +7,9 @@ set -euo pipefail
 root=$1 exports_list=$2 bwcall=$3
 doc="$root/docs/REFERENCE.md"
 listing=$("$root/cmake/wine-run" "$bwcall" --list | tr -d '\r')
-# A function as "Name(arguments)", a constant as "NAME = value".
-names=$(sed -nE 's/^ *([A-Za-z_][A-Za-z0-9_]*)( = |\().*/\1/p' <<<"$listing")
+# A row is the id, then a function as "Name(arguments)" or a constant as
+# "NAME = value".
+names=$(sed -nE 's/^ *[0-9]+ +([A-Za-z_][A-Za-z0-9_]*)( = |\().*/\1/p' <<<"$listing")
 [ -n "$names" ] || { echo "bwcall --list named no function"; exit 1; }
 exports=$(awk '{print $1}' "$exports_list")
 missing=0

@@ -62,4 +62,4 @@ fi
 as_root "$(dirname "$0")/cmake/arm64-setup.sh"
 
 # A kernel without IA-32 emulation runs the 32-bit Wine loader under qemu-i386.
-as_root bash "$(dirname "$0")/tools/i386-emulation/install.sh"
+as_root bash "$(dirname "$0")/cmake/i386-setup.sh"

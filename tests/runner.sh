@@ -22,6 +22,10 @@ row() {
 nl=$'\n'
 fail() { echo "FAILED: $*"; failed=1; }
 
+# A fresh tree's first call builds the runner's folder and says so on
+# standard error, which no case expects: build it first.
+"$bwcall" --list >/dev/null 2>&1 || fail "bwcall --list does not run"
+
 # Every call is checked before the first one runs; nothing is changed to fit.
 row 2 'bwcall: call 2, FormatLongIntR8J: argument 1 \(value\), "12abc", is no 32-bit .*' FormatNowR8J x -- FormatLongIntR8J 12abc
 row 2 'bwcall: call 1, FormatLongIntR8J: argument 1 \(value\), "3000000000", is no 32-bit .*' FormatLongIntR8J 3000000000

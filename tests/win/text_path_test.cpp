@@ -40,8 +40,9 @@ void expect_new_block(Call call, std::string_view text, std::size_t block, const
 // A call refused with the shared empty text and its code, keeping no block.
 template <typename C, typename Call> void expect_refusal(Call call, DWORD code, const std::string &what) {
     const std::size_t busy = test::busy_heap_blocks();
+    const C *shared = test::shared_empty<C>(); // which sets a last error of its own
     SetLastError(0);
-    EXPECT_EQ(static_cast<const C *>(call()), test::shared_empty<C>()) << what;
+    EXPECT_EQ(static_cast<const C *>(call()), shared) << what;
     EXPECT_EQ(GetLastError(), code) << what;
     EXPECT_EQ(test::busy_heap_blocks(), busy) << what;
 }

@@ -49,15 +49,18 @@ native: $(NATIVE)/CMakeCache.txt
 
 # The first start of a Wine prefix prints set-up messages and takes a while;
 # make it once, before anything runs in it. One 64-bit prefix runs both
-# DLLs' programs; a prefix made before wine64 was installed runs 32-bit
-# programs only and is made again.
+# DLLs' programs. A prefix made before wine64 was installed runs 32-bit
+# programs only, and one made while 32-bit programs could not run has no
+# 32-bit system files: either is made again.
+WOW64_KERNEL32 := $(WINEPREFIX)/drive_c/windows/syswow64/kernel32.dll
 prefix: | setup
-	@if [ -f "$(WINEPREFIX)/system.reg" ] && ! grep -qx '#arch=win64' "$(WINEPREFIX)/system.reg"; then \
-		echo "$(WINEPREFIX) runs 32-bit programs only: making it again"; \
+	@if [ -f "$(WINEPREFIX)/system.reg" ] && { ! grep -qx '#arch=win64' "$(WINEPREFIX)/system.reg" || \
+		[ ! -f "$(WOW64_KERNEL32)" ]; }; then \
+		echo "$(WINEPREFIX) cannot run both kinds of program: making it again"; \
 		wineserver -k 2>/dev/null; wineserver -w; rm -rf "$(WINEPREFIX)"; fi
 	@if [ ! -f "$(WINEPREFIX)/system.reg" ]; then WINEARCH=win64 wineboot --init >/dev/null 2>&1; wineserver -w; fi
-	@grep -qx '#arch=win64' "$(WINEPREFIX)/system.reg" 2>/dev/null || \
-		{ echo "could not create a 64-bit Wine prefix $(WINEPREFIX)"; exit 1; }
+	@grep -qx '#arch=win64' "$(WINEPREFIX)/system.reg" 2>/dev/null && [ -f "$(WOW64_KERNEL32)" ] || \
+		{ echo "could not create a Wine prefix for 32-bit and 64-bit programs in $(WINEPREFIX)"; exit 1; }
 
 # The three kits, with SHA256SUMS beside them, in build/package. Given a
 # certificate and its key, CPack signs the binaries (cmake/sign-kit.cmake).

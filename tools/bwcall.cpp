@@ -7,6 +7,7 @@
 #include "BrindlewickExtender.h"
 #include "resources/message_numbers.h"
 #include "tools/calls.hpp"
+#include "tools/code_page.hpp"
 #include "tools/codes.hpp"
 #include "tools/dll.hpp"
 
@@ -19,6 +20,9 @@
 #include <vector>
 
 namespace {
+
+using tools::narrowed;
+using tools::widened;
 
 constexpr const char *usage = R"(usage: bwcall [OPTION...] [--] FUNCTION [ARGUMENT...] [-- FUNCTION [ARGUMENT...]]...
        bwcall [OPTION...] --file FILE
@@ -113,23 +117,6 @@ KeltLastErrorR8J
 // How results go out: UTF-8 with a line feed after each (for a shell), or
 // the host's own bytes, ANSI with CR LF.
 bool ansi = false;
-
-std::wstring widened(std::string_view text, UINT code_page) {
-    const int size = static_cast<int>(text.size());
-    std::wstring wide(static_cast<std::size_t>(MultiByteToWideChar(code_page, 0, text.data(), size, nullptr, 0)),
-                      L'\0');
-    MultiByteToWideChar(code_page, 0, text.data(), size, wide.data(), static_cast<int>(wide.size()));
-    return wide;
-}
-
-std::string narrowed(std::wstring_view wide, UINT code_page) {
-    const int size = static_cast<int>(wide.size());
-    std::string out(
-        static_cast<std::size_t>(WideCharToMultiByte(code_page, 0, wide.data(), size, nullptr, 0, nullptr, nullptr)),
-        '\0');
-    WideCharToMultiByte(code_page, 0, wide.data(), size, out.data(), static_cast<int>(out.size()), nullptr, nullptr);
-    return out;
-}
 
 // One character in the ANSI code page, never a best-fit stand-in.
 bool encode_ansi(char32_t c, std::string &out) {

@@ -60,15 +60,6 @@ LONG fail_heap_request(LONG n) {
     return fail(n);
 }
 
-std::string ansi(std::wstring_view text) {
-    const int length = static_cast<int>(text.size());
-    std::string out(
-        static_cast<std::size_t>(WideCharToMultiByte(CP_ACP, 0, text.data(), length, nullptr, 0, nullptr, nullptr)),
-        '\0');
-    WideCharToMultiByte(CP_ACP, 0, text.data(), length, out.data(), static_cast<int>(out.size()), nullptr, nullptr);
-    return out;
-}
-
 std::size_t busy_heap_blocks() {
     HANDLE heap = GetProcessHeap();
     std::size_t busy = 0;

@@ -5,6 +5,7 @@
 
 #include "Brindlewick.h"
 #include "tests/ascii_text.hpp"
+#include "tools/code_page.hpp"
 #include "tools/dll.hpp"
 
 #include <gtest/gtest.h>
@@ -97,7 +98,7 @@ template <typename C> Owned<C> take(C *result) {
 }
 
 // A wide text as a narrow caller has it, in the ANSI code page.
-std::string ansi(std::wstring_view text);
+inline std::string ansi(std::wstring_view text) { return tools::narrowed(text, CP_ACP); }
 
 // Any last error that a successful call must leave alone.
 inline constexpr DWORD untouched = 0x0BADF00D;

@@ -108,6 +108,8 @@ TYPED_TEST(Qualify, JoinsAGivenDirectoryWithExactlyOneBackslash) {
         {"sub/a.txt", "C:\\temp", "C:\\temp\\sub/a.txt", 19},
         {"a.txt", "rel", "rel\\a.txt", 11},
         {"a.txt", "C:/temp/", "C:/temp/\\a.txt", 16},
+        {"a.txt", "D:\\", "D:\\a.txt", 10},
+        {"x", "\\\\server\\share", "\\\\server\\share\\x", 18},
     };
     for (const Case &c : cases) {
         const auto name = as<C>(c.name), directory = as<C>(c.directory);

@@ -16,14 +16,12 @@ case "$architecture" in
   win64) toolchain=mingw-x86_64 prefix=x86_64-w64-mingw32 other=win32 other_toolchain=mingw-i686 machine=i386:x86-64 cpu=x86_64 ;;
   arm64) toolchain=mingw-aarch64 prefix=aarch64-w64-mingw32 other=win64 other_toolchain=mingw-x86_64 machine=arm64 cpu=aarch64 ;;
 esac
-# sysroot and runtime: where clang's MinGW driver finds the C runtime and
-# the compiler's own library.
+# lld: clang for MinGW linking with lld, finding GCC's runtime on x86.
 if [ "$architecture" = arm64 ]; then
-  cc=$bin/$prefix-clang objcopy=objcopy objdump=objdump dlltools=(llvm-dlltool) run=$bin/wine-run-arm64
-  sysroot=/opt/brindlewick-arm64/sysroot runtime=$(dirname "$("$cc" --rtlib=compiler-rt -print-libgcc-file-name)")
+  cc=$bin/$prefix-clang objcopy=objcopy objdump=objdump dlltools=(llvm-dlltool) run=$bin/wine-run-arm64 lld=("$cc")
 else
   cc=$prefix-gcc objcopy=$prefix-objcopy objdump=$prefix-objdump dlltools=(dlltool llvm-dlltool) run=$bin/wine-run
-  sysroot=/usr runtime=$(dirname "$("$cc" -print-libgcc-file-name)")
+  lld=(clang-16 --target="$prefix" -fuse-ld=lld -L"$(dirname "$("$cc" -print-libgcc-file-name)")")
 fi
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -151,12 +149,17 @@ done
 static_flags=$(PKG_CONFIG_PATH="$package/lib/pkgconfig" pkg-config --cflags --libs brindlewick-static)
 [ "$(PKG_CONFIG_PATH="$package/lib/pkgconfig" pkg-config --cflags --libs "brindlewick-static-$architecture")" = \
   "$static_flags" ] || { echo "brindlewick-static-$architecture is not brindlewick-static"; exit 1; }
+for library in libBrindlewick.a Brindlewick-static.lib; do
+  llvm-objdump-16 -h "$package/lib/$library" | grep -q '\.gfids\$y' &&
+    llvm-nm-16 -u "$package/lib/$library" 2>/dev/null | grep -q '_stack_chk_guard$' &&
+    ! llvm-nm-16 "$package/lib/$library" 2>/dev/null | grep -q 'DllMain\|WILExtender' ||
+    { echo "$library lacks the DLL's guards or holds what stays in the DLL"; exit 1; }
+done
 mkdir "$work/static"
 example="$package/share/doc/Brindlewick/examples/log_example.c"
 "$cc" -Wall -Wextra -Werror "$example" $static_flags -o "$work/static/ld.exe"
 "$cc" -Wall -Wextra -Werror -DBRINDLEWICK_STATIC -I"$package/include" -c "$example" -o "$work/static/example.o"
-mapfile -t lld_link < <(clang-16 --target="$prefix" --sysroot="$sysroot" -fuse-ld=lld -Wl,-### -L"$runtime" \
-  "$work/static/example.o" "$package/lib/Brindlewick-static.lib" -o "$work/static/lld-link.exe" 2>&1 |
+mapfile -t lld_link < <("${lld[@]}" -Wl,-### "$work/static/example.o" "$package/lib/Brindlewick-static.lib" -o "$work/static/lld-link.exe" 2>&1 |
   tail -n 1 | tr ' ' '\n' | sed -e 's/^"//' -e 's/"$//' | grep -v '^$')
 [[ "${lld_link[0]}" == *lld-link* ]] || { echo "lld's MinGW driver gave no lld-link command: ${lld_link[*]}"; exit 1; }
 lld-link "${lld_link[@]:1}"

@@ -150,9 +150,9 @@ static_flags=$(PKG_CONFIG_PATH="$package/lib/pkgconfig" pkg-config --cflags --li
 [ "$(PKG_CONFIG_PATH="$package/lib/pkgconfig" pkg-config --cflags --libs "brindlewick-static-$architecture")" = \
   "$static_flags" ] || { echo "brindlewick-static-$architecture is not brindlewick-static"; exit 1; }
 for library in libBrindlewick.a Brindlewick-static.lib; do
-  llvm-objdump-16 -h "$package/lib/$library" | grep -q '\.gfids\$y' &&
-    llvm-nm-16 -u "$package/lib/$library" 2>/dev/null | grep -q '_stack_chk_guard$' &&
-    ! llvm-nm-16 "$package/lib/$library" 2>/dev/null | grep -q 'DllMain\|WILExtender' ||
+  sections=$(llvm-objdump-16 -h "$package/lib/$library") symbols=$(llvm-nm-16 "$package/lib/$library" 2>/dev/null)
+  grep -q '\.gfids\$y' <<<"$sections" && grep -q ' U _*_stack_chk_guard$' <<<"$symbols" &&
+    ! grep -q 'DllMain\|WILExtender' <<<"$symbols" ||
     { echo "$library lacks the DLL's guards or holds what stays in the DLL"; exit 1; }
 done
 mkdir "$work/static"

@@ -111,6 +111,11 @@ set(kit_notice_dll_win32 "libgcc's stack probe (`___chkstk_ms`); the mingw-w64 i
 set(kit_notice_dll_win64 "libgcc's stack probe (`___chkstk_ms`); the mingw-w64 import stubs of KERNEL32 and msvcrt")
 set(kit_notice_dll_arm64 "no toolchain code: its own stack probe, and import stubs of KERNEL32 and msvcrt that llvm-dlltool wrote from Brindlewick's own lists")
 set(kit_notice_dll ${kit_notice_dll_${architecture}})
+if(architecture STREQUAL arm64)
+    set(kit_notice_cxx_headers "the C++ headers of LLVM's libc++")
+else()
+    set(kit_notice_cxx_headers "GCC's C++ headers")
+endif()
 configure_file(${PROJECT_SOURCE_DIR}/kit/THIRD-PARTY-NOTICES.md.in kit/THIRD-PARTY-NOTICES.md @ONLY)
 
 install(FILES $<TARGET_FILE:Brindlewick> $<TARGET_FILE:Brindlewick>.debug DESTINATION bin)

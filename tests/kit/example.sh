@@ -117,6 +117,7 @@ find_package(Brindlewick 1.0 REQUIRED)
 add_library(caller SHARED caller.c)
 target_link_libraries(caller PRIVATE Brindlewick::Brindlewick)
 target_link_options(caller PRIVATE -fuse-ld=lld -nostdlib -Wl,/noentry -Wl,/nodefaultlib)
+file(GENERATE OUTPUT static.txt CONTENT "$<TARGET_PROPERTY:Brindlewick::static,IMPORTED_LOCATION>")
 END
 echo 'char *__stdcall FormatNowAR8J(const char *, int);
 __declspec(dllexport) char *__stdcall now(void) { return FormatNowAR8J("^YYYY", 0); }' >"$work/clang/caller.c"
@@ -126,6 +127,8 @@ cmake -S "$work/clang" -B "$work/clang/build" -DCMAKE_SYSTEM_NAME=Windows -DCMAK
 cmake --build "$work/clang/build" >/dev/null
 llvm-readobj --coff-imports "$work/clang/build/caller.dll" | grep -q 'Symbol: FormatNowAR8J (5)' ||
   { echo "clang with a $cpu-windows-msvc target did not import FormatNowAR8J through the kit"; exit 1; }
+[ "$(cat "$work/clang/build/static.txt")" = "$package/lib/Brindlewick-static.lib" ] ||
+  { echo "Brindlewick::static is not Brindlewick-static.lib for clang with a $cpu-windows-msvc target"; exit 1; }
 
 # pkg-config gives what a build without CMake needs.
 # With both kits on the path, the package named by the architecture is this

@@ -6,12 +6,12 @@
 set(kit_definition ${CMAKE_BINARY_DIR}/kit/Brindlewick.def)
 write_definition(${kit_definition} kit "${export_rows}")
 
-# The import libraries, built from the kit's definition and the plain list.
+# The import libraries, built from the plain list of exports.
 set(import_libraries ${CMAKE_BINARY_DIR}/lib/libBrindlewick.dll.a ${CMAKE_BINARY_DIR}/lib/Brindlewick.lib)
 add_custom_command(OUTPUT ${import_libraries}
-    COMMAND ${PROJECT_SOURCE_DIR}/cmake/import-libraries.sh ${architecture} ${kit_definition} ${export_table}
+    COMMAND ${PROJECT_SOURCE_DIR}/cmake/import-libraries.sh ${architecture} ${export_table}
         ${CMAKE_BINARY_DIR}/lib
-    DEPENDS ${kit_definition} ${export_table} ${PROJECT_SOURCE_DIR}/cmake/import-libraries.sh
+    DEPENDS ${export_table} ${PROJECT_SOURCE_DIR}/cmake/import-libraries.sh
     COMMENT "Import libraries of Brindlewick.dll")
 add_custom_target(import_libraries ALL DEPENDS ${import_libraries})
 
@@ -55,6 +55,8 @@ set(kit_other_arm64 win64)
 set(kit_dlltool_machine_win32 i386)
 set(kit_dlltool_machine_win64 i386:x86-64)
 set(kit_dlltool_machine_arm64 arm64)
+set(kit_triplet_win32 i686-w64-mingw32)
+set(kit_triplet_win64 x86_64-w64-mingw32)
 if(architecture STREQUAL win32)
     list(APPEND kit_headers ${PROJECT_SOURCE_DIR}/include/BrindlewickExtender.h)
 endif()
@@ -77,6 +79,16 @@ configure_package(${CMAKE_BINARY_DIR}/kit ${architecture})
 configure_package(${CMAKE_BINARY_DIR}/kit-${kit_other}/lib/cmake/Brindlewick ${kit_other})
 file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/kit-${kit_other}/include)
 configure_file(${PROJECT_SOURCE_DIR}/kit/brindlewick.pc.in kit/brindlewick.pc @ONLY)
+# The pkg-config package under its architecture's name too, so that several
+# kits on one PKG_CONFIG_PATH are told apart; the other kit's for the kit
+# test, as for the CMake package.
+function(configure_pkg_config file kit_architecture)
+    set(architecture ${kit_architecture})
+    set(kit_kind ${kit_kind_${kit_architecture}})
+    configure_file(${PROJECT_SOURCE_DIR}/kit/brindlewick.pc.in ${file} @ONLY)
+endfunction()
+configure_pkg_config(${CMAKE_BINARY_DIR}/kit/brindlewick-${architecture}.pc ${architecture})
+configure_pkg_config(${CMAKE_BINARY_DIR}/kit-${kit_other}/lib/pkgconfig/brindlewick-${kit_other}.pc ${kit_other})
 # Where a kit's reader finds the source: the release names its place.
 set(BRINDLEWICK_SOURCE_URL "" CACHE STRING "Where the kits' README says the source is")
 if(BRINDLEWICK_SOURCE_URL)
@@ -85,7 +97,26 @@ else()
     set(kit_source "This kit names no place for its source: ask whoever gave it to you for the source of\nversion ${PROJECT_VERSION}.")
 endif()
 set(kit_dlltool_machine ${kit_dlltool_machine_${architecture}})
+set(kit_dlltool_llvm "    llvm-dlltool -m ${kit_dlltool_machine} -k -d lib/Brindlewick.def -D Brindlewick.dll -l Brindlewick.lib")
+if(architecture STREQUAL arm64)
+    set(kit_dlltool_tools "`-m arm64` for llvm-dlltool; GNU dlltool knows no ARM64")
+    set(kit_dlltool_lines "${kit_dlltool_llvm}")
+else()
+    set(kit_dlltool_tools "GNU dlltool with the prefix `${kit_triplet_${architecture}}-`, llvm-dlltool with `-m ${kit_dlltool_machine}`")
+    set(kit_dlltool_lines "    ${kit_triplet_${architecture}}-dlltool -k -d lib/Brindlewick.def -D Brindlewick.dll -l libBrindlewick.dll.a\n${kit_dlltool_llvm}")
+endif()
 configure_file(${PROJECT_SOURCE_DIR}/kit/README.md.in kit/README.md @ONLY)
+# The notices name what this kit's binaries hold and which tools built them.
+set(kit_notice_dll_win32 "libgcc's stack probe (`___chkstk_ms`); the mingw-w64 import stubs of KERNEL32, USER32 and msvcrt")
+set(kit_notice_dll_win64 "libgcc's stack probe (`___chkstk_ms`); the mingw-w64 import stubs of KERNEL32 and msvcrt")
+set(kit_notice_dll_arm64 "no toolchain code: its own stack probe, and import stubs of KERNEL32 and msvcrt that llvm-dlltool wrote from Brindlewick's own lists")
+set(kit_notice_dll ${kit_notice_dll_${architecture}})
+if(architecture STREQUAL arm64)
+    set(kit_notice_cxx_headers "the C++ headers of LLVM's libc++")
+else()
+    set(kit_notice_cxx_headers "GCC's C++ headers")
+endif()
+configure_file(${PROJECT_SOURCE_DIR}/kit/THIRD-PARTY-NOTICES.md.in kit/THIRD-PARTY-NOTICES.md @ONLY)
 
 install(FILES $<TARGET_FILE:Brindlewick> $<TARGET_FILE:Brindlewick>.debug DESTINATION bin)
 install(FILES $<TARGET_FILE_DIR:Brindlewick>/Brindlewick.pdb DESTINATION bin)
@@ -93,9 +124,10 @@ install(FILES ${kit_headers} DESTINATION include)
 install(FILES ${import_libraries} ${kit_definition} DESTINATION lib)
 install(FILES ${CMAKE_BINARY_DIR}/kit/BrindlewickConfig.cmake ${CMAKE_BINARY_DIR}/kit/BrindlewickConfigVersion.cmake
     DESTINATION lib/cmake/Brindlewick)
-install(FILES ${CMAKE_BINARY_DIR}/kit/brindlewick.pc DESTINATION lib/pkgconfig)
+install(FILES ${CMAKE_BINARY_DIR}/kit/brindlewick.pc ${CMAKE_BINARY_DIR}/kit/brindlewick-${architecture}.pc
+    DESTINATION lib/pkgconfig)
 install(FILES ${CMAKE_BINARY_DIR}/kit/README.md ${PROJECT_SOURCE_DIR}/LICENSE ${PROJECT_SOURCE_DIR}/CHANGELOG.md
-    ${PROJECT_SOURCE_DIR}/kit/THIRD-PARTY-NOTICES.md DESTINATION .)
+    ${CMAKE_BINARY_DIR}/kit/THIRD-PARTY-NOTICES.md DESTINATION .)
 install(FILES ${PROJECT_SOURCE_DIR}/docs/REFERENCE.md DESTINATION share/doc/Brindlewick)
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/examples/ DESTINATION share/doc/Brindlewick/examples)
 

@@ -22,7 +22,8 @@ if(architecture STREQUAL win32)
     set(extender_sources extender/deliveries.cpp extender/entry_points.cpp extender/script_functions.cpp)
     list(TRANSFORM extender_sources PREPEND ${PROJECT_SOURCE_DIR}/)
 endif()
-set(module_sources ${PROJECT_SOURCE_DIR}/module/module.cpp ${PROJECT_SOURCE_DIR}/module/guards.cpp)
+set(module_sources ${PROJECT_SOURCE_DIR}/module/module.cpp ${PROJECT_SOURCE_DIR}/module/guards.cpp
+    ${PROJECT_SOURCE_DIR}/module/stack_guard.cpp ${PROJECT_SOURCE_DIR}/module/release.cpp)
 set(resource_sources
     ${PROJECT_SOURCE_DIR}/resources/messages.rc
     ${PROJECT_SOURCE_DIR}/resources/version.rc
@@ -99,24 +100,18 @@ write_definition(${export_definition} link "${export_rows}")
 read_exports(${PROJECT_SOURCE_DIR}/resources/BrindlewickFaults.def faults_rows)
 write_definition(${CMAKE_BINARY_DIR}/BrindlewickFaults.def link "${export_rows};${faults_rows}")
 
-# The message table resource, where FormatMessage finds a code's text: the
-# codes' messages from the table of codes, each under its full code. Written
+# The message table resource, where FormatMessage finds a code's text: every
+# code's message from the table of codes, each under its full code. Written
 # as the resource's bytes: a block per code (lowest code, highest code,
 # offset of its entry), then each entry (its length, 1 for UTF-16, the text
 # and its terminator, padded to four bytes), as double words (L) and words.
 function(write_message_table rows file)
-    set(with_text)
-    foreach(row IN LISTS rows)
-        if(NOT row MATCHES "\\|-$")
-            list(APPEND with_text "${row}")
-        endif()
-    endforeach()
-    list(LENGTH with_text count)
+    list(LENGTH rows count)
     math(EXPR offset "4 + 12 * ${count}")
     set(blocks "${count}L /* blocks */")
     set(entries)
-    foreach(row IN LISTS with_text)
-        if(NOT row MATCHES "^(0x[0-9A-F]+)\\|[^|]*\\|[^|]*\\|([]-~ -!#-[]*)$")
+    foreach(row IN LISTS rows)
+        if(NOT row MATCHES "^(0x[0-9A-F]+)\\|[^|]*\\|[^|]*\\|([]-~ -!#-[]*)\\|[^|]*$")
             message(FATAL_ERROR "resources/codes.txt: a message the message table cannot hold as it stands: ${row}")
         endif()
         set(code ${CMAKE_MATCH_1})
@@ -196,14 +191,18 @@ if(architecture STREQUAL arm64)
     add_custom_target(system_import_libraries DEPENDS ${system_import_libraries})
     list(APPEND module_sources ${PROJECT_SOURCE_DIR}/module/arm64/chkstk.cpp)
 endif()
+set(dll_compile_options ${warnings} -O2 -fno-exceptions -fno-rtti
+    -fno-builtin-memcpy -fno-builtin-memmove -fno-builtin-memset
+    -gdwarf -gcodeview -gno-codeview-command-line "SHELL:-Xclang -gsrc-hash=sha256" ${path_maps} -mguard=cf
+    -fstack-protector-strong)
 function(brindlewick_dll target definition)
     add_library(${target} SHARED ${module_sources} ${service_sources} ${extender_sources} ${resource_sources} ${definition} ${ARGN})
     set_target_properties(${target} PROPERTIES PREFIX "" OUTPUT_NAME Brindlewick
         CXX_COMPILER_LAUNCHER ${PROJECT_SOURCE_DIR}/cmake/clang-dll CXX_LINKER_LAUNCHER ${PROJECT_SOURCE_DIR}/cmake/clang-dll)
     target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR}/include ${PROJECT_SOURCE_DIR})
-    target_compile_options(${target} PRIVATE ${warnings} -O2 -fno-exceptions -fno-rtti
-        -fno-builtin-memcpy -fno-builtin-memmove -fno-builtin-memset
-        -gdwarf -gcodeview -gno-codeview-command-line "SHELL:-Xclang -gsrc-hash=sha256" ${path_maps} -mguard=cf -fstack-protector-strong)
+    target_compile_options(${target} PRIVATE ${dll_compile_options})
+    # The DLL defines what the header declares for import.
+    target_compile_definitions(${target} PRIVATE BRINDLEWICK_STATIC)
     # The headers ask for the oldest Windows the DLLs run on, Windows XP and
     # XP x64 (5.1 and 5.2), as before the move to lld, whose default is Vista,
     # and Windows 10 (10.0), the first for ARM64.
@@ -271,4 +270,5 @@ brindlewick_program(bwbench ${PROJECT_SOURCE_DIR}/bench/main.cpp ${PROJECT_SOURC
     ${PROJECT_SOURCE_DIR}/bench/report.cpp ${PROJECT_SOURCE_DIR}/bench/results_file.cpp)
 
 include(cmake/Kit.cmake)
+include(cmake/Static.cmake)
 add_subdirectory(tests/win)

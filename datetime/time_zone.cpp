@@ -3,17 +3,14 @@
 #include "module/module.hpp"
 
 #include <algorithm>
-#include <array>
 
 namespace {
 
-constexpr int zone_name_length = 32; // characters of the platform's name fields
-constexpr int narrow_capacity = 512;
+using bw::zone_name_length;
 
-// Each call of a variant overwrites its buffer. The wide one keeps one more
-// character that stays zero, so a 32-character name is terminated too.
-std::array<char, narrow_capacity> narrow_name;
-std::array<wchar_t, zone_name_length + 1> wide_name;
+// Each call of a variant overwrites the module's static buffer of its width.
+auto &narrow_name = bw::static_narrow;
+auto &wide_name = bw::static_wide;
 
 // The daylight name while daylight time is in force, else the standard
 // name, which a zone without daylight time has too; null when the zone
@@ -36,8 +33,8 @@ extern "C" LPSTR WINAPI GetTimeZoneNameAR8J(void) {
     narrow_name.fill('\0');
     TIME_ZONE_INFORMATION zone{};
     const wchar_t *name = zone_name(zone);
-    if (!name ||
-        !WideCharToMultiByte(CP_ACP, 0, name, zone_name_length, narrow_name.data(), narrow_capacity, nullptr, nullptr))
+    if (!name || !WideCharToMultiByte(CP_ACP, 0, name, zone_name_length, narrow_name.data(),
+                                      static_cast<int>(narrow_name.size()), nullptr, nullptr))
         return bw::shared_empty<char>();
     return narrow_name.data();
 }

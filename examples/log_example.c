@@ -1,22 +1,18 @@
-/* A native program using Brindlewick.dll: opens a log for appending, writes
- * a multi-line entry, formats a date given as YmdHms text and a grouped
- * integer, and releases every result as the DLL expects. */
+/* A native program using Brindlewick.dll: checks that the DLL is at least
+ * the version of its header, opens a log for appending, writes a multi-line
+ * entry, formats a date given as YmdHms text and a grouped integer, and
+ * releases every result with ReleaseTextR8J, which leaves the DLL's own
+ * texts alone. */
 #include <stdio.h>
 
 #include "Brindlewick.h"
 
-/* Every failing text function returns the same static empty text; it is
- * the one result that is never released. */
-static LPSTR shared_empty;
-
-static void release(LPSTR text) {
-    if (text && text != shared_empty)
-        HeapFree(GetProcessHeap(), 0, text);
-}
-
 int main(int argc, char **argv) {
     const char *log_name = argc > 1 ? argv[1] : "example.log";
-    shared_empty = PathStringFixupAR8J(NULL, 0);
+    if (GetVersionNumberR8J() < BRINDLEWICK_VERSION_NUMBER) {
+        fprintf(stderr, "Brindlewick.dll is older than %s\n", BRINDLEWICK_VERSION);
+        return 1;
+    }
 
     HANDLE log = OpenOutputFileHandleA_R8J(log_name, 1);
     if (!log) {
@@ -33,14 +29,14 @@ int main(int argc, char **argv) {
     LPSTR date = FormatYmdHmsAR8J("2008:05:30:14:07:09", "^WWWW, ^D ^MMMM ^YYYY at ^hh:^mm");
     if (!date || !*date) {
         fprintf(stderr, "date not formatted: error 0x%08lX\n", GetLastError());
-        release(date);
+        ReleaseTextR8J(date);
         return 1;
     }
     printf("%s\n", date);
-    release(date);
+    ReleaseTextR8J(date);
 
     LPSTR number = FormatLongIntR8J(-1234567);
     printf("%s\n", number);
-    release(number);
+    ReleaseTextR8J(number);
     return 0;
 }

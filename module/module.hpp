@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 
@@ -56,6 +57,13 @@ template <typename C> C *shared_empty();
 template <> inline char *shared_empty<char>() { return const_cast<char *>(empty_narrow); }
 template <> inline wchar_t *shared_empty<wchar_t>() { return const_cast<wchar_t *>(empty_wide); }
 template <typename C> bool is_shared_empty(const C *text) { return text == shared_empty<C>(); }
+
+// The one static result buffer of each width, which the time zone's name
+// fills and which callers never release. The wide one keeps one character
+// more than a name field holds, which stays zero.
+inline constexpr int zone_name_length = 32; // characters of the platform's name fields
+inline constinit std::array<char, 512> static_narrow{};
+inline constinit std::array<wchar_t, zone_name_length + 1> static_wide{};
 
 // The module's own error codes carry bit 29, the bit Windows leaves to
 // applications.

@@ -16,10 +16,12 @@ case "$architecture" in
   win64) toolchain=mingw-x86_64 prefix=x86_64-w64-mingw32 other=win32 other_toolchain=mingw-i686 machine=i386:x86-64 cpu=x86_64 ;;
   arm64) toolchain=mingw-aarch64 prefix=aarch64-w64-mingw32 other=win64 other_toolchain=mingw-x86_64 machine=arm64 cpu=aarch64 ;;
 esac
+# lld: clang for MinGW linking with lld, finding GCC's runtime on x86.
 if [ "$architecture" = arm64 ]; then
-  cc=$bin/$prefix-clang objcopy=objcopy objdump=objdump dlltools=(llvm-dlltool) run=$bin/wine-run-arm64
+  cc=$bin/$prefix-clang objcopy=objcopy objdump=objdump dlltools=(llvm-dlltool) run=$bin/wine-run-arm64 lld=("$cc")
 else
   cc=$prefix-gcc objcopy=$prefix-objcopy objdump=$prefix-objdump dlltools=(dlltool llvm-dlltool) run=$bin/wine-run
+  lld=(clang-16 --target="$prefix" -fuse-ld=lld -L"$(dirname "$("$cc" -print-libgcc-file-name)")")
 fi
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -31,13 +33,24 @@ unzip -q "$build/$kit.zip" -d "$work"
 package="$work/$kit"
 files=(README.md LICENSE CHANGELOG.md THIRD-PARTY-NOTICES.md bin/Brindlewick.dll bin/Brindlewick.dll.debug bin/Brindlewick.pdb
   include/Brindlewick.h include/BrindlewickCodes.h include/BrindlewickVersion.h lib/libBrindlewick.dll.a lib/Brindlewick.lib
-  lib/Brindlewick.def lib/cmake/Brindlewick/BrindlewickConfig.cmake
-  lib/cmake/Brindlewick/BrindlewickConfigVersion.cmake lib/pkgconfig/brindlewick.pc
+  lib/Brindlewick.def lib/libBrindlewick.a lib/Brindlewick-static.lib lib/cmake/Brindlewick/BrindlewickConfig.cmake
+  lib/cmake/Brindlewick/BrindlewickConfigVersion.cmake lib/pkgconfig/brindlewick.pc lib/pkgconfig/brindlewick-$architecture.pc
+  lib/pkgconfig/brindlewick-static.pc lib/pkgconfig/brindlewick-static-$architecture.pc
   share/doc/Brindlewick/REFERENCE.md share/doc/Brindlewick/examples/log_example.c)
 [ "$architecture" != win32 ] || files+=(include/BrindlewickExtender.h)
 for file in "${files[@]}"; do
   [ -s "$package/$file" ] || { echo "$kit.zip lacks $file"; exit 1; }
 done
+# Every file of the ZIP is named in its README's table, by its path or by
+# a folder of it.
+rows=$(grep '^|' "$package/README.md")
+while read -r file; do
+  path=${file#"$kit"/} named=
+  for candidate in "$path" $(d=$path; while [ "$d" != "${d%/*}" ]; do d=${d%/*}; echo "$d/"; done); do
+    ! grep -qF "\`$candidate\`" <<<"$rows" || { named=1; break; }
+  done
+  [ -n "$named" ] || { echo "$kit.zip: its README's table does not name $path"; exit 1; }
+done < <(unzip -Z1 "$build/$kit.zip" | grep -v '/$')
 [ "$architecture" = win32 ] || [ ! -e "$package/include/BrindlewickExtender.h" ] ||
   { echo "$kit.zip holds the 32-bit extender header"; exit 1; }
 
@@ -104,6 +117,7 @@ find_package(Brindlewick 1.0 REQUIRED)
 add_library(caller SHARED caller.c)
 target_link_libraries(caller PRIVATE Brindlewick::Brindlewick)
 target_link_options(caller PRIVATE -fuse-ld=lld -nostdlib -Wl,/noentry -Wl,/nodefaultlib)
+file(GENERATE OUTPUT static.txt CONTENT "$<TARGET_PROPERTY:Brindlewick::static,IMPORTED_LOCATION>")
 END
 echo 'char *__stdcall FormatNowAR8J(const char *, int);
 __declspec(dllexport) char *__stdcall now(void) { return FormatNowAR8J("^YYYY", 0); }' >"$work/clang/caller.c"
@@ -113,10 +127,61 @@ cmake -S "$work/clang" -B "$work/clang/build" -DCMAKE_SYSTEM_NAME=Windows -DCMAK
 cmake --build "$work/clang/build" >/dev/null
 llvm-readobj --coff-imports "$work/clang/build/caller.dll" | grep -q 'Symbol: FormatNowAR8J (5)' ||
   { echo "clang with a $cpu-windows-msvc target did not import FormatNowAR8J through the kit"; exit 1; }
+[ "$(cat "$work/clang/build/static.txt")" = "$package/lib/Brindlewick-static.lib" ] ||
+  { echo "Brindlewick::static is not Brindlewick-static.lib for clang with a $cpu-windows-msvc target"; exit 1; }
 
 # pkg-config gives what a build without CMake needs.
+# With both kits on the path, the package named by the architecture is this
+# kit's whichever comes first; with a sysroot set, a kit inside it.
 flags=$(PKG_CONFIG_PATH="$package/lib/pkgconfig" pkg-config --cflags --libs brindlewick)
 "$cc" -Wall -Wextra -Werror "$package/share/doc/Brindlewick/examples/log_example.c" $flags -o "$work/pkg-config.exe"
+for path in "$build/kit-$other/lib/pkgconfig:$package/lib/pkgconfig" "$package/lib/pkgconfig:$build/kit-$other/lib/pkgconfig"; do
+  [ "$(PKG_CONFIG_PATH=$path pkg-config --cflags --libs "brindlewick-$architecture")" = "$flags" ] ||
+    { echo "pkg-config brindlewick-$architecture did not take this kit from $path"; exit 1; }
+done
+[ "$(PKG_CONFIG_PATH=$path pkg-config --cflags --libs "brindlewick-$other")" != "$flags" ] ||
+  { echo "pkg-config brindlewick-$other took this kit"; exit 1; }
+[ "$(PKG_CONFIG_SYSROOT_DIR="$work" PKG_CONFIG_PATH="$package/lib/pkgconfig" pkg-config --cflags --libs brindlewick)" = "$flags" ] ||
+  { echo "pkg-config with the sysroot that holds the kit gives other paths"; exit 1; }
+
+# The static library links the example into one EXE through pkg-config with
+# GNU ld (lld in MinGW mode on ARM64), through Brindlewick::static, and with
+# lld-link given Brindlewick-static.lib and the MinGW start-up code and
+# runtime that lld's MinGW driver names; each runs in a folder without the
+# DLL and imports nothing from it.
+static_flags=$(PKG_CONFIG_PATH="$package/lib/pkgconfig" pkg-config --cflags --libs brindlewick-static)
+[ "$(PKG_CONFIG_PATH="$package/lib/pkgconfig" pkg-config --cflags --libs "brindlewick-static-$architecture")" = \
+  "$static_flags" ] || { echo "brindlewick-static-$architecture is not brindlewick-static"; exit 1; }
+for library in libBrindlewick.a Brindlewick-static.lib; do
+  sections=$(llvm-objdump-16 -h "$package/lib/$library") symbols=$(llvm-nm-16 "$package/lib/$library" 2>/dev/null)
+  grep -q '\.gfids\$y' <<<"$sections" && grep -q ' U _*_stack_chk_guard$' <<<"$symbols" &&
+    ! grep -q 'DllMain\|WILExtender' <<<"$symbols" ||
+    { echo "$library lacks the DLL's guards or holds what stays in the DLL"; exit 1; }
+done
+mkdir "$work/static"
+example="$package/share/doc/Brindlewick/examples/log_example.c"
+"$cc" -Wall -Wextra -Werror "$example" $static_flags -o "$work/static/ld.exe"
+"$cc" -Wall -Wextra -Werror -DBRINDLEWICK_STATIC -I"$package/include" -c "$example" -o "$work/static/example.o"
+mapfile -t lld_link < <("${lld[@]}" -Wl,-### "$work/static/example.o" "$package/lib/Brindlewick-static.lib" -o "$work/static/lld-link.exe" 2>&1 |
+  tail -n 1 | tr ' ' '\n' | sed -e 's/^"//' -e 's/"$//' | grep -v '^$')
+[[ "${lld_link[0]}" == *lld-link* ]] || { echo "lld's MinGW driver gave no lld-link command: ${lld_link[*]}"; exit 1; }
+lld-link "${lld_link[@]:1}"
+cat >"$work/static/CMakeLists.txt" <<'END'
+cmake_minimum_required(VERSION 3.25)
+project(static_caller C)
+find_package(Brindlewick 1.0 REQUIRED)
+add_executable(cmake ${EXAMPLE})
+target_link_libraries(cmake PRIVATE Brindlewick::static)
+END
+cmake -S "$work/static" -B "$work/static/build" -DCMAKE_TOOLCHAIN_FILE="$src/cmake/$toolchain.cmake" \
+  -DCMAKE_PREFIX_PATH="$both" -DCMAKE_C_FLAGS="-Wall -Wextra -Werror" -DEXAMPLE="$example" >/dev/null
+cmake --build "$work/static/build" >/dev/null
+cp "$work/static/build/cmake.exe" "$work/static/"
+for exe in ld lld-link cmake; do
+  dlls=$(llvm-readobj --coff-imports "$work/static/$exe.exe" | sed -n 's/^ *Name: //p' | sort -u | tr '\n' ' ')
+  echo "static $exe.exe ($(stat -c %s "$work/static/$exe.exe") bytes) imports: $dlls"
+  case "$dlls" in *[Bb]rindlewick*) echo "the static $exe.exe imports the DLL"; exit 1 ;; esac
+done
 
 # The kit's .def rebuilds an import library with GNU dlltool and with
 # llvm-dlltool; the example linked against either imports what it imports
@@ -134,11 +199,19 @@ for dlltool in "${dlltools[@]}"; do
     { echo "the import library that $library rebuilt from the kit's .def imports otherwise"; exit 1; }
 done
 
+expected=$'Friday, 30 May 2008 at 14:07\n-1,234,567'
+cd "$work/static"
+for exe in ld lld-link cmake; do
+  output=$("$run" "$exe.exe" static.log | tr -d '\r')
+  [ "$output" = "$expected" ] || { echo "the static $exe.exe printed:"; echo "$output"; exit 1; }
+done
+[ "$(grep -c 'Backup started' static.log)" = 3 ] || { echo "the static EXEs did not write their entries"; exit 1; }
+echo "the example linked statically runs without the DLL"
+
 cd "$work/example"
 printf 'earlier entry\r\n' > example.log
 output=$("$run" log_example.exe example.log | tr -d '\r')
 echo "$output"
-expected=$'Friday, 30 May 2008 at 14:07\n-1,234,567'
 [ "$output" = "$expected" ] || { echo "expected:"; echo "$expected"; exit 1; }
 
 log=$(cat example.log)

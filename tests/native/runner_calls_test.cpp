@@ -317,7 +317,8 @@ TEST(Codes, TheReferenceListsEveryCodeAsTheTableHoldsIt) {
     for (const bw::codes::Row &row : bw::codes::rows) {
         char code[11];
         std::snprintf(code, sizeof code, "0x%08X", row.code);
-        const std::string message = row.message.empty() ? "(none)" : "\"" + std::string(row.message) + "\"";
+        const std::string message =
+            "\"" + std::string(row.message) + "\"" + (row.in_string_table ? "" : " (message table only)");
         expected.push_back("| " + std::string(code) + " | `" + std::string(row.name) + "` | " +
                            std::string(row.raised_when) + " | " + message + " |");
     }

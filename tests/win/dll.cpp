@@ -49,9 +49,11 @@ template <typename C> WidthExports<C> bind_width(HMODULE module) {
 } // namespace
 
 Exports exports(HMODULE module) {
-    Exports e{bind_width<char>(module), bind_width<wchar_t>(module), {}, {}};
+    Exports e{bind_width<char>(module), bind_width<wchar_t>(module), {}, {}, {}, {}};
     bind(module, e.extract_system, "ExtractrFromSystemDateR8J");
     bind(module, e.close, "CloseFileHandle_R8J");
+    bind(module, e.release, "ReleaseTextR8J");
+    bind(module, e.version, "GetVersionNumberR8J");
     return e;
 }
 

@@ -52,6 +52,8 @@ struct Exports {
     WidthExports<wchar_t> wide;
     decltype(&ExtractrFromSystemDateR8J) extract_system;
     decltype(&CloseFileHandle_R8J) close;
+    decltype(&ReleaseTextR8J) release;
+    decltype(&GetVersionNumberR8J) version;
 
     template <typename C> const WidthExports<C> &width() const {
         if constexpr (sizeof(C) == 1)

@@ -227,6 +227,17 @@ void EveryCall::add_plain_calls(std::vector<Call> &calls) const {
                      },
                      number(1),
                      {}});
+    calls.push_back({"ReleaseTextR8J",
+                     [](HMODULE m) {
+                         void *block = HeapAlloc(GetProcessHeap(), 0, 16);
+                         return native(m, [&] { return test::exports(m).release(block); });
+                     },
+                     number(1, untouched),
+                     {}});
+    calls.push_back({"GetVersionNumberR8J",
+                     [](HMODULE m) { return native(m, [&] { return test::exports(m).version(); }); },
+                     number(BRINDLEWICK_VERSION_NUMBER, untouched),
+                     {}});
 }
 
 #ifndef _WIN64

@@ -293,7 +293,8 @@ TEST(HostileWideText, NonLatinAndSurrogateTextsStayWhole) {
     });
 }
 
-// The exports that take integers alone, at the limits of 32 bits.
+// The exports that take integers alone, at the limits of 32 bits, and those
+// that take no text.
 TEST(HostileIntegers, ClockFieldsAndGroupedNumbersAtTheLimits) {
     const auto e = [](HMODULE m) { return test::exports(m); };
     std::vector<Case> cases;
@@ -314,6 +315,27 @@ TEST(HostileIntegers, ClockFieldsAndGroupedNumbersAtTheLimits) {
                          [=](HMODULE m) { return native(m, [&] { return e(m).wide.format_long_int(n.value); }); },
                          heap_text(n.text)});
     }
+    // The release call given what the DLL keeps instead of a heap block, and
+    // the version call, which takes nothing.
+    const struct {
+        const char *what;
+        void *(*text)(const test::Exports &);
+    } kept[] = {
+        {"NULL", [](const test::Exports &) -> void * { return nullptr; }},
+        {"narrow shared empty text", [](const test::Exports &x) -> void * { return x.narrow.fixup(nullptr, 0); }},
+        {"wide shared empty text", [](const test::Exports &x) -> void * { return x.wide.fixup(nullptr, 0); }},
+        {"narrow static buffer", [](const test::Exports &x) -> void * { return x.narrow.zone_name(); }},
+        {"wide static buffer", [](const test::Exports &x) -> void * { return x.wide.zone_name(); }},
+    };
+    for (const auto &k : kept)
+        cases.push_back({std::string("ReleaseTextR8J(") + k.what + ")",
+                         [=](HMODULE m) {
+                             void *text = k.text(e(m));
+                             return native(m, [&] { return e(m).release(text); });
+                         },
+                         number(0, untouched)});
+    cases.push_back({"GetVersionNumberR8J()", [=](HMODULE m) { return native(m, [&] { return e(m).version(); }); },
+                     number(BRINDLEWICK_VERSION_NUMBER, untouched)});
     expect_documented(cases);
 }
 

@@ -19,12 +19,13 @@ constexpr std::pair<UINT, const char *> adapter_texts[] = {
     {9, "009:Undefined internal error"},
 };
 
-// The string table holds each code's message under its low bits, and the
-// adapter's own; other numbers have no text. A buffer too small cuts a text.
+// The string table holds the messages of the codes it keeps under their low
+// bits, and the adapter's own; other numbers have no text. A buffer too small
+// cuts a text.
 TEST(MessageTable, HoldsEachCodesTextAndTheAdaptersInUsEnglish) {
     std::vector<std::pair<UINT, std::string>> texts;
     for (const bw::codes::Row &row : bw::codes::rows)
-        texts.emplace_back(row.code - BW_CUSTOMER_FLAG, row.message);
+        texts.emplace_back(row.code - BW_CUSTOMER_FLAG, row.in_string_table ? row.message : "");
     for (const auto &[n, text] : adapter_texts)
         texts.emplace_back(n, text);
     for (UINT n : {0u, 10u, 20u, 65u, 66u, 901u, 1000u})
@@ -41,13 +42,15 @@ TEST(MessageTable, HoldsEachCodesTextAndTheAdaptersInUsEnglish) {
     EXPECT_STREQ(cut, "006:YmdHm");
 }
 
-// A native caller asks FormatMessage for a code's text, in either width;
-// codes without a text, and numbers that are not codes, give none.
+// A native caller asks FormatMessage for a code's text, in either width:
+// every code of the header has one; numbers that are not codes give none.
 TEST(MessageTable, FormatMessageGivesEachCodesTextUnderTheFullCode) {
     constexpr DWORD flags = FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_IGNORE_INSERTS;
     std::vector<std::pair<DWORD, std::string_view>> texts;
-    for (const bw::codes::Row &row : bw::codes::rows)
+    for (const bw::codes::Row &row : bw::codes::rows) {
+        EXPECT_FALSE(row.message.empty()) << row.name;
         texts.emplace_back(row.code, row.message);
+    }
     for (DWORD code : {0ul, 1ul, 5ul, 0x20000007ul, 0x20000009ul, 0x20010005ul})
         texts.emplace_back(code, "");
     for (const auto &[code, text] : texts) {
@@ -65,6 +68,9 @@ TEST(MessageTable, FormatMessageGivesEachCodesTextUnderTheFullCode) {
         EXPECT_EQ(std::string(wide, wide + std::wcslen(wide)), text);
     }
 }
+
+// A program refuses a DLL older than its header by this number.
+TEST(VersionNumber, IsTheHeadersNumber) { EXPECT_EQ(test::exports().version(), BRINDLEWICK_VERSION_NUMBER); }
 
 TEST(VersionResource, IsTheHeadersVersionForAUsEnglishDll) {
     const std::string path = test::dll_path();

@@ -416,3 +416,30 @@ TEST(PathScript, MakeFqfnInAnUnreportableDirectoryIsAnInternalError) {
 #endif
 
 } // namespace
+
+// Any text result goes to the release call: heap results go back to the
+// heap, and what the DLL keeps (NULL, the shared empty texts, the static
+// buffers) stays, without a change of the last error.
+TEST(ReleaseText, ReleasesHeapResultsAndLeavesTheDllsOwnTexts) {
+    const test::Exports e = test::exports();
+    const struct {
+        const char *what;
+        void *text;
+        BOOL released;
+    } cases[] = {
+        {"narrow heap result", e.narrow.fixup("C:\\temp", 1), TRUE},
+        {"wide heap result", e.wide.fixup(L"C:\\temp", 1), TRUE},
+        {"narrow shared empty text", e.narrow.fixup(nullptr, 0), FALSE},
+        {"wide shared empty text", e.wide.fixup(nullptr, 0), FALSE},
+        {"narrow static buffer", e.narrow.zone_name(), FALSE},
+        {"wide static buffer", e.wide.zone_name(), FALSE},
+        {"NULL", nullptr, FALSE},
+    };
+    for (const auto &c : cases) {
+        const std::size_t busy = test::busy_heap_blocks();
+        SetLastError(untouched);
+        EXPECT_EQ(e.release(c.text), c.released) << c.what;
+        EXPECT_EQ(GetLastError(), untouched) << c.what;
+        EXPECT_EQ(test::busy_heap_blocks() + (c.released ? 1 : 0), busy) << c.what;
+    }
+}

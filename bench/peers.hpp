@@ -73,6 +73,18 @@ inline int format_long_int_wide_by_hand(int value, wchar_t (&out)[32]) {
     return GetNumberFormatW(LOCALE_USER_DEFAULT, 0, digits, nullptr, out, static_cast<int>(std::size(out)));
 }
 
+// A text of `count` characters, its terminator among them, copied into a
+// block of the process heap, as a caller that hands the text on must, and
+// released: the first character.
+template <typename C> C heap_copied(const C *text, int count) {
+    auto *block = static_cast<C *>(HeapAlloc(GetProcessHeap(), 0, static_cast<std::size_t>(count) * sizeof(C)));
+    for (int i = 0; i < count; ++i)
+        block[i] = text[i];
+    const C first = block[0];
+    HeapFree(GetProcessHeap(), 0, block);
+    return first;
+}
+
 // The floors: what a service cannot do without however it is built. A text
 // service's floor ends in one block of its result's size, released as its
 // callers release the service's.

@@ -125,7 +125,7 @@ std::string tables(const std::vector<Results> &builds) {
            "Where each service's time goes beyond its floor (the column \"Over the peer\" of its floor row):\n\n"
            "- `FormatNowAR8J` and `FormatYmdHmsAR8J`: the template engine, which copies the template, walks it "
            "once to measure the result and once more to write it, and zero-fills the result's block. For the log "
-           "template that is about 1,200 instructions, spread over the two walks, the literal copies and the "
+           "template that is about 1,200 instructions on x86-64, spread over the two walks, the literal copies and the "
            "numbers' digits, with no one place that dominates; the long date adds two calendar-name reads from "
            "the locale (`GetCalendarInfoW`).\n"
            "- `LogMsgAltAR8J`: the message's length, the stamp written field by field and the lines copied into an "
@@ -224,9 +224,10 @@ std::string document(const std::vector<Results> &builds, const std::string &mach
            machine + module_lines(builds) + "\n- Wine: " + wine_version() + "\n- User locale: " + user_locale() +
            "\n- Run on: " + today() + "\n- Method: every time is the median of " + std::to_string(runs) +
            " runs of N calls, N chosen so that one run lasts about " + format("%.0f", run_seconds * 1000) +
-           " ms, timed with `QueryPerformanceCounter`. A service and its peer run in alternation. Text results are "
-           "released with `HeapFree` inside the timed loop, as their callers must; the peers write into buffers "
-           "on the stack. Before the timing each peer's text is checked against its service's.\n\n" +
+           " ms, timed with `QueryPerformanceCounter`. A service, its peer and its floor run in turn. Text results "
+           "are released with `HeapFree` inside the timed loop, as their callers must; the peers write into "
+           "buffers on the stack, and the integer peers copy their text into a block of the heap, as a caller "
+           "that hands it on must. Before the timing each peer's text is checked against its service's.\n\n" +
            tables(builds) + "\n" + verdict + "\n";
 }
 

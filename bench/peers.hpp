@@ -5,8 +5,11 @@
 
 #include <windows.h>
 
+#include "datetime/pure/ymdhms.hpp"
+
 #include <cstdio>
 #include <ctime>
+#include <cwchar>
 #include <string>
 #include <string_view>
 
@@ -61,6 +64,74 @@ inline int format_long_int_by_hand(int value, char (&out)[32]) {
     char digits[16];
     std::snprintf(digits, sizeof digits, "%d", value);
     return GetNumberFormatA(LOCALE_USER_DEFAULT, 0, digits, nullptr, out, sizeof out);
+}
+
+// The same, wide: the wide calls' own text.
+inline int format_long_int_wide_by_hand(int value, wchar_t (&out)[32]) {
+    wchar_t digits[16];
+    std::swprintf(digits, std::size(digits), L"%d", value);
+    return GetNumberFormatW(LOCALE_USER_DEFAULT, 0, digits, nullptr, out, static_cast<int>(std::size(out)));
+}
+
+// A text of `count` characters, its terminator among them, copied into a
+// block of the process heap, as a caller that hands the text on must, and
+// released: the first character.
+template <typename C> C heap_copied(const C *text, int count) {
+    auto *block = static_cast<C *>(HeapAlloc(GetProcessHeap(), 0, static_cast<std::size_t>(count) * sizeof(C)));
+    for (int i = 0; i < count; ++i)
+        block[i] = text[i];
+    const C first = block[0];
+    HeapFree(GetProcessHeap(), 0, block);
+    return first;
+}
+
+// The floors: what a service cannot do without however it is built. A text
+// service's floor ends in one block of its result's size, released as its
+// callers release the service's.
+inline char *text_block(std::size_t characters) {
+    return static_cast<char *>(HeapAlloc(GetProcessHeap(), 0, characters + 1));
+}
+
+inline char floor_released(char *block) {
+    const char first = block[0];
+    HeapFree(GetProcessHeap(), 0, block);
+    return first;
+}
+
+// One clock read and one block of the stamp's size.
+inline char format_now_floor(std::size_t characters) {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    char *block = text_block(characters);
+    block[0] = static_cast<char>(now.wSecond);
+    return floor_released(block);
+}
+
+// The YmdHms text read by the module's own parser and one block of the
+// result's size.
+inline char format_ymdhms_floor(const char *ymdhms, std::size_t characters) {
+    const bw::Parsed parsed = bw::parse_ymdhms(ymdhms);
+    char *block = text_block(characters);
+    block[0] = static_cast<char>(parsed.date.second);
+    return floor_released(block);
+}
+
+// The digits of a positive value and the separators of a grouping known in
+// advance, threes with commas, written into one block.
+inline char format_long_int_floor(int value) {
+    char digits[16];
+    int count = 0;
+    for (; value > 0; value /= 10)
+        digits[count++] = static_cast<char>('0' + value % 10);
+    char *block = text_block(static_cast<std::size_t>(count + (count - 1) / 3));
+    char *out = block;
+    for (int k = count; k > 0; --k) {
+        *out++ = digits[k - 1];
+        if (k > 1 && (k - 1) % 3 == 0)
+            *out++ = ',';
+    }
+    *out = '\0';
+    return floor_released(block);
 }
 
 // The log entry of a message without empty lines, carriage returns or line

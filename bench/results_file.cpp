@@ -53,6 +53,8 @@ bool read_line(const std::vector<std::string> &f, Results &r) {
     std::size_t size = 0, count = 0;
     if (kind == "build" && f.size() == 2)
         r.build = f[1];
+    else if (kind == "processor" && f.size() == 2)
+        r.processor = f[1];
     else if (kind == "module" && f.size() == 4 && read_size(f[2], size) && read_size(f[3], count))
         r.module = {f[1], size, {}, count};
     else if (kind == "import" && f.size() == 3 && read_size(f[2], count))
@@ -77,6 +79,7 @@ bool read_line(const std::vector<std::string> &f, Results &r) {
 
 std::string to_text(const Results &r) {
     std::string out = line({"build", r.build});
+    out += line({"processor", r.processor});
     out += line({"module", r.module.path, std::to_string(r.module.bytes), std::to_string(r.module.tls_callbacks)});
     for (const auto &[dll, count] : r.module.imports)
         out += line({"import", dll, std::to_string(count)});

@@ -21,7 +21,7 @@ files/pure       files/pure core include
 text/pure        text/pure core include
 extender         extender module core include resources
 tools            tools include resources generated
-bench            bench tools module files/pure include
+bench            bench tools module datetime/pure files/pure include
 tests            tests tools datetime/pure files/pure text/pure include generated
 fuzz             fuzz tests datetime/pure files/pure text/pure
 examples         include

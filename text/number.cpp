@@ -19,8 +19,9 @@ constexpr int separator_size = 8; // seven characters and the terminator
 constexpr int locale_work_size = 80;
 constexpr int result_size = 32;
 
-bool read_item(LCID locale, LCTYPE item, wchar_t (&text)[locale_work_size]) {
-    return GetLocaleInfoW(locale, item, text, locale_work_size) != 0;
+// The characters read, the terminator among them, or 0 on failure.
+int read_item(LCID locale, LCTYPE item, wchar_t (&text)[locale_work_size]) {
+    return GetLocaleInfoW(locale, item, text, locale_work_size);
 }
 
 bool read_number(LCID locale, LCTYPE item, UINT &value) {
@@ -48,10 +49,11 @@ template <> struct Width<char> {
     // terminator do not fit, and widened again.
     static bool read_separator(LCID locale, LCTYPE item, wchar_t *separator, int size) {
         wchar_t text[locale_work_size];
-        if (!read_item(locale, item, text))
+        const int read = read_item(locale, item, text);
+        if (read == 0)
             return false;
         char narrow[locale_work_size];
-        const int length = bw::narrow_in_ansi(locale, text, lstrlenW(text) + 1, narrow, size);
+        const int length = bw::narrow_in_ansi(locale, text, read, narrow, size);
         return length != 0 && bw::widen_from_ansi(locale, narrow, length, separator, size) != 0;
     }
     // Its terminator included; fails when the ANSI text does not fit.

@@ -54,7 +54,7 @@ void problem(Results &results, std::string text) {
 
 // Heap texts go back to the process heap; the shared empty text and NULL
 // are never released.
-void release(char *text) {
+template <typename C> void release(C *text) {
     if (text && *text)
         HeapFree(GetProcessHeap(), 0, text);
 }
@@ -413,8 +413,7 @@ void format_long_int_rows(const Exports &dll, Results &results) {
     const std::string service = take(dll.format_long_int(grouped_value));
     wchar_t *wide = dll.format_long_int_wide(grouped_value);
     const std::string wide_service(wide, wide + lstrlenW(wide));
-    if (*wide)
-        HeapFree(GetProcessHeap(), 0, wide);
+    release(wide);
     char peer[32] = {}, decimal[8] = {}, digits[8] = {};
     wchar_t wide_peer[32] = {};
     format_long_int_by_hand(grouped_value, peer);
@@ -445,8 +444,7 @@ void format_long_int_rows(const Exports &dll, Results &results) {
         [&] {
             wchar_t *text = dll.format_long_int_wide(grouped_value);
             sink = static_cast<char>(text[0]);
-            if (*text)
-                HeapFree(GetProcessHeap(), 0, text);
+            release(text);
         },
         [] {
             wchar_t text[32];
